@@ -1,0 +1,2 @@
+// placeholder
+namespace tav { void tavSimAnchor() {} }

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "core/link/FlowLog.h"
+
+#include <QString>
+#include <functional>
+
+namespace tav {
+
+class Clock;
+class Prompts;
+class SerialPort;
+
+// The program-wide state: settings loaded at start-up, the shared flags and the services
+// every window uses. Created once at program start and handed to windows by reference.
+struct AppState {
+    AppState(QString programDir, SerialPort& port, Clock& clock, Prompts& prompts);
+
+    // Program directory and the three settings files in it.
+    QString programDir;
+    QString generalIni() const { return filePath(QStringLiteral("General.ini")); }
+    QString langueIni() const { return filePath(QStringLiteral("langue.ini")); }
+    QString fichIni() const { return filePath(QStringLiteral("fich.ini")); }
+    QString filePath(const QString& name) const;
+
+    // Services.
+    SerialPort& PortOEM;
+    Clock& clock;
+    Prompts& prompts;
+    FlowLog flow; // lists of the serial-flow window
+    // Lets pending window messages run; the UI sets QCoreApplication::processEvents.
+    std::function<void()> processEvents;
+
+    // Interface language suffix ("En", "Fr").
+    QString LangueCourante = QStringLiteral("En");
+
+    // Communication settings.
+    qint16 TempsTimeout = 200;
+    qint32 TempsRafraichissement = 50;
+    qint16 NbRepetitions = 3;
+
+    // Exchange flags.
+    bool FluxActif = false;
+    bool ReponseBrute = false;
+    bool PauseLongue = false;
+
+    // Poll.
+    static constexpr qint16 kNoWindow = -999;
+    qint16 FenetreActive = kNoWindow;
+    bool RafraichissementDemande = false;
+
+    bool MotDePasseValide = false;
+    qint16 ModeAsservissement = 0;
+
+    // Calibration references (999 / -999: not entered).
+    double ReferenceMin = 999;
+    double ReferenceMax = -999;
+    int TypeEtalonnage = 0;
+
+    // Measurement log.
+    qint32 LigneMesure = 0;
+    qint32 CompteurEnregistrement = 0;
+    QString NomJournal;
+};
+
+} // namespace tav

@@ -1,0 +1,5 @@
+#include "core/settings/Defaults.h"
+
+namespace tav {
+void EcrireParametresDefaut(const QString&) {}
+} // namespace tav

@@ -1,0 +1,2 @@
+// placeholder until the first window lands
+namespace tav { void tavUiAnchor() {} }
