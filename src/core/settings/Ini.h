@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/text/Numbers.h"
+
 #include <QString>
 
 namespace tav {
@@ -16,12 +18,6 @@ QString LireIni(const QString& file, const QString& section, const QString& key)
 // Creates or replaces the value. True when the file was written.
 bool EcrireIni(const QString& file, const QString& section, const QString& key,
                const QString& value);
-
-// Numeric prefix of a text, as the settings readers convert it ("12.5abc" gives 12.5,
-// "" and "abc" give 0).
-double leadingNumber(const QString& text);
-// Leading number rounded to an integer, halves to even.
-qint64 leadingInteger(const QString& text);
 
 // Several writes applied in order with one file replacement, for the default writers.
 // The result is the same as that of the same EcrireIni calls one by one.

@@ -1,0 +1,69 @@
+#include "core/text/Numbers.h"
+
+#include <cmath>
+#include <limits>
+
+namespace tav {
+
+double leadingNumber(const QString& text) {
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && (text[i] == u' ' || text[i] == u'\t'))
+        ++i;
+    const qsizetype start = i;
+    if (i < n && (text[i] == u'+' || text[i] == u'-'))
+        ++i;
+    qsizetype digits = 0;
+    while (i < n && text[i].isDigit() && text[i].unicode() < 128) {
+        ++i;
+        ++digits;
+    }
+    if (i < n && text[i] == u'.') {
+        ++i;
+        while (i < n && text[i].unicode() < 128 && text[i].isDigit()) {
+            ++i;
+            ++digits;
+        }
+    }
+    if (digits == 0)
+        return 0;
+    qsizetype end = i;
+    if (i < n && (text[i] == u'e' || text[i] == u'E')) {
+        qsizetype j = i + 1;
+        if (j < n && (text[j] == u'+' || text[j] == u'-'))
+            ++j;
+        const qsizetype expStart = j;
+        while (j < n && text[j].unicode() < 128 && text[j].isDigit())
+            ++j;
+        if (j > expStart)
+            end = j;
+    }
+    bool ok = false;
+    const double v = text.mid(start, end - start).toDouble(&ok);
+    if (!ok || !std::isfinite(v))
+        return 0;
+    return v;
+}
+
+double roundHalfEven(double x) {
+    if (!std::isfinite(x))
+        return x;
+    const double f = std::floor(x);
+    const double diff = x - f;
+    if (diff < 0.5)
+        return f;
+    if (diff > 0.5)
+        return f + 1;
+    return std::fmod(f, 2.0) == 0 ? f : f + 1;
+}
+
+qint64 leadingInteger(const QString& text) {
+    const double r = roundHalfEven(leadingNumber(text));
+    if (r >= 9.2e18)
+        return std::numeric_limits<qint64>::max();
+    if (r <= -9.2e18)
+        return std::numeric_limits<qint64>::min();
+    return static_cast<qint64>(r);
+}
+
+} // namespace tav

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+namespace tav {
+
+// Numeric prefix of a text with "." as separator: "12.5abc" gives 12.5, " -3" gives -3,
+// "" and "abc" give 0. An exponent is taken only when digits follow it.
+double leadingNumber(const QString& text);
+// Nearest integer, halves to the even neighbour (2.5 gives 2, 3.5 gives 4).
+double roundHalfEven(double x);
+// Leading number rounded halves-to-even and clamped to the 64-bit range.
+qint64 leadingInteger(const QString& text);
+
+} // namespace tav
