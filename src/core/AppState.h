@@ -8,6 +8,7 @@
 namespace tav {
 
 class Clock;
+class Poll;
 class Prompts;
 class SerialPort;
 
@@ -28,6 +29,7 @@ struct AppState {
     Clock& clock;
     Prompts& prompts;
     FlowLog flow; // lists of the serial-flow window
+    Poll* Timer = nullptr; // the main window's poll timer, set by the main window
     // Lets pending window messages run; the UI sets QCoreApplication::processEvents.
     std::function<void()> processEvents;
 
