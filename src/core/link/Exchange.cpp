@@ -1,14 +1,189 @@
 #include "core/link/Exchange.h"
 
 #include "core/AppState.h"
+#include "core/Clock.h"
+#include "core/Prompts.h"
+#include "core/link/SerialPort.h"
+#include "core/settings/Ini.h"
+#include "core/text/Cp1252.h"
+#include "core/text/Numbers.h"
+
+#include <algorithm>
+#include <limits>
 
 namespace tav {
 
-bool OuvrirPort(AppState&) { return false; }
-bool FermerPort(AppState&) { return true; }
-void EcrireCommande(AppState&, const QString&, int) {}
-QString LireReponse(AppState&) { return {}; }
-QString EnvoyerCommande(AppState&, const QString&) { return {}; }
-void ViderReception(AppState&) {}
+namespace {
+
+const QString kRs232 = QStringLiteral("RS232");
+
+// Settings read as numbers, clamped to what a sleep takes.
+int settingMs(const QString& file, const QString& key) {
+    const qint64 v = leadingInteger(LireIni(file, kRs232, key));
+    return static_cast<int>(std::clamp<qint64>(v, std::numeric_limits<int>::min(),
+                                               std::numeric_limits<int>::max()));
+}
+
+void logFlow(AppState& s, FlowLog::List list, const QString& text) {
+    if (s.FluxActif)
+        s.flow.append(list, text);
+}
+
+} // namespace
+
+QString serialLinkCaption(const AppState& s) {
+    const QString t = LireIni(s.langueIni(), QStringLiteral("frmConfigRS232") + s.LangueCourante,
+                              QStringLiteral("titre"));
+    return t.isEmpty() ? QStringLiteral("Serial Link") : t;
+}
+
+int halfPause(int pauseMs) {
+    return static_cast<int>(roundHalfEven(pauseMs / 2.0));
+}
+
+bool OuvrirPort(AppState& s) {
+    if (s.PortOEM.isOpen())
+        return true;
+
+    const QString ini = s.generalIni();
+    const QString port = LireIni(ini, kRs232, QStringLiteral("PORT"));
+    const QString settingsText = LireIni(ini, kRs232, QStringLiteral("BAUD")) + u',' +
+                                 LireIni(ini, kRs232, QStringLiteral("PARITE")).left(1) + u',' +
+                                 LireIni(ini, kRs232, QStringLiteral("DATA")) + u',' +
+                                 LireIni(ini, kRs232, QStringLiteral("STOP"));
+
+    QString error;
+    bool ok = false;
+    const LineSettings settings = LineSettings::parse(settingsText, &ok);
+    if (!ok)
+        error = QStringLiteral("Invalid port settings \"%1\".").arg(settingsText);
+    else if (s.PortOEM.open(port, settings, &error))
+        return true;
+
+    if (error.isEmpty())
+        error = QStringLiteral("Cannot open the serial port \"%1\".").arg(port);
+    s.prompts.message(error, serialLinkCaption(s), PromptIcon::Critical);
+    return false;
+}
+
+bool FermerPort(AppState& s) {
+    if (s.PortOEM.isOpen())
+        s.PortOEM.close();
+    return true;
+}
+
+void EcrireCommande(AppState& s, const QString& line, int attempt) {
+    if (!s.PortOEM.isOpen() && !OuvrirPort(s))
+        return;
+
+    const QByteArray bytes = toCp1252(line);
+    const QString byChar =
+        LireIni(s.langueIni(), QStringLiteral("ValueSupervision"), QStringLiteral("CheckChrByChr"));
+    if (byChar.compare(QLatin1String("1"), Qt::CaseInsensitive) == 0) {
+        const int gap = settingMs(s.generalIni(), QStringLiteral("TxtSleepTwoChars"));
+        for (const char c : bytes) {
+            s.PortOEM.write(QByteArray(1, c));
+            s.clock.sleep(gap);
+        }
+    } else {
+        int pause = settingMs(s.generalIni(), QStringLiteral("TempsPause2"));
+        if (pause == 0)
+            pause = 100;
+        if (s.PauseLongue)
+            pause = settingMs(s.generalIni(), QStringLiteral("TempsPause"));
+        const int half = halfPause(pause);
+        s.clock.sleep(half);
+        s.PortOEM.write(bytes);
+        s.clock.sleep(half);
+    }
+
+    if (attempt == 0)
+        logFlow(s, FlowLog::Sent, line);
+}
+
+QString LireReponse(AppState& s) {
+    SerialPort& port = s.PortOEM;
+    if (!port.isOpen())
+        return {};
+
+    // Wait for the first character in the port's own blocking wait.
+    const qint64 deadline = s.clock.now() + s.TempsTimeout;
+    for (;;) {
+        const qint64 remaining = qMax<qint64>(0, deadline - s.clock.now());
+        if (port.waitForInput(static_cast<int>(remaining)))
+            break;
+        if (!port.isOpen())
+            return {}; // device lost while waiting
+        if (s.clock.now() >= deadline) {
+            logFlow(s, FlowLog::Answers, QStringLiteral("TIMEOUT"));
+            return {};
+        }
+    }
+
+    // The answer is what arrives until the input stays silent for kSilenceMs; characters already
+    // received are taken at once. An answer still arriving TempsTimeout after its first
+    // character is no answer.
+    const qint64 first = s.clock.now();
+    QByteArray raw = port.readAll();
+    for (;;) {
+        if (!port.waitForInput(kSilenceMs)) {
+            if (!port.isOpen())
+                return {};
+            break;
+        }
+        raw += port.readAll();
+        if (s.clock.now() > first + s.TempsTimeout) {
+            logFlow(s, FlowLog::Answers, QStringLiteral("TIMEOUT ") + fromCp1252(raw));
+            return {};
+        }
+    }
+
+    const QString answer = fromCp1252(raw);
+    const qsizetype cr = answer.indexOf(u'\r');
+    if (cr < 0)
+        return answer;
+    if (s.FluxActif) {
+        s.flow.append(FlowLog::Answers, answer);
+        if (s.processEvents)
+            s.processEvents();
+    }
+    return answer.left(cr);
+}
+
+QString EnvoyerCommande(AppState& s, const QString& command) {
+    const QString line = command + u'\r';
+    QString answer;
+    // A negative repeat count still sends the command once.
+    const int attempts = qMax<int>(0, s.NbRepetitions) + 1;
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        EcrireCommande(s, line, attempt);
+        answer = LireReponse(s);
+        if (!answer.isEmpty())
+            break;
+        // The port could not be opened or its device went away: nothing more can be sent
+        // now, and another attempt would only repeat the opening error.
+        if (!s.PortOEM.isOpen())
+            break;
+    }
+    if (answer.isEmpty() || s.ReponseBrute)
+        return answer;
+
+    qsizetype i = answer.indexOf(u'=');
+    if (i >= 0)
+        answer = answer.mid(i + 1);
+    i = answer.indexOf(u'+');
+    if (i >= 0)
+        answer = answer.mid(i + 1);
+    return answer;
+}
+
+void ViderReception(AppState& s) {
+    SerialPort& port = s.PortOEM;
+    while (port.isOpen() && port.waitForInput(0)) {
+        port.readAll();
+        if (s.processEvents)
+            s.processEvents();
+    }
+}
 
 } // namespace tav

@@ -17,12 +17,23 @@ bool FermerPort(AppState& s);
 // Sends one line (the caller adds the carriage return) with the configured pacing.
 // attempt 0 is logged in the flow list.
 void EcrireCommande(AppState& s, const QString& line, int attempt);
-// One answer line, or the empty text on time-out.
+// One answer line, or the empty text on time-out. An answer ends when the input stays silent
+// for kSilenceMs; one still arriving TempsTimeout after its first character is no answer.
+// Returns at once on a closed port.
 QString LireReponse(AppState& s);
 // Sends command + CR, repeats up to NbRepetitions times, returns the value text
 // (after "=" then "+", unless ReponseBrute); empty when nothing came.
+// Attempts stop early when the port is closed (it cannot be opened, or its device went away).
 QString EnvoyerCommande(AppState& s, const QString& command);
-// Empties the port's input.
+// Empties the port's input, letting pending events run between reads.
 void ViderReception(AppState& s);
+
+// Silence that ends an answer, in ms.
+inline constexpr int kSilenceMs = 10;
+// Caption of the serial-link window in the current language ("Serial Link" by default);
+// the title of the port-opening error.
+QString serialLinkCaption(const AppState& s);
+// Half of a pause around a command, halves rounded to even (25 gives 12).
+int halfPause(int pauseMs);
 
 } // namespace tav

@@ -1,2 +1,0 @@
-// placeholder until the first window lands
-namespace tav { void tavUiAnchor() {} }
