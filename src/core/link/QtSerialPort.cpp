@@ -29,9 +29,28 @@ QSerialPort::StopBits toQtStopBits(int s) {
     }
 }
 
+char fromQtParity(QSerialPort::Parity p) {
+    switch (p) {
+    case QSerialPort::EvenParity: return 'E';
+    case QSerialPort::OddParity: return 'O';
+    case QSerialPort::MarkParity: return 'M';
+    case QSerialPort::SpaceParity: return 'S';
+    default: return 'N';
+    }
+}
+
 } // namespace
 
 QtSerialPort::QtSerialPort() = default;
+
+LineSettings QtSerialPort::lineSettings() const {
+    LineSettings l;
+    l.baud = port_.baudRate();
+    l.parity = fromQtParity(port_.parity());
+    l.dataBits = port_.dataBits();
+    l.stopBits = port_.stopBits() == QSerialPort::OneAndHalfStop ? 15 : int(port_.stopBits());
+    return l;
+}
 
 QtSerialPort::~QtSerialPort() { close(); }
 

@@ -28,6 +28,8 @@ public:
 
     // The device name given to the last open(), after the COMn rule.
     QString deviceName() const { return port_.portName(); }
+    // Line settings as configured on the QSerialPort (a pty keeps only speed and stop bits).
+    LineSettings lineSettings() const;
     // True when the port was closed because its device went away.
     bool deviceLost() const { return lost_; }
 

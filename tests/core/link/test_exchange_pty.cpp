@@ -1,0 +1,301 @@
+// The exchange through QSerialPort on a real pseudo-terminal, with a thread playing the board
+// on the master side.
+#include "core/AppState.h"
+#include "core/Clock.h"
+#include "core/link/Exchange.h"
+#include "core/link/QtSerialPort.h"
+#include "core/settings/Ini.h"
+#include "support/ScriptedPrompts.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+using namespace tav;
+using tav::test::ScriptedPrompts;
+
+namespace {
+
+// One pseudo-terminal; a thread on the master side answers each line ended by CR.
+class PtyBoard {
+public:
+    struct Burst {
+        int delayMs;      // before this burst
+        QByteArray bytes; // empty: hang up (close the master)
+    };
+    using Respond = std::function<QList<Burst>(const QByteArray& line)>;
+
+    explicit PtyBoard(Respond respond) : respond_(std::move(respond)) {
+        char name[256] = {};
+        if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0)
+            qFatal("openpty failed");
+        slaveName = QString::fromLocal8Bit(name);
+        if (::pipe(wake_) != 0)
+            qFatal("pipe failed");
+        thread_ = std::thread([this] { run(); });
+    }
+    ~PtyBoard() {
+        stop_ = true;
+        [[maybe_unused]] auto n = ::write(wake_[1], "x", 1);
+        thread_.join();
+        hangUp();
+        ::close(wake_[0]);
+        ::close(wake_[1]);
+    }
+
+    // Line settings as the device sees them.
+    termios attributes() const {
+        termios t{};
+        ::tcgetattr(slave_, &t);
+        return t;
+    }
+    QList<QByteArray> lines() {
+        std::lock_guard<std::mutex> g(mutex_);
+        return lines_;
+    }
+    bool hungUp() const { return master_ < 0; }
+
+    QString slaveName;
+
+private:
+    void hangUp() {
+        if (slave_ >= 0)
+            ::close(slave_);
+        if (master_ >= 0)
+            ::close(master_);
+        slave_ = master_ = -1;
+    }
+    void run() {
+        QByteArray pending;
+        while (!stop_ && master_ >= 0) {
+            pollfd p[2] = {{master_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
+            if (::poll(p, 2, 1000) <= 0 || (p[1].revents & POLLIN))
+                continue;
+            char buf[256];
+            const ssize_t n = ::read(master_, buf, sizeof buf);
+            if (n <= 0) {
+                QThread::msleep(1);
+                continue;
+            }
+            pending.append(buf, n);
+            qsizetype cr;
+            while ((cr = pending.indexOf('\r')) >= 0) {
+                const QByteArray line = pending.left(cr + 1);
+                pending.remove(0, cr + 1);
+                {
+                    std::lock_guard<std::mutex> g(mutex_);
+                    lines_.push_back(line);
+                }
+                for (const Burst& b : respond_(line)) {
+                    QThread::msleep(b.delayMs);
+                    if (b.bytes.isEmpty()) {
+                        hangUp();
+                        return;
+                    }
+                    [[maybe_unused]] auto w = ::write(master_, b.bytes.constData(), b.bytes.size());
+                }
+            }
+        }
+    }
+
+    Respond respond_;
+    int master_ = -1;
+    int slave_ = -1;
+    int wake_[2] = {-1, -1};
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+    std::mutex mutex_;
+    QList<QByteArray> lines_;
+};
+
+struct Rig {
+    QTemporaryDir dir;
+    QtSerialPort port;
+    SystemClock clock;
+    ScriptedPrompts prompts;
+    AppState s{dir.path(), port, clock, prompts};
+    QString link = dir.filePath(QStringLiteral("board-tty"));
+
+    Rig() {
+        s.TempsTimeout = 1000;
+        s.NbRepetitions = 0;
+        setLine(QStringLiteral("19200"), QStringLiteral("NONE"), QStringLiteral("8"),
+                QStringLiteral("1"));
+        EcrireIni(s.generalIni(), QStringLiteral("RS232"), QStringLiteral("PORT"), link);
+        EcrireIni(s.generalIni(), QStringLiteral("RS232"), QStringLiteral("TempsPause2"),
+                  QStringLiteral("2"));
+    }
+    ~Rig() { FermerPort(s); }
+    void setLine(const QString& baud, const QString& parity, const QString& data,
+                 const QString& stop) {
+        const QString ini = s.generalIni();
+        EcrireIni(ini, QStringLiteral("RS232"), QStringLiteral("BAUD"), baud);
+        EcrireIni(ini, QStringLiteral("RS232"), QStringLiteral("PARITE"), parity);
+        EcrireIni(ini, QStringLiteral("RS232"), QStringLiteral("DATA"), data);
+        EcrireIni(ini, QStringLiteral("RS232"), QStringLiteral("STOP"), stop);
+    }
+    // Points the port's link path at a pty, as udev does for a re-plugged adapter.
+    bool linkTo(const QString& target) {
+        const QString tmp = link + QStringLiteral(".new");
+        QFile::remove(tmp);
+        return QFile::link(target, tmp) &&
+               ::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(link).constData()) == 0;
+    }
+};
+
+QList<PtyBoard::Burst> answer(const QByteArray& bytes) { return {{1, bytes}}; }
+
+} // namespace
+
+Q_DECLARE_METATYPE(QList<PtyBoard::Burst>)
+
+class TestExchangePty : public QObject {
+    Q_OBJECT
+private slots:
+    void framingAndLineSettings();
+    void burstsAndLongAnswers();
+    void unplugAndReplug_data();
+    void unplugAndReplug();
+};
+
+void TestExchangePty::framingAndLineSettings() {
+    PtyBoard board([](const QByteArray& line) {
+        return answer(line == "VER?\r" ? QByteArray("VER=1.02\r\n") : QByteArray("?/\r"));
+    });
+    Rig r;
+    QVERIFY(r.linkTo(board.slaveName));
+
+    // A pty keeps the speed and the stop bits; it forces 8 bits without parity, so those two
+    // are checked on the QSerialPort.
+    r.setLine("9600", "EVEN", "7", "2");
+    QVERIFY(OuvrirPort(r.s));
+    termios t = board.attributes();
+    QCOMPARE(cfgetospeed(&t), speed_t(B9600));
+    QCOMPARE(cfgetispeed(&t), speed_t(B9600));
+    QVERIFY(t.c_cflag & CSTOPB);
+    QCOMPARE(r.port.lineSettings().toString(), QString("9600,E,7,2"));
+    QVERIFY(FermerPort(r.s));
+
+    r.setLine("115200", "Odd", "8", "1");
+    QVERIFY(OuvrirPort(r.s));
+    t = board.attributes();
+    QCOMPARE(cfgetospeed(&t), speed_t(B115200));
+    QVERIFY(!(t.c_cflag & CSTOPB));
+    QCOMPARE(r.port.lineSettings().toString(), QString("115200,O,8,1"));
+    // Raw line: no echo, no line editing, CR neither translated on input nor on output.
+    QVERIFY(!(t.c_lflag & (ICANON | ECHO | ISIG)));
+    QVERIFY(!(t.c_iflag & (ICRNL | IGNCR | INLCR)));
+    QVERIFY(!(t.c_oflag & OPOST));
+    QVERIFY(FermerPort(r.s));
+
+    r.setLine("19200", "NONE", "8", "1");
+    QCOMPARE(EnvoyerCommande(r.s, "VER?"), QString("1.02"));
+    QVERIFY(r.s.PortOEM.isOpen());
+    QCOMPARE(board.lines(), QList<QByteArray>{"VER?\r"});
+    QVERIFY(r.prompts.shown.isEmpty());
+
+    // A missing device: the platform's error, critical, serial-link caption.
+    FermerPort(r.s);
+    EcrireIni(r.s.generalIni(), "RS232", "PORT", r.dir.filePath("nothing-here"));
+    QVERIFY(!OuvrirPort(r.s));
+    QCOMPARE(r.prompts.shown.size(), 1);
+    QCOMPARE(r.prompts.shown[0].icon, PromptIcon::Critical);
+    QCOMPARE(r.prompts.shown[0].title, QString("Serial Link"));
+    QVERIFY(!r.prompts.shown[0].text.isEmpty());
+}
+
+void TestExchangePty::burstsAndLongAnswers() {
+    const QByteArray sixty = "ABC=" + QByteArray(55, 'x') + '\r';
+    PtyBoard board([&](const QByteArray& line) -> QList<PtyBoard::Burst> {
+        if (line == "IPW?\r")
+            return {{1, "IPW=1"}, {30, "2.3\r"}};
+        if (line == "ABC?\r") {
+            // As a 19200 bit/s line delivers it: about 3 ms per 6 characters.
+            QList<PtyBoard::Burst> b;
+            for (int i = 0; i < sixty.size(); i += 6)
+                b.push_back({i == 0 ? 1 : 3, sixty.mid(i, 6)});
+            return b;
+        }
+        return {};
+    });
+    Rig r;
+    r.s.TempsTimeout = 250;
+    QVERIFY(r.linkTo(board.slaveName));
+
+    // Two bursts 30 ms apart: the answer ends after the first; the rest waits in the input.
+    QCOMPARE(EnvoyerCommande(r.s, "IPW?"), QString("1"));
+    QCOMPARE(LireReponse(r.s), QString("2.3"));
+
+    QCOMPARE(EnvoyerCommande(r.s, "ABC?"), QString(55, 'x'));
+
+    // Emptying the input drops what is waiting.
+    QCOMPARE(EnvoyerCommande(r.s, "IPW?"), QString("1"));
+    QThread::msleep(60);
+    ViderReception(r.s);
+    QCOMPARE(r.s.PortOEM.bytesAvailable(), 0);
+    QCOMPARE(LireReponse(r.s), QString());
+}
+
+void TestExchangePty::unplugAndReplug_data() {
+    QTest::addColumn<QList<PtyBoard::Burst>>("pulled");
+    QTest::newRow("awaiting the answer") << QList<PtyBoard::Burst>{{30, {}}};
+    QTest::newRow("mid-answer") << QList<PtyBoard::Burst>{{1, "VER="}, {4, {}}};
+}
+
+void TestExchangePty::unplugAndReplug() {
+    QFETCH(QList<PtyBoard::Burst>, pulled);
+    // The adapter is pulled while the command is being answered.
+    auto first = std::make_unique<PtyBoard>([=](const QByteArray&) { return pulled; });
+    Rig r;
+    r.s.TempsTimeout = 5000;
+    r.s.NbRepetitions = 3;
+    QVERIFY(r.linkTo(first->slaveName));
+    QVERIFY(OuvrirPort(r.s));
+
+    QElapsedTimer t;
+    t.start();
+    QCOMPARE(EnvoyerCommande(r.s, "VER?"), QString());
+    // Nowhere near the 4 x 5 s of time-outs: the lost device ends the exchange.
+    QVERIFY2(t.elapsed() < 2500, qPrintable(QString::number(t.elapsed())));
+    QVERIFY(!r.s.PortOEM.isOpen());
+    QVERIFY(r.port.deviceLost());
+    QCOMPARE(first->lines().size(), 1);
+    QVERIFY(r.prompts.shown.isEmpty());
+
+    // Reading the closed port returns at once.
+    t.restart();
+    QCOMPARE(LireReponse(r.s), QString());
+    QVERIFY(t.elapsed() < 1000);
+
+    // The link dangles: one opening error, nothing hangs.
+    first.reset();
+    QCOMPARE(EnvoyerCommande(r.s, "VER?"), QString());
+    QCOMPARE(r.prompts.shown.size(), 1);
+    QCOMPARE(r.prompts.shown[0].icon, PromptIcon::Critical);
+
+    // A new pty under the same link path: the next exchange opens it again.
+    PtyBoard second([](const QByteArray& line) {
+        return answer(line == "VER?\r" ? QByteArray("VER=2.00\r") : QByteArray());
+    });
+    QVERIFY(r.linkTo(second.slaveName));
+    QCOMPARE(EnvoyerCommande(r.s, "VER?"), QString("2.00"));
+    QVERIFY(r.s.PortOEM.isOpen());
+    QVERIFY(!r.port.deviceLost());
+    QCOMPARE(r.prompts.shown.size(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestExchangePty)
+#include "test_exchange_pty.moc"
