@@ -1,0 +1,168 @@
+#include "core/AppState.h"
+#include "core/link/SerialPort.h"
+#include "core/settings/Ini.h"
+#include "core/translation/DefaultTexts.h"
+#include "support/ManualClock.h"
+#include "support/ScriptedPrompts.h"
+#include "ui/support/TextLoader.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <array>
+
+using namespace tav;
+
+namespace {
+
+class NoPort final : public SerialPort {
+public:
+    bool open(const QString&, const LineSettings&, QString*) override { return false; }
+    void close() override {}
+    bool isOpen() const override { return false; }
+    bool write(const QByteArray&) override { return false; }
+    bool waitForInput(int) override { return false; }
+    qint64 bytesAvailable() const override { return 0; }
+    QByteArray readAll() override { return {}; }
+    void clearInput() override {}
+};
+
+} // namespace
+
+class TestTextLoader : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    NoPort port;
+    test::ManualClock clock;
+    test::ScriptedPrompts prompts;
+
+    AppState state() { return AppState(dir.path(), port, clock, prompts); }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(dir.isValid());
+        const QString f = dir.filePath("langue.ini");
+        IniBatch ini(f);
+        ini.write("frmdemoen", "TITRE", "Demo window");
+        ini.write("FrmDemoEn", "grplabel_0", "Zero");
+        ini.write("FrmDemoEn", "grplabel_1", "One");
+        ini.write("FrmDemoEn", "grplabel_3", "Three");
+        ini.write("FrmDemoEn", "grpframe_0", "Frame zero");
+        ini.write("FrmDemoEn", "checkenregistrement", "Log");
+        ini.write("FrmDemoEn", "BoutonValider", "Validate");
+        ini.write("FrmDemoEn", "tab_0", "First");
+        ini.write("FrmDemoEn", "tab_1", "Second");
+        ini.write("FrmDemoEn", "fichier", "File");
+        ini.write("FrmDemoEn", "quitter", "Exit");
+        ini.write("FrmDemoFr", "titre", "Fenêtre de démo");
+        QVERIFY(ini.commit());
+    }
+
+    void captionsOfEveryKindOfControl() {
+        AppState st = state();
+        QWidget window;
+        QGroupBox frame("built-in frame", &window);
+        QCheckBox check("built-in check", &window);
+        check.setObjectName("CheckEnregistrement");
+        QPushButton valider("built-in button", &window);
+        valider.setObjectName("BoutonValider");
+        QMenu menu("Fichier", &window);
+        QAction* quitter = menu.addAction("Quitter");
+
+        const TextLoader t(st, "FrmDemo");
+        QCOMPARE(t.section(), QString("FrmDemoEn"));
+        t.title(&window);
+        t.caption(&frame, "grpframe_0");
+        t.named({&check, &valider}); // keys named like the controls, any letter case
+        t.caption(&menu, "fichier");
+        t.caption(quitter, "quitter");
+
+        QCOMPARE(window.windowTitle(), QString("Demo window"));
+        QCOMPARE(frame.title(), QString("Frame zero"));
+        QCOMPARE(check.text(), QString("Log"));
+        QCOMPARE(valider.text(), QString("Validate"));
+        QCOMPARE(menu.title(), QString("File"));
+        QCOMPARE(quitter->text(), QString("Exit"));
+    }
+
+    void familiesAndTabs() {
+        AppState st = state();
+        QWidget window;
+        std::array<QLabel*, 5> grplabel{};
+        for (std::size_t i = 0; i < grplabel.size(); ++i)
+            grplabel[i] = new QLabel(QString("built-in %1").arg(i), &window);
+        QTabWidget onglet(&window);
+        for (int i = 0; i < 3; ++i)
+            onglet.addTab(new QWidget, QString("Tab %1").arg(i));
+
+        const TextLoader t(st, "FrmDemo");
+        // Range 0..3 only, and an index past the array is ignored.
+        t.family(grplabel, "grplabel_", 0, 3);
+        t.family(grplabel, "grplabel_", 7, 9);
+        t.tabs(&onglet, "tab_", 0, 5);
+
+        QCOMPARE(grplabel[0]->text(), QString("Zero"));
+        QCOMPARE(grplabel[1]->text(), QString("One"));
+        QCOMPARE(grplabel[2]->text(), QString()); // missing key: empty, not the built-in text
+        QCOMPARE(grplabel[3]->text(), QString("Three"));
+        QCOMPARE(grplabel[4]->text(), QString("built-in 4")); // outside the range
+        QCOMPARE(onglet.tabText(0), QString("First"));
+        QCOMPARE(onglet.tabText(1), QString("Second"));
+        QCOMPARE(onglet.tabText(2), QString());
+
+        // A list works as well as an array; null members are skipped.
+        QList<QLabel*> list{grplabel[4], nullptr};
+        t.family(list, "grplabel_");
+        QCOMPARE(grplabel[4]->text(), QString("Zero"));
+    }
+
+    void missingSectionOrFileGivesEmptyCaptions() {
+        AppState st = state();
+        st.LangueCourante = "De";
+        QWidget window;
+        window.setWindowTitle("built-in title");
+        QLabel label("built-in label");
+        const TextLoader t(st, "FrmDemo");
+        t.title(&window);
+        t.caption(&label, "grplabel_0");
+        QCOMPARE(window.windowTitle(), QString());
+        QCOMPARE(label.text(), QString());
+
+        label.setText("built-in label");
+        TextLoader(dir.filePath("missing.ini"), "FrmDemoEn").caption(&label, "grplabel_0");
+        QCOMPARE(label.text(), QString());
+    }
+
+    void languageChoosesTheSection() {
+        QTemporaryDir program;
+        AppState st(program.path(), port, clock, prompts);
+        EcrireTextesDefaut(st.langueIni());
+        QWidget flux;
+        std::array<QLabel*, 2> grplabel{new QLabel(&flux), new QLabel(&flux)};
+
+        st.LangueCourante = "Fr";
+        TextLoader fr(st, "FrmVisualisationFlux");
+        fr.title(&flux);
+        fr.family(grplabel, "grplabel_", 0, 1);
+        QCOMPARE(flux.windowTitle(), QString("Visualisation flux RS232"));
+        QCOMPARE(grplabel[1]->text(), QString::fromUtf8("Réponses lues"));
+
+        st.LangueCourante = "En";
+        TextLoader en(st, "FrmVisualisationFlux");
+        en.title(&flux);
+        en.family(grplabel, "grplabel_", 0, 1);
+        QCOMPARE(flux.windowTitle(), QString("Serial link flow"));
+        QCOMPARE(grplabel[0]->text(), QString("Sending list"));
+    }
+};
+
+QTEST_MAIN(TestTextLoader)
+#include "test_text_loader.moc"
