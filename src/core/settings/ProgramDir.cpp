@@ -1,0 +1,30 @@
+#include "core/settings/ProgramDir.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+namespace tav {
+
+bool directoryWritable(const QString& dir) {
+    if (!QDir(dir).exists())
+        return false;
+    QTemporaryFile probe(QDir(dir).filePath(QStringLiteral(".write-probe-XXXXXX")));
+    return probe.open();
+}
+
+QString programDirectory(const QString& requested) {
+    if (!requested.isEmpty()) {
+        QDir().mkpath(requested);
+        return QDir(requested).absolutePath();
+    }
+    const QString exeDir = QCoreApplication::applicationDirPath();
+    if (directoryWritable(exeDir))
+        return exeDir;
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(data);
+    return data;
+}
+
+} // namespace tav

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "core/poll/Poll.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <QPointer>
+
+class QAction;
+class QLabel;
+class QMenu;
+
+namespace tav {
+
+struct AppState;
+
+// The start-up window: menu bar, poll timer, installation variant.
+class FrmPrincipale : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit FrmPrincipale(AppState& s, QWidget* parent = nullptr);
+    ~FrmPrincipale() override;
+
+    // Runs the start-up steps (the window's load). Called once, before show().
+    void Form_Load();
+
+    // A menu entry by its name ("Quitter", "t1", "Etalonnage"...); submenus give their action.
+    QAction* entry(const QString& name) const;
+    QMenu* submenu(const QString& name) const;
+    // Names of the entries an operator sees, in menu order.
+    QStringList visibleEntries() const;
+
+    // Sends "RVP"; true when the board acknowledged with "!".
+    bool RechargerParametresUsine();
+
+    Poll Timer;
+    QLabel* Fond;
+    QLabel* MessageBaudRate;
+
+    // Modeless windows opened from here (null when closed).
+    QPointer<QWidget> fluxWindow;
+    QPointer<QWidget> manualCommandWindow;
+    QPointer<QWidget> controlPanelWindow;
+    QPointer<QWidget> manualConfigWindow;
+
+    // Menu handlers.
+    void ChoixAsservissement_Click();
+    void Liaisonserie_Click();
+    void Supervision_Click();
+    void view_Click();
+    void commandesget_Click();
+    void baudrate_Click();
+    void ReloadVantrelParameters_Click();
+    void Passerlesoftenmodeclient_Click();
+    void Quitter_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildMenus();
+    void chargerTextesMenu();
+    void setEntriesVisible(std::initializer_list<const char*> names, bool visible);
+    void openFluxWindow();
+    void openManualCommandWindow();
+
+    AppState& s_;
+    QHash<QString, QAction*> entries_;
+    QHash<QString, QMenu*> menus_;
+    QStringList order_;
+};
+
+// Window caption: "TAV OEM V " + major "." minor revision.
+QString captionPrincipale();
+
+} // namespace tav

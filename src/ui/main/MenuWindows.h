@@ -1,0 +1,22 @@
+#pragma once
+
+class QLabel;
+class QWidget;
+
+namespace tav {
+
+struct AppState;
+
+// The windows the main menu opens. Modeless ones are returned (null when not available);
+// modal ones run to their end.
+QWidget* ouvrirFenetreFlux(AppState& s, QWidget* parent);
+QWidget* ouvrirFenetreCommandesManuelles(AppState& s, QWidget* parent);
+QWidget* ouvrirPanneauPilotage(AppState& s, QWidget* parent);
+void executerConfigRS232(AppState& s, QWidget* parent);
+void executerSupervision(AppState& s, QWidget* parent);
+void executerCommandesGet(AppState& s, QWidget* parent);
+// Opens the view-options window unless one is already open.
+void executerVue(AppState& s, QWidget* parent);
+void executerDetectionVitesse(AppState& s, QLabel& message, QWidget& mainWindow);
+
+} // namespace tav

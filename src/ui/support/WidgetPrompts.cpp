@@ -1,0 +1,61 @@
+#include "ui/support/WidgetPrompts.h"
+
+#include "ui/support/Hourglass.h"
+
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace tav {
+
+namespace {
+
+QMessageBox::Icon boxIcon(PromptIcon icon) {
+    switch (icon) {
+    case PromptIcon::Critical: return QMessageBox::Critical;
+    case PromptIcon::Information: return QMessageBox::Information;
+    case PromptIcon::Exclamation: return QMessageBox::Warning;
+    case PromptIcon::Question: return QMessageBox::Question;
+    case PromptIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+void WidgetPrompts::message(const QString& text, const QString& title, PromptIcon icon) {
+    NormalCursor normal; // a message must not show the hourglass
+    QMessageBox box(boxIcon(icon), title, text, QMessageBox::Ok, parent_);
+    box.exec();
+}
+
+bool WidgetPrompts::askYesNo(const QString& text, const QString& title, PromptIcon icon) {
+    NormalCursor normal;
+    QMessageBox box(boxIcon(icon), title, text, QMessageBox::Yes | QMessageBox::No, parent_);
+    return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<QString> WidgetPrompts::inputText(const QString& prompt, const QString& title,
+                                                const QString& initial) {
+    NormalCursor normal;
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(parent_, title, prompt, QLineEdit::Normal, initial, &ok);
+    if (!ok)
+        return std::nullopt;
+    return text;
+}
+
+QString WidgetPrompts::openFileName(const QString& title, const QString& dir,
+                                    const QString& filter) {
+    NormalCursor normal;
+    return QFileDialog::getOpenFileName(parent_, title, dir, filter);
+}
+
+QString WidgetPrompts::saveFileName(const QString& title, const QString& dir,
+                                    const QString& filter) {
+    NormalCursor normal;
+    return QFileDialog::getSaveFileName(parent_, title, dir, filter);
+}
+
+} // namespace tav
