@@ -1,0 +1,110 @@
+#include "core/AppState.h"
+#include "core/control/MeasurementLog.h"
+#include "support/ManualClock.h"
+#include "support/ScriptedPort.h"
+#include "support/ScriptedPrompts.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+using namespace tav;
+
+class TestMeasurementLog : public QObject {
+    Q_OBJECT
+private slots:
+    void namesAndPaths() {
+        const QDateTime t(QDate(2026, 12, 5), QTime(9, 7, 42));
+        QCOMPARE(logBaseName(t), QStringLiteral("5_12_2026_9_7"));
+        QCOMPARE(logBaseName(QDateTime(QDate(2026, 1, 31), QTime(23, 59))),
+                 QStringLiteral("31_1_2026_23_59"));
+        QCOMPARE(nomJournalFor("/prog", t), QStringLiteral("/prog/Results/5_12_2026_9_7"));
+
+        test::ManualClock clock;
+        test::ScriptedPort port(clock);
+        test::ScriptedPrompts prompts;
+        AppState s("/prog", port, clock, prompts);
+        QCOMPARE(logFilePath(s), QStringLiteral("/prog/Results/NO_NAME_M.xls"));
+        QCOMPARE(s.NomJournal, QStringLiteral("/prog/Results/NO_NAME_M"));
+        s.NomJournal = nomJournalFor("/prog", t);
+        QCOMPARE(logFilePath(s), QStringLiteral("/prog/Results/5_12_2026_9_7.xls"));
+    }
+
+    void lineLayout() {
+        QCOMPARE(logLine({"Date", "Time"}), QByteArray("Date\tTime\t\r\n"));
+        // An empty warning cell leaves two TABs after the alarm text.
+        QCOMPARE(logLine({"a", "00000010", ""}), QByteArray("a\t00000010\t\t\r\n"));
+        QCOMPARE(logLine({"(\u00B0C)"}), QByteArray("(\xB0" "C)\t\r\n"));
+    }
+
+    void fortyTickRhythm() {
+        // First log after start: a row on the first tick, then every 40th tick.
+        qint32 counter = 0;
+        QList<int> due;
+        for (int tick = 1; tick <= 121; ++tick) {
+            if (measurementRowDue(counter)) {
+                due.append(tick);
+                counter = 1;
+            }
+        }
+        QCOMPARE(due, (QList<int>{1, 41, 81, 121}));
+        // The counter carries over: a new log may wait for the current period to end.
+        counter = 17;
+        int waited = 0;
+        while (!measurementRowDue(counter))
+            ++waited;
+        QCOMPARE(waited, 23);
+    }
+
+    void growth() {
+        QCOMPARE(rowCountForRow(5, 100), 100);
+        QCOMPARE(rowCountForRow(100, 100), 100);
+        QCOMPARE(rowCountForRow(101, 100), 201);
+    }
+
+    void writesWholeSheetAndReplacesAtomically() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Results/5_12_2026_9_7.xls");
+        QList<QStringList> sheet{{"Date", "Time", "Output Power (dBm)"},
+                                 {"05/12/2026", "09:07:00", "12.3"},
+                                 {"05/12/2026", "09:07:40", ""}};
+        auto cell = [&](int r, int c) { return sheet[r].value(c - 1); };
+        LogWriteResult r = writeMeasurementLog(path, 2, 3, cell);
+        QVERIFY2(r.ok, qPrintable(r.error));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("Date\tTime\tOutput Power (dBm)\t\r\n"
+                                         "05/12/2026\t09:07:00\t12.3\t\r\n"
+                                         "05/12/2026\t09:07:40\t\t\r\n"));
+        f.close();
+
+        // A rewrite with fewer rows replaces the file as a whole.
+        r = writeMeasurementLog(path, 0, 3, cell);
+        QVERIFY(r.ok);
+        QCOMPARE(QFileInfo(path).size(), qint64(QByteArray("Date\tTime\tOutput Power (dBm)\t\r\n").size()));
+
+        // An unwritable folder: the error is reported and the last log stays as it was.
+        if (QFileInfo(dir.path()).isWritable() && ::geteuid() != 0) {
+            QFile::setPermissions(dir.filePath("Results"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+            r = writeMeasurementLog(path, 2, 3, cell);
+            QVERIFY(!r.ok);
+            QVERIFY(!r.error.isEmpty());
+            QCOMPARE(QFileInfo(path).size(), qint64(QByteArray("Date\tTime\tOutput Power (dBm)\t\r\n").size()));
+            QFile::setPermissions(dir.filePath("Results"),
+                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        }
+    }
+
+    void resultsFolderIsCreated() {
+        QTemporaryDir dir;
+        QVERIFY(ensureResultsDir(dir.path()));
+        QVERIFY(QFileInfo(dir.filePath("Results")).isDir());
+        QVERIFY(ensureResultsDir(dir.path()));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMeasurementLog)
+#include "test_measurement_log.moc"
