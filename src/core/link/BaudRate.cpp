@@ -1,0 +1,101 @@
+#include "core/link/BaudRate.h"
+
+#include "core/AppState.h"
+#include "core/link/Exchange.h"
+#include "core/link/SerialPort.h"
+#include "core/settings/Ini.h"
+
+namespace tav {
+
+namespace {
+
+const QString kRs232 = QStringLiteral("RS232");
+
+QString lire(const AppState& s, const char* key) {
+    return LireIni(s.generalIni(), kRs232, QString::fromLatin1(key));
+}
+
+// Opens the port from the RS232 settings like OuvrirPort, but quietly: the caller reports a
+// failure once. On failure *error names the port and gives the reason.
+bool ouvrirEnSilence(AppState& s, QString* error) {
+    if (s.PortOEM.isOpen())
+        return true;
+    const QString port = lire(s, "PORT");
+    const QString texte = lire(s, "BAUD") + u',' + lire(s, "PARITE").left(1) + u',' +
+                          lire(s, "DATA") + u',' + lire(s, "STOP");
+
+    QString nom = QStringLiteral("\"%1\"").arg(port);
+    const QString device = deviceForPortName(port);
+    if (device != port)
+        nom += QStringLiteral(" (%1)").arg(device);
+
+    bool ok = false;
+    const LineSettings settings = LineSettings::parse(texte, &ok);
+    if (!ok) {
+        *error = QStringLiteral("The line settings \"%1\" of the serial port %2 are not valid. "
+                                "Correct them in Parameters > Serial Link.")
+                     .arg(texte, nom);
+        return false;
+    }
+    QString raison;
+    if (s.PortOEM.open(port, settings, &raison))
+        return true;
+    if (raison.isEmpty())
+        raison = QStringLiteral("unknown error");
+    *error = QStringLiteral("The serial port %1 cannot be opened: %2.\nCheck that the serial "
+                            "adapter is connected and that Parameters > Serial Link names the "
+                            "right port.")
+                 .arg(nom, raison);
+    return false;
+}
+
+// One trial at the stored settings: open, empty the input, "SNU?", close.
+// False when the port could not be opened.
+bool essayer(AppState& s, QString* reponse, QString* error) {
+    FermerPort(s);
+    if (!ouvrirEnSilence(s, error))
+        return false;
+    ViderReception(s);
+    *reponse = EnvoyerCommande(s, QStringLiteral("SNU?"));
+    FermerPort(s);
+    return true;
+}
+
+} // namespace
+
+QString libelleBalayage(int rate) {
+    return QStringLiteral("Scan for ") + QString::number(rate) + QStringLiteral(" vtl");
+}
+
+QString DetecterVitesse(AppState& s, const std::function<void(const QString&)>& progress,
+                        QString* portError) {
+    QString error;
+    QString reponse;
+    const auto echec = [&] {
+        if (portError)
+            *portError = error;
+        return QString();
+    };
+    if (portError)
+        portError->clear();
+
+    if (!essayer(s, &reponse, &error))
+        return echec();
+    if (!reponse.isEmpty())
+        return lire(s, "BAUD");
+
+    for (const int rate : kVitessesBalayees) {
+        if (progress)
+            progress(libelleBalayage(rate));
+        if (s.processEvents)
+            s.processEvents();
+        EcrireIni(s.generalIni(), kRs232, QStringLiteral("BAUD"), QString::number(rate));
+        if (!essayer(s, &reponse, &error))
+            return echec();
+        if (!reponse.isEmpty())
+            return QString::number(rate);
+    }
+    return {};
+}
+
+} // namespace tav

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <functional>
+
+namespace tav {
+
+struct AppState;
+
+// Rates tried by the detection, in order (19200 comes first and again fourth; 2400 is never
+// tried).
+inline constexpr std::array<int, 6> kVitessesBalayees{19200, 4800, 9600, 19200, 38400, 115200};
+
+// Caption shown while a rate is tried: "Scan for " + rate + " vtl".
+QString libelleBalayage(int rate);
+
+// Finds the board's rate: probes with "SNU?" at the stored rate, then at each rate of the scan
+// list, writing each rate tried into RS232/BAUD. Returns the rate that answered (the stored BAUD
+// text when the board answers at once), or the empty text. The port is left closed.
+//
+// progress gets the caption of each scan trial; pending events run after it.
+//
+// A port that cannot be opened ends the detection at once (its rate does not matter) with no
+// message: the platform's reason, naming the port, goes to *portError so that the caller shows
+// one message for it, instead of one per trial. BAUD then holds the last rate tried.
+QString DetecterVitesse(AppState& s, const std::function<void(const QString&)>& progress = {},
+                        QString* portError = nullptr);
+
+} // namespace tav
