@@ -127,7 +127,8 @@ QString LireReponse(AppState& s) {
     QByteArray raw = port.readAll();
     for (;;) {
         if (!port.waitForInput(kSilenceMs)) {
-            if (!port.isOpen())
+            // Device lost: a line it finished sending is still its answer; a partial one is not.
+            if (!port.isOpen() && !raw.contains('\r'))
                 return {};
             break;
         }

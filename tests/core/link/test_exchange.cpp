@@ -444,6 +444,14 @@ void TestExchange::closedPortAndUnplug() {
     QCOMPARE(EnvoyerCommande(r.s, "VER?"), QString());
     QVERIFY(!r.port.isOpen());
 
+    // Gone during the silence after a whole line: that line is the answer.
+    r.port.plugBack();
+    r.port.answer("VER=1.4\r", 3);
+    r.port.unplugIn(1 + 3 + 5);
+    QCOMPARE(EnvoyerCommande(r.s, "VER?"), QString("1.4"));
+    QVERIFY(!r.port.isOpen());
+    QVERIFY(r.prompts.shown.isEmpty());
+
     // Still gone: one opening error, nothing sent.
     QCOMPARE(EnvoyerCommande(r.s, "VER?"), QString());
     QCOMPARE(r.prompts.shown.size(), 1);
