@@ -392,6 +392,10 @@ bool GridModel::setData(const QModelIndex& index, const QVariant& value, int rol
 }
 
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal && role == Qt::ForegroundRole) { // row 0 has colours too
+        const QColor colour = foreground(0, section + 1);
+        return colour.isValid() ? QVariant(colour) : QVariant();
+    }
     if (role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
     if (orientation == Qt::Horizontal)

@@ -176,6 +176,9 @@ void TestGrid::appearanceAndEditability() {
     QVERIFY(m->data(plain, Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignLeft);
     QVERIFY(!(m->flags(marked) & Qt::ItemIsEditable));
     QVERIFY(m->flags(plain) & Qt::ItemIsEditable);
+    g.setCellColor(0, 2, QColor(0, 0, 255)); // header cells take colours too
+    QCOMPARE(m->headerData(1, Qt::Horizontal, Qt::ForegroundRole).value<QColor>(),
+             QColor(0, 0, 255));
 
     // The operator's edit goes through the model like any write.
     QVERIFY(m->setData(plain, QStringLiteral("typed"), Qt::EditRole));
