@@ -32,13 +32,13 @@ class TestExchange : public QObject {
             s.processEvents = [this] { ++events; };
             s.TempsTimeout = 250;
             s.NbRepetitions = 0;
-            rs232(QStringLiteral("PORT"), QStringLiteral("COM1"));
-            rs232(QStringLiteral("BAUD"), QStringLiteral("19200"));
-            rs232(QStringLiteral("PARITE"), QStringLiteral("NONE"));
-            rs232(QStringLiteral("DATA"), QStringLiteral("8"));
-            rs232(QStringLiteral("STOP"), QStringLiteral("1"));
-            rs232(QStringLiteral("TxtSleepTwoChars"), QStringLiteral("1"));
-            rs232(QStringLiteral("TempsPause"), QStringLiteral("500"));
+            IniBatch ini(s.generalIni());
+            for (const auto& [key, value] :
+                 {std::pair{"PORT", "COM1"}, {"BAUD", "19200"}, {"PARITE", "NONE"}, {"DATA", "8"},
+                  {"STOP", "1"}, {"TxtSleepTwoChars", "1"}, {"TempsPause", "500"}})
+                ini.write(QStringLiteral("RS232"), QString::fromLatin1(key),
+                          QString::fromLatin1(value));
+            QVERIFY(ini.commit());
         }
         void rs232(const QString& key, const QString& value) {
             QVERIFY(EcrireIni(s.generalIni(), QStringLiteral("RS232"), key, value));
