@@ -1,0 +1,115 @@
+#include "ui/link/LinkMenu.h"
+
+#include "core/AppState.h"
+#include "core/Prompts.h"
+#include "core/link/BaudRate.h"
+#include "core/link/Exchange.h"
+#include "core/settings/Ini.h"
+#include "ui/link/FrmCommandesManuelles.h"
+#include "ui/link/FrmConfigRS232.h"
+#include "ui/link/FrmView.h"
+#include "ui/link/FrmVisualisationFlux.h"
+#include "ui/support/Hourglass.h"
+
+#include <QLabel>
+
+namespace tav {
+
+namespace {
+
+const QString kRs232 = QStringLiteral("RS232");
+const QString kTitreDetection = QStringLiteral("Baud Rate Detection");
+
+void centrerHorizontalement(QLabel& label, const QWidget& window) {
+    label.adjustSize();
+    label.move((window.width() - label.width()) / 2, label.y());
+}
+
+void fermer(QPointer<QWidget>& w) {
+    if (w) {
+        w->close();
+        w->deleteLater();
+    }
+    w.clear();
+}
+
+} // namespace
+
+QString ExecuterDetectionVitesse(AppState& s, QLabel& MessageBaudRate, QWidget& mainWindow) {
+    Hourglass sablier;
+    const QString ini = s.generalIni();
+    const QString baudPrecedent = LireIni(ini, kRs232, QStringLiteral("BAUD"));
+
+    centrerHorizontalement(MessageBaudRate, mainWindow);
+    MessageBaudRate.show();
+    MessageBaudRate.raise();
+    QString erreurPort;
+    const QString vitesse = DetecterVitesse(
+        s,
+        [&](const QString& libelle) {
+            MessageBaudRate.setText(libelle);
+            centrerHorizontalement(MessageBaudRate, mainWindow);
+        },
+        &erreurPort);
+    MessageBaudRate.hide();
+
+    NormalCursor curseur;
+    if (vitesse.isEmpty()) {
+        EcrireIni(ini, kRs232, QStringLiteral("BAUD"), baudPrecedent);
+        QString texte = QStringLiteral("Automatic Baud Rate Detection failed.");
+        if (!erreurPort.isEmpty())
+            texte += QStringLiteral("\n\n") + erreurPort;
+        s.prompts.message(texte, kTitreDetection, PromptIcon::Critical);
+    } else {
+        s.prompts.message(QStringLiteral("Automatic Baud Rate Detection successed (Value : ") +
+                              vitesse + QStringLiteral(")."),
+                          kTitreDetection, PromptIcon::Information);
+    }
+    return vitesse;
+}
+
+void ExecuterLiaisonSerie(AppState& s, QWidget* parent) {
+    const QString ini = s.generalIni();
+    const QString avant = LireIni(ini, kRs232, QStringLiteral("PORT"));
+    {
+        FrmConfigRS232 fenetre(s, parent);
+        fenetre.exec();
+    }
+    const QString apres = LireIni(ini, kRs232, QStringLiteral("PORT"));
+    if (avant.compare(apres, Qt::CaseInsensitive) != 0) {
+        FermerPort(s);
+        OuvrirPort(s);
+    }
+}
+
+void ExecuterVue(AppState& s, QWidget* parent, QPointer<QWidget>& flux,
+                 QPointer<QWidget>& commandes) {
+    if (!FrmView::estOuverte()) {
+        FrmView fenetre(s, parent);
+        fenetre.exec();
+    }
+    AppliquerCheckOptions(s, parent, flux, commandes);
+}
+
+void AppliquerCheckOptions(AppState& s, QWidget* parent, QPointer<QWidget>& flux,
+                           QPointer<QWidget>& commandes) {
+    const int options = lireCheckOptions(s);
+    fermer(flux);
+    fermer(commandes);
+    if (options & 1) {
+        auto* w = new FrmVisualisationFlux(s, parent);
+        w->setAttribute(Qt::WA_DeleteOnClose);
+        w->show();
+        flux = w;
+    }
+    if (options & 2) {
+        auto* w = new FrmCommandesManuelles(s, parent);
+        w->setAttribute(Qt::WA_DeleteOnClose);
+        w->show();
+        commandes = w;
+    }
+    if (options & 1)
+        s.FluxActif = true;
+}
+
+} // namespace tav

@@ -1,0 +1,241 @@
+// Serial-link settings window, its menu entry, and the baud-rate menu entry against the
+// in-process board.
+#include "core/AppState.h"
+#include "core/link/Exchange.h"
+#include "core/settings/Defaults.h"
+#include "core/settings/Ini.h"
+#include "core/settings/Variant.h"
+#include "core/translation/DefaultTexts.h"
+#include "model/InProcessPort.h"
+#include "support/ManualClock.h"
+#include "support/ScriptedPrompts.h"
+#include "ui/link/FrmConfigRS232.h"
+#include "ui/link/LinkMenu.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace tav;
+
+namespace {
+
+const QString kRs232 = QStringLiteral("RS232");
+
+struct Bench {
+    QTemporaryDir dir;
+    test::ManualClock clock;
+    test::ScriptedPrompts prompts;
+    sim::BoardModel board;
+    sim::InProcessPort port{board, clock};
+    AppState s{dir.path(), port, clock, prompts};
+
+    Bench() {
+        EcrireParametresDefaut(dir.path());
+        EcrireTextesDefaut(s.langueIni());
+        EcrireIni(s.langueIni(), QStringLiteral("ValueSupervision"), QStringLiteral("Langue"),
+                  QStringLiteral("En"));
+        prompts.messagesAreUnexpected = true;
+    }
+    QString get(const QString& key) const { return LireIni(s.generalIni(), kRs232, key); }
+    void set(const QString& key, const QString& value) {
+        EcrireIni(s.generalIni(), kRs232, key, value);
+    }
+    QByteArray generalBytes() const {
+        QFile f(s.generalIni());
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }
+};
+
+QComboBox* list(QWidget* w, const char* name) {
+    return w->findChild<QComboBox*>(QString::fromLatin1(name));
+}
+
+void clickInNextModal(const QString& button, std::function<void(QWidget*)> before = {}) {
+    QTimer::singleShot(0, [button, before] {
+        QWidget* modal = QApplication::activeModalWidget();
+        QVERIFY(modal);
+        if (before)
+            before(modal);
+        modal->findChild<QPushButton*>(button)->click();
+    });
+}
+
+} // namespace
+
+class TestLinkRs232 : public QObject {
+    Q_OBJECT
+private slots:
+    void storedValuesReplaceTheInitialTexts() {
+        Bench b;
+        EcrireMarqueurUsine(b.dir.path());
+        b.set("PORT", "COM4");
+        b.set("BAUD", "38400");
+        b.set("PARITE", "EVEN");
+        b.set("DATA", "7");
+        b.set("STOP", ""); // an empty setting keeps the list text
+        b.set("TxtSleepTwoChars", "5");
+        FrmConfigRS232 w(b.s);
+        QCOMPARE(w.windowTitle(), QStringLiteral("Serial Link"));
+        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("grplabel_5_0"))->text(),
+                 QStringLiteral("Serial Port Number"));
+        QCOMPARE(w.findChild<QPushButton*>(QStringLiteral("BoutonValider"))->text(),
+                 QStringLiteral("Validate"));
+        QCOMPARE(list(&w, "ListePortCom")->currentText(), QStringLiteral("COM4"));
+        QCOMPARE(list(&w, "ListeBaudRate")->currentText(), QStringLiteral("38400"));
+        QCOMPARE(list(&w, "ListeParite")->currentText(), QStringLiteral("EVEN"));
+        QCOMPARE(list(&w, "ListeBitsDonnees")->currentText(), QStringLiteral("7"));
+        QCOMPARE(list(&w, "ListeBitsStop")->currentText(), QStringLiteral("1"));
+        QCOMPARE(w.findChild<QLineEdit*>(QStringLiteral("TxtSleepTwoChars"))->text(),
+                 QStringLiteral("5"));
+
+        // Lists offered.
+        QComboBox* ports = list(&w, "ListePortCom");
+        QVERIFY(ports->count() >= 20);
+        QCOMPARE(ports->itemText(0), QStringLiteral("COM1"));
+        QCOMPARE(ports->itemText(19), QStringLiteral("COM20"));
+        QComboBox* rates = list(&w, "ListeBaudRate");
+        QStringList offered;
+        for (int i = 0; i < rates->count(); ++i)
+            offered << rates->itemText(i);
+        QCOMPARE(offered, (QStringList{"2400", "4800", "9600", "19200", "38400", "115200"}));
+        QCOMPARE(list(&w, "ListeBitsStop")->count(), 3);
+
+        // Internal variant: everything shown.
+        QVERIFY(!list(&w, "ListeBaudRate")->isHidden());
+        QVERIFY(!w.findChild<QLineEdit*>(QStringLiteral("TxtSleepTwoChars"))->isHidden());
+    }
+
+    void typedDevicePathIsStoredAndExitWritesNothing() {
+        Bench b;
+        EcrireMarqueurUsine(b.dir.path());
+        const QByteArray before = b.generalBytes();
+        {
+            FrmConfigRS232 w(b.s);
+            list(&w, "ListePortCom")->setEditText(QStringLiteral("/dev/pts/7"));
+            w.findChild<QPushButton*>(QStringLiteral("BoutonExit"))->click();
+        }
+        QCOMPARE(b.generalBytes(), before);
+
+        FrmConfigRS232 w(b.s);
+        list(&w, "ListePortCom")->setEditText(QStringLiteral("/dev/pts/7"));
+        list(&w, "ListeBaudRate")->setEditText(QStringLiteral("115200"));
+        w.findChild<QPushButton*>(QStringLiteral("BoutonValider"))->click();
+        QCOMPARE(b.get("PORT"), QStringLiteral("/dev/pts/7"));
+        QCOMPARE(b.get("BAUD"), QStringLiteral("115200"));
+    }
+
+    void customerVariantShowsOnlyThePortAndWritesAllSixKeys() {
+        Bench b;
+        // No RS232 section yet: the keys appear in the order they are written.
+        QFile::remove(b.s.generalIni());
+        QVERIFY(!VarianteUsine(b.dir.path()));
+        FrmConfigRS232 w(b.s);
+        for (const char* hidden : {"ListeBaudRate", "ListeParite", "ListeBitsDonnees",
+                                   "ListeBitsStop"})
+            QVERIFY2(list(&w, hidden)->isHidden(), hidden);
+        QVERIFY(w.findChild<QLineEdit*>(QStringLiteral("TxtSleepTwoChars"))->isHidden());
+        for (int i = 1; i <= 4; ++i)
+            QVERIFY(w.findChild<QLabel*>(QStringLiteral("grplabel_5_%1").arg(i))->isHidden());
+        QVERIFY(!list(&w, "ListePortCom")->isHidden());
+        // The window shrinks to the port row.
+        EcrireMarqueurUsine(b.dir.path());
+        FrmConfigRS232 full(b.s);
+        QVERIFY(w.sizeHint().height() < full.sizeHint().height());
+
+        list(&w, "ListePortCom")->setEditText(QStringLiteral("COM2"));
+        w.findChild<QPushButton*>(QStringLiteral("BoutonValider"))->click();
+        const QString text = QString::fromLatin1(b.generalBytes());
+        const QStringList keys{"PORT=COM2", "BAUD=9600", "PARITE=NONE", "DATA=8", "STOP=1",
+                               "TxtSleepTwoChars="};
+        qsizetype at = -1;
+        for (const QString& k : keys) {
+            const qsizetype next = text.indexOf(k);
+            QVERIFY2(next > at, qPrintable(k + " in\n" + text));
+            at = next;
+        }
+    }
+
+    void serialLinkEntryReopensOnlyForANewPort() {
+        Bench b;
+        EcrireMarqueurUsine(b.dir.path());
+        QVERIFY(OuvrirPort(b.s));
+        QCOMPARE(b.port.openCount(), 1);
+
+        // Only the rate changes: the open port keeps its settings.
+        clickInNextModal(QStringLiteral("BoutonValider"), [](QWidget* m) {
+            list(m, "ListeBaudRate")->setEditText(QStringLiteral("38400"));
+        });
+        ExecuterLiaisonSerie(b.s, nullptr);
+        QCOMPARE(b.get("BAUD"), QStringLiteral("38400"));
+        QVERIFY(b.port.isOpen());
+        QCOMPARE(b.port.openCount(), 1);
+        QCOMPARE(b.port.openedSettings().baud, 19200);
+
+        // The same port in other letter case is no change either.
+        clickInNextModal(QStringLiteral("BoutonValider"), [](QWidget* m) {
+            list(m, "ListePortCom")->setEditText(QStringLiteral("com1"));
+        });
+        ExecuterLiaisonSerie(b.s, nullptr);
+        QCOMPARE(b.port.openCount(), 1);
+
+        // A new port: closed and opened again with the new settings.
+        clickInNextModal(QStringLiteral("BoutonValider"), [](QWidget* m) {
+            list(m, "ListePortCom")->setEditText(QStringLiteral("/dev/pts/9"));
+        });
+        ExecuterLiaisonSerie(b.s, nullptr);
+        QCOMPARE(b.port.openCount(), 2);
+        QCOMPARE(b.port.openedName(), QStringLiteral("/dev/pts/9"));
+        QCOMPARE(b.port.openedSettings().baud, 38400);
+    }
+
+    void baudRateEntryMessages() {
+        Bench b;
+        b.prompts.messagesAreUnexpected = false;
+        QWidget main;
+        main.resize(400, 300);
+        QLabel label(QStringLiteral("Scan for "), &main);
+        label.hide();
+
+        // Found by the scan.
+        b.set("BAUD", "9600");
+        b.port.setBoardBaud(38400);
+        QCOMPARE(ExecuterDetectionVitesse(b.s, label, main), QStringLiteral("38400"));
+        QCOMPARE(b.prompts.shown.size(), 1);
+        QCOMPARE(b.prompts.shown[0].text,
+                 QStringLiteral("Automatic Baud Rate Detection successed (Value : 38400)."));
+        QCOMPARE(b.prompts.shown[0].title, QStringLiteral("Baud Rate Detection"));
+        QCOMPARE(b.prompts.shown[0].icon, PromptIcon::Information);
+        QCOMPARE(label.text(), QStringLiteral("Scan for 38400 vtl"));
+        QVERIFY(label.isHidden());
+        QCOMPARE(b.get("BAUD"), QStringLiteral("38400"));
+        QVERIFY(!b.port.isOpen());
+
+        // Never found: BAUD restored.
+        b.prompts.clear();
+        b.port.setBoardBaud(2400);
+        QCOMPARE(ExecuterDetectionVitesse(b.s, label, main), QString());
+        QCOMPARE(b.prompts.messageTexts(), QStringList{"Automatic Baud Rate Detection failed."});
+        QCOMPARE(b.prompts.shown[0].icon, PromptIcon::Critical);
+        QCOMPARE(b.get("BAUD"), QStringLiteral("38400"));
+
+        // A missing adapter: one message naming the port, BAUD restored.
+        b.prompts.clear();
+        b.set("PORT", "/dev/ttyUSB3");
+        b.port.setDeviceName(QStringLiteral("/dev/ttyUSB0"));
+        QCOMPARE(ExecuterDetectionVitesse(b.s, label, main), QString());
+        QCOMPARE(b.prompts.shown.size(), 1);
+        QVERIFY(b.prompts.shown[0].text.startsWith(
+            QStringLiteral("Automatic Baud Rate Detection failed.")));
+        QVERIFY(b.prompts.shown[0].text.contains(QStringLiteral("/dev/ttyUSB3")));
+        QCOMPARE(b.get("BAUD"), QStringLiteral("38400"));
+    }
+};
+
+QTEST_MAIN(TestLinkRs232)
+#include "test_link_rs232.moc"
