@@ -1,0 +1,210 @@
+#include "core/AppState.h"
+#include "core/link/Catalogue.h"
+#include "core/settings/Defaults.h"
+#include "core/settings/Ini.h"
+#include "core/translation/DefaultTexts.h"
+#include "support/ScriptedPort.h"
+#include "support/ScriptedPrompts.h"
+#include "ui/main/FrmCmdRead.h"
+#include "ui/support/Grid.h"
+
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tav;
+
+namespace {
+
+struct Fixture {
+    QTemporaryDir dir;
+    test::ManualClock clock;
+    test::ScriptedPort port{clock};
+    test::ScriptedPrompts prompts;
+    AppState s{dir.path(), port, clock, prompts};
+
+    explicit Fixture(const QString& langue = QStringLiteral("En")) {
+        prompts.messagesAreUnexpected = true;
+        EcrireParametresDefaut(dir.path());
+        EcrireTextesDefaut(s.langueIni());
+        EcrireIni(s.langueIni(), QStringLiteral("ValueSupervision"), QStringLiteral("Langue"),
+                  langue);
+    }
+    QString entry(int key) const {
+        return LireIni(s.generalIni(), kCmdReadSyn, QString::number(key));
+    }
+    QString mark(int key) const { return LireIni(s.generalIni(), kReadX, QString::number(key)); }
+    void setEntry(int key, const QString& text) {
+        EcrireIni(s.generalIni(), kCmdReadSyn, QString::number(key), text);
+    }
+    void setMark(int key, const QString& text) {
+        EcrireIni(s.generalIni(), kReadX, QString::number(key), text);
+    }
+    QStringList list() const {
+        QStringList out;
+        for (const auto& e : readCatalogue(s.generalIni(), kCmdReadSyn, false))
+            out << e.text;
+        return out;
+    }
+};
+
+void clickCell(Grid* g, int row, int col) {
+    const QRect r = g->visualRect(g->model()->index(row - 1, col - 1));
+    QVERIFY(r.isValid());
+    QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, r.center());
+}
+
+bool isRedCentredMark(const Grid* g, int row) {
+    return g->cellText(row, 3) == QLatin1String("X") && g->cellColor(row, 3) == QColor(255, 0, 0)
+        && g->isCellCentered(row, 3) && g->isCellStatic(row, 3);
+}
+
+} // namespace
+
+class TestFrmCmdRead : public QObject {
+    Q_OBJECT
+private slots:
+    void opensWithTheDefaultList();
+    void notUsedEntryShiftsRowsAndMarks();
+    void entryWithoutSpace();
+    void loadAndSaveKeepsTheList();
+    void selectAllCaptionCycle();
+    void cellClicksToggleMarks();
+};
+
+void TestFrmCmdRead::opensWithTheDefaultList() {
+    Fixture f;
+    FrmCmdRead w(f.s);
+    QCOMPARE(w.objectName(), QStringLiteral("FrmCmdRead"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Commands GET"));
+    QCOMPARE(w.Enregistrer->text(), QStringLiteral("Save"));
+    QCOMPARE(w.Selectionner->text(), QStringLiteral("&Select all"));
+    Grid* g = w.findChild<Grid*>(QStringLiteral("vaSpreadRead"));
+    QVERIFY(g && g == w.vaSpreadRead);
+    QCOMPARE(g->columnCount(), 3);
+    QCOMPARE(g->cellText(0, 1), QStringLiteral("Command"));
+    QCOMPARE(g->cellText(0, 2), QStringLiteral("Syntax"));
+    QCOMPARE(g->cellText(0, 3), QStringLiteral("Monitoring"));
+
+    QCOMPARE(g->lastRowWithData(), 7);
+    QCOMPARE(g->rowCount(), 17);
+    const QStringList mnemonics{"IPW", "OPW", "PS2", "ID1", "LDT", "CAT", "ALA"};
+    for (int r = 1; r <= 7; ++r)
+        QCOMPARE(g->cellText(r, 2), mnemonics[r - 1]);
+    QCOMPARE(g->cellText(7, 1), QStringLiteral("(Read the alarms)"));
+    QCOMPARE(g->cellText(1, 3), QString());
+    QCOMPARE(g->cellColor(1, 3), QColor(255, 0, 0));
+    QVERIFY(g->isCellCentered(1, 3) && g->isCellStatic(1, 3));
+}
+
+void TestFrmCmdRead::notUsedEntryShiftsRowsAndMarks() {
+    Fixture f;
+    f.setEntry(3, QStringLiteral("not used"));
+    f.setMark(3, QStringLiteral("X"));
+    f.setMark(4, QStringLiteral("x"));
+    {
+        FrmCmdRead w(f.s);
+        Grid* g = w.vaSpreadRead;
+        QCOMPARE(g->lastRowWithData(), 6);
+        QCOMPARE(g->rowCount(), 16);
+        QCOMPARE(g->cellText(2, 2), QStringLiteral("OPW"));
+        QCOMPARE(g->cellText(3, 2), QStringLiteral("ID1"));
+        QCOMPARE(g->cellText(3, 3), QStringLiteral("x")); // READ X key 4, the entry's own key
+        QCOMPARE(g->cellText(2, 3), QString());
+        QCOMPARE(g->cellText(6, 2), QStringLiteral("ALA"));
+        w.SauverCommandesGet();
+    }
+    // Rows are written under their row numbers; the list reads back as it was shown.
+    QCOMPARE(f.entry(3), QStringLiteral("ID1 (Read Diode 1 Actual Current)"));
+    QCOMPARE(f.mark(3), QStringLiteral("X"));
+    QCOMPARE(f.mark(4), QString());
+    QCOMPARE(f.list(), (QStringList{"IPW (Read Input Power)", "OPW (Read Output Power)",
+                                    "ID1 (Read Diode 1 Actual Current)",
+                                    "LDT (Read Laser Diode Temperature)",
+                                    "CAT (Read Case Temperature)", "ALA (Read the alarms)"}));
+}
+
+void TestFrmCmdRead::entryWithoutSpace() {
+    Fixture f;
+    f.setEntry(2, QStringLiteral("NOSPACE"));
+    const QStringList before = f.list();
+    FrmCmdRead w(f.s);
+    QCOMPARE(w.vaSpreadRead->cellText(2, 2), QString());
+    QCOMPARE(w.vaSpreadRead->cellText(2, 1), QStringLiteral("NOSPACE"));
+    w.SauverCommandesGet();
+    QCOMPARE(f.list(), before);
+}
+
+void TestFrmCmdRead::loadAndSaveKeepsTheList() {
+    Fixture f;
+    f.setMark(2, QStringLiteral("X"));
+    f.setMark(5, QStringLiteral("junk"));
+    const QStringList before = f.list();
+    QCOMPARE(before.size(), 7);
+    FrmCmdRead w(f.s);
+    QSignalSpy closed(&w, &QDialog::accepted);
+    w.show();
+    QTest::mouseClick(w.Enregistrer, Qt::LeftButton);
+    QCOMPARE(closed.count(), 1);
+    QVERIFY(!w.isVisible());
+    QCOMPARE(f.list(), before);
+    QCOMPARE(f.mark(2), QStringLiteral("X"));
+    QCOMPARE(f.mark(5), QString()); // only "X" is a mark
+}
+
+void TestFrmCmdRead::selectAllCaptionCycle() {
+    Fixture f(QStringLiteral("Fr"));
+    f.setMark(1, QStringLiteral("X"));
+    f.setMark(6, QStringLiteral("X"));
+    FrmCmdRead w(f.s);
+    Grid* g = w.vaSpreadRead;
+    QCOMPARE(w.windowTitle(), QStringLiteral("Commandes GET"));
+    QCOMPARE(g->cellText(0, 3), QStringLiteral("Supervision"));
+    QCOMPARE(w.Selectionner->text(), QStringLiteral("&Sélectionner tout"));
+
+    // The French caption is not "&Select all": the first click clears.
+    QTest::mouseClick(w.Selectionner, Qt::LeftButton);
+    QCOMPARE(w.Selectionner->text(), QStringLiteral("&Select all"));
+    for (int r = 1; r <= 7; ++r)
+        QCOMPARE(g->cellText(r, 3), QString());
+
+    QTest::mouseClick(w.Selectionner, Qt::LeftButton);
+    QCOMPARE(w.Selectionner->text(), QStringLiteral("&De-select all"));
+    for (int r = 1; r <= 7; ++r)
+        QVERIFY(isRedCentredMark(g, r));
+    QCOMPARE(g->cellText(8, 3), QString()); // only data rows
+
+    w.SauverCommandesGet();
+    for (int k = 1; k <= 7; ++k)
+        QCOMPARE(f.mark(k), QStringLiteral("X"));
+}
+
+void TestFrmCmdRead::cellClicksToggleMarks() {
+    Fixture f;
+    f.setMark(4, QStringLiteral("X"));
+    FrmCmdRead w(f.s);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    Grid* g = w.vaSpreadRead;
+
+    clickCell(g, 2, 3);
+    QVERIFY(isRedCentredMark(g, 2));
+    clickCell(g, 4, 3);
+    QCOMPARE(g->cellText(4, 3), QString());
+    clickCell(g, 2, 3);
+    QCOMPARE(g->cellText(2, 3), QString());
+    clickCell(g, 5, 3);
+    // Other columns do nothing.
+    clickCell(g, 6, 1);
+    clickCell(g, 6, 2);
+    QCOMPARE(g->cellText(6, 3), QString());
+    QCOMPARE(g->cellText(6, 2), QStringLiteral("CAT"));
+
+    w.SauverCommandesGet();
+    for (int k = 1; k <= 7; ++k)
+        QCOMPARE(f.mark(k), k == 5 ? QStringLiteral("X") : QString());
+}
+
+QTEST_MAIN(TestFrmCmdRead)
+#include "test_frm_cmd_read.moc"
