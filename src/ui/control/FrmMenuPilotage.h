@@ -1,0 +1,181 @@
+#pragma once
+
+#include <QColor>
+#include <QDateTime>
+#include <QWidget>
+
+#include <array>
+#include <functional>
+
+class QCheckBox;
+class QGroupBox;
+class QHBoxLayout;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+class QVBoxLayout;
+
+namespace tav {
+
+struct AppState;
+class Grid;
+class Lamp;
+class NumericSlider;
+class TabControl;
+
+// The "Control Panel": control mode by tab (APC, ACC, AAPC, AACC, thresholds), set points with
+// boxes and sliders, laser start and stop, input-power threshold and eye-safety limit, warning
+// reset, live readings, alarms and warnings refreshed by the poll (window code 5), and the
+// measurement log into the "Results" folder.
+//
+// Modeless. The main window sets FenetreActive to 5 before creating it; the constructor runs the
+// load (texts, tooltips, port, serial number, nominal power, laser state, poll start). Closing it
+// closes the port, stops the poll and writes the log one last time.
+class FrmMenuPilotage : public QWidget {
+    Q_OBJECT
+public:
+    explicit FrmMenuPilotage(AppState& s, QWidget* parent = nullptr);
+    ~FrmMenuPilotage() override;
+
+    // Window code served by the poll.
+    static constexpr int kCode = 5;
+
+    // Background states of a set-point box.
+    enum class BoxColour { White, Grey, Yellow };
+
+    // ---- Operations ----
+    // Sends the set point of the tab's mode when it is to be used, then "ASS=" and the mode
+    // value; true when the board acknowledged with "ASS!".
+    bool DemarrerLaser(int tab);
+    // Formats, bounds and writes channel i; reads the board's value back when refused.
+    bool EcrireConsigne(int channel);
+    // Writes channels 2 and 3, stopping at the first refusal (read back).
+    void EnvoyerSeuilsCarte();
+    // Laser status and running mode when the window opens.
+    void LirePanneau();
+    // Alarm / warning displays; both consume the characters they read.
+    void AfficherAlarmes(QString& answer);
+    void AfficherAvertissements(QString& answer);
+    // The poll's work for this window.
+    void RafraichirPanneauComplet();
+    void RafraichirEtatPanneau();
+    void PreparerFeuilleMesure();
+    // Rewrites the log file from the measurement sheet (atomically). False when it failed;
+    // the first failure of a series is reported to the operator.
+    bool EnregistrerJournal();
+    // The tick of window code 5 (registered with the poll).
+    void TraiterTopPanneau();
+
+    // ---- Event handlers (also what tests drive) ----
+    void OngletPilotage_Click(int tab);
+    void BoutonStart_Click();
+    void BoutonStop_Click();
+    void BoutonWAR_Click();
+    void BoutonSendToBoard_Click();
+    void BoutonExit_Click();
+    void CheckActivateEyeSafety_Click();
+    void CheckEnregistrement_Click();
+    // Enter in box i (the key-press handler's Enter branch).
+    void Txt_Enter(int channel);
+    // The operator moved slider i to a new value.
+    void CWSlide_PointerValueChanged(int channel, double value);
+
+    // ---- State for the poll, tests and automation ----
+    BoxColour boxColour(int channel) const { return boxColour_[static_cast<std::size_t>(channel)]; }
+    void setBoxColour(int channel, BoxColour colour);
+    // Last chosen mode value (0 until the first start).
+    qint16 modeValue() const { return modeValeur_; }
+    // True when the load found no link and shows only the failure message.
+    bool linkFailed() const { return linkFailed_; }
+    // Time source for the date, time and log names.
+    std::function<QDateTime()> currentTime = [] { return QDateTime::currentDateTime(); };
+
+    // Colours of the panel.
+    static const QColor kLightGreen, kLightRed, kPeach, kRed, kOrange, kTeal, kLightYellow;
+    static QColor buttonFace();
+
+    // ---- Controls (objectName = name, arrays Name_i) ----
+    TabControl* OngletPilotage = nullptr;
+    std::array<QGroupBox*, 9> grpframe{};
+    std::array<QLabel*, 26> grplabel{};
+    std::array<QLineEdit*, 4> Txt{};
+    std::array<NumericSlider*, 4> CWSlide{};
+    std::array<QLabel*, 6> ReadLabel{};
+    std::array<Lamp*, 7> VoyantAlarme{};
+    std::array<Lamp*, 7> VoyantWarning{};
+    std::array<QLabel*, 7> grplabelWarning{};
+    std::array<QLabel*, 1> LabelStatus{};
+    QLabel* LabelAAPC = nullptr;
+    QLabel* LabelAACC = nullptr;
+    QCheckBox* CheckActivateEyeSafety = nullptr;
+    QPushButton* BoutonSendToBoard = nullptr;
+    QPushButton* BoutonWAR = nullptr;
+    QLabel* LabelDate = nullptr;
+    QLabel* LabelTime = nullptr;
+    Lamp* Voyant = nullptr;
+    QLabel* LabelSNU = nullptr;
+    QToolButton* BoutonStart = nullptr;
+    QToolButton* BoutonStop = nullptr;
+    QToolButton* BoutonExit = nullptr;
+    QCheckBox* CheckEnregistrement = nullptr;
+    QLabel* Message = nullptr;
+    Grid* vaSpreadAlarmes = nullptr;
+    Grid* vaSpreadMesure = nullptr;
+
+    static const QString kLinkFailedText;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void buildLayout();
+    void applyBuiltInTexts();
+    void Form_Load();
+    void Form_Unload();
+    void showLinkFailureLayout();
+    void showThresholdsLayout(bool thresholds);
+    void showEyeSafetyRow(bool shown);
+    void applyEyeSafetyState(bool checked);
+    void setReadingRows(int tab);
+    void updateMeasureHeader();
+    void setAlarmLamp(int lamp, bool set);
+    void setWarningLamp(int lamp, bool set);
+    void resetAlarmLamps();
+    void setStatus(const QString& answer);
+    void clearStatus();
+    void setReading(int row, const QString& text, bool unavailable);
+    void setAllTabsEnabled(bool enabled, int except = -1);
+    void setFramesEnabled();
+    QString exchange(const QString& command);
+    // Lets pending events run; false when the window was closed meanwhile (stop at once).
+    bool pump();
+    bool isGrey(int channel) const { return boxColour(channel) == BoxColour::Grey; }
+    double boxValue(int channel) const;
+    void setBoxText(int channel, double value);
+    void mouchard(const QString& prefix, const QString& detail);
+
+    AppState& s_;
+    std::array<BoxColour, 4> boxColour_{};
+    qint16 modeValeur_ = 0;
+    bool linkFailed_ = false;
+    bool loadAborted_ = false;
+    bool unloaded_ = false;
+    bool eyeSafetyLoaded_ = false;
+    bool logFailureReported_ = false;
+    int busy_ = 0;
+    bool deleteWhenIdle_ = false;
+    QString alarmText_;
+    QString warningText_;
+
+    QWidget* statusColumn_ = nullptr;
+    QWidget* measureArea_ = nullptr;
+    QHBoxLayout* topRow_ = nullptr;
+    QVBoxLayout* root_ = nullptr;
+
+    friend struct BusyScope;
+};
+
+} // namespace tav

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "model/BoardModel.h"
+#include "model/InProcessPort.h"
+#include "core/AppState.h"
+#include "core/poll/Poll.h"
+#include "core/settings/Defaults.h"
+#include "core/settings/Ini.h"
+#include "core/translation/DefaultTexts.h"
+#include "support/ManualClock.h"
+#include "support/ScriptedPrompts.h"
+#include "ui/control/FrmMenuPilotage.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace tav::test {
+
+// A control panel against the in-process board on the manual clock, in a fresh program
+// directory with the default settings and texts.
+struct ControlRig {
+    QTemporaryDir dir;
+    ManualClock clock;
+    sim::BoardModel board;
+    sim::InProcessPort port{board, clock};
+    ScriptedPrompts prompts;
+    AppState s{dir.path(), port, clock, prompts};
+    Poll poll{s};
+
+    ControlRig() {
+        EcrireParametresDefaut(dir.path());
+        EcrireTextesDefaut(s.langueIni());
+        EcrireIni(s.langueIni(), QStringLiteral("ValueSupervision"), QStringLiteral("Langue"),
+                  QStringLiteral("En"));
+        board.setNoiseEnabled(false);
+        board.setRampEnabled(false);
+        port.setAnswerDelay(3);
+        s.Timer = &poll;
+        s.TempsTimeout = 250;
+        s.TempsRafraichissement = 250;
+        s.NbRepetitions = 1;
+        s.processEvents = [] {}; // ticks are driven by the tests, never by the event loop
+        s.FenetreActive = FrmMenuPilotage::kCode;
+    }
+
+    std::unique_ptr<FrmMenuPilotage> open() {
+        port.clearHistory();
+        auto w = std::make_unique<FrmMenuPilotage>(s);
+        w->currentTime = [] { return QDateTime(QDate(2026, 12, 5), QTime(9, 7, 30)); };
+        return w;
+    }
+    // Opens the panel and runs the first tick (the full read).
+    std::unique_ptr<FrmMenuPilotage> openAndRead() {
+        auto w = open();
+        w->TraiterTopPanneau();
+        port.clearHistory();
+        return w;
+    }
+
+    QStringList sent() const {
+        QStringList out;
+        for (const QByteArray& l : port.receivedLines())
+            out << QString::fromLatin1(l);
+        return out;
+    }
+    void clear() {
+        port.clearHistory();
+        prompts.clear();
+    }
+};
+
+} // namespace tav::test
