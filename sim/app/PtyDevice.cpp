@@ -107,9 +107,14 @@ bool PtyDevice::create(qint32 baud, QString* error) {
 void PtyDevice::close() {
     clientPoll_->stop();
     paceTimer_->stop();
-    delete readNotifier_;
+    // Possibly called from one of these notifiers' own signals: disable now, delete later.
+    for (QSocketNotifier* n : {readNotifier_, writeNotifier_}) {
+        if (n) {
+            n->setEnabled(false);
+            n->deleteLater();
+        }
+    }
     readNotifier_ = nullptr;
-    delete writeNotifier_;
     writeNotifier_ = nullptr;
     if (master_ >= 0)
         ::close(master_);

@@ -113,7 +113,8 @@ void SimServer::shutdown() {
         pty_.close();
         plugged_ = false;
     }
-    saveState();
+    if (board_.eepromWrites() != savedWrites_)
+        saveState();
     if (logFile_.isOpen()) {
         log("--", "exit");
         logFile_.close();

@@ -36,6 +36,10 @@ struct BoardParams {
 // speed. Protections shut the emission down: loss of input power (below IPT) and case
 // temperature out of TCL..TCH while they last; pump current above LCM and loss of output power
 // (below OPT, or below ASO at a current of at least I2T) until the next "ASS=" command.
+//
+// Readings carry a little noise and the pump current ramps up after a start, as on the real
+// board. Tests that compare exact values turn both off: setNoiseEnabled(false),
+// setRampEnabled(false).
 class BoardModel {
 public:
     // Alarm bits of "ALA?" (bit 0 last in the answer).

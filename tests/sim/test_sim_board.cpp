@@ -59,6 +59,30 @@ private slots:
         QCOMPARE(b("IPW?"), QByteArray("IPW=+15"));
     }
 
+    void wholeCatalogueIsUnderstood() {
+        QuietBoard b;
+        const QList<QByteArray> reads = {
+            "SNU", "VER", "IPT", "OPT", "TCL", "TCH", "LCM", "IPW", "OPW", "LDC", "SDC",
+            "LDT", "CAT", "STS", "ADI", "ADO", "ADS", "PS2", "ID1", "CI1", "CO1", "CS1",
+            "CI2", "CO2", "CS2", "AI1", "AI2", "AO1", "AO2", "AS1", "AS2", "OPM", "ALA",
+            "WAR", "ASS", "PON", "IM1", "IM2", "TC1", "IC1", "I2T", "ASO", "RP2", "SOP"};
+        for (const QByteArray& m : reads) {
+            const QByteArray a = b(m + '?');
+            QVERIFY2(a.startsWith(m + '=') && a.size() > 4 && !a.contains('/'), a.constData());
+        }
+        // Every write of the catalogue, written back with the value it reads.
+        b("PWD=QUILTA");
+        const QList<QByteArray> writes = {
+            "IPT", "OPM", "TCL", "TCH", "LCM", "SDC", "SOP", "PON", "TC1", "IC1", "IM1",
+            "IM2", "I2T", "ASO", "RP2", "CI1", "CO1", "CS1", "CI2", "CO2", "CS2", "SNU"};
+        for (const QByteArray& m : writes) {
+            QByteArray value = b(m + '?').mid(4);
+            if (value.startsWith('+'))
+                value.remove(0, 1);
+            QCOMPARE(b(m + '=' + value), m + '!');
+        }
+    }
+
     void unknownMalformedAndUnavailable() {
         QuietBoard b;
         for (const QByteArray& bad : {QByteArray("XYZ?"), QByteArray("SNUX?"), QByteArray("SNU"),

@@ -160,7 +160,7 @@ private slots:
         Client c(sim.devicePath(), 19200);
         const QByteArray first = c("SNU?", 150);
         QVERIFY(!first.isEmpty() && !first.contains('\r'));
-        QCOMPARE(first + readFor(c.fd, 600), QByteArray("SNU=TAV0001\r"));
+        QCOMPARE(first + readAnswer(c.fd, 1000), QByteArray("SNU=TAV0001\r"));
 
         SimProcess silent;
         QVERIFY(silent.start({QStringLiteral("--no-answer-rate"), QStringLiteral("100%")}));
@@ -171,7 +171,7 @@ private slots:
         QVERIFY(late.start({QStringLiteral("--delay-ms"), QStringLiteral("300")}));
         Client l(late.devicePath(), 19200);
         QCOMPARE(l("SNU?", 100), QByteArray());
-        QCOMPARE(readFor(l.fd, 800), QByteArray("SNU=TAV0001\r"));
+        QCOMPARE(readAnswer(l.fd, 1000), QByteArray("SNU=TAV0001\r"));
 
         QVERIFY(sim.stop());
         QFile f(log);
@@ -180,6 +180,14 @@ private slots:
         static const QRegularExpression rx(QStringLiteral(
             R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} RX SNU\?\n\S+ \S+ TX SNU=TAV0001\n)"));
         QVERIFY2(rx.match(QString::fromLatin1(text)).hasMatch(), text.constData());
+
+        // At 1200 baud, twelve characters take 100 ms to leave.
+        SimProcess slow;
+        QVERIFY(slow.start({QStringLiteral("--realtime"), QStringLiteral("--baud"), QStringLiteral("1200")}));
+        Client r(slow.devicePath(), 1200);
+        const QByteArray part = r("SNU?", 40);
+        QVERIFY(!part.contains('\r'));
+        QCOMPARE(part + readAnswer(r.fd, 1000), QByteArray("SNU=TAV0001\r"));
 
         // Bad options are refused with a message.
         SimProcess bad;

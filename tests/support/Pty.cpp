@@ -118,8 +118,11 @@ int openRawDevice(const QString& path, qint32 baud) {
 
 QByteArray exchangeRaw(int fd, const QByteArray& command, int timeoutMs) {
     const QByteArray line = command + '\r';
+    const QDeadlineTimer writeDeadline(timeoutMs);
     qint64 done = 0;
     while (done < line.size()) {
+        if (writeDeadline.hasExpired())
+            return {};
         const ssize_t n = ::write(fd, line.constData() + done, static_cast<size_t>(line.size() - done));
         if (n < 0 && errno != EAGAIN && errno != EINTR)
             return {};
@@ -128,6 +131,10 @@ QByteArray exchangeRaw(int fd, const QByteArray& command, int timeoutMs) {
         else
             ::usleep(1000);
     }
+    return readAnswer(fd, timeoutMs);
+}
+
+QByteArray readAnswer(int fd, int timeoutMs) {
     QByteArray answer;
     const QDeadlineTimer deadline(timeoutMs);
     while (!answer.contains('\r') && !deadline.hasExpired()) {

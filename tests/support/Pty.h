@@ -57,6 +57,8 @@ int openRawDevice(const QString& path, qint32 baud);
 // Writes command + CR and reads until a carriage return arrives or timeoutMs passes;
 // returns what arrived (empty: no answer).
 QByteArray exchangeRaw(int fd, const QByteArray& command, int timeoutMs = 1000);
+// Reads until a carriage return arrives or timeoutMs passes; returns what arrived.
+QByteArray readAnswer(int fd, int timeoutMs = 1000);
 // Everything that arrives within ms (stops early on end of file or error).
 QByteArray readFor(int fd, int ms);
 void closeDevice(int fd);
