@@ -15,11 +15,13 @@ QString lire(const AppState& s, const char* key) {
     return LireIni(s.generalIni(), kRs232, QString::fromLatin1(key));
 }
 
+enum class Ouverture { Ouvert, ReglagesInvalides, Impossible };
+
 // Opens the port from the RS232 settings like OuvrirPort, but quietly: the caller reports a
 // failure once. On failure *error names the port and gives the reason.
-bool ouvrirEnSilence(AppState& s, QString* error) {
+Ouverture ouvrirEnSilence(AppState& s, QString* error) {
     if (s.PortOEM.isOpen())
-        return true;
+        return Ouverture::Ouvert;
     const QString port = lire(s, "PORT");
     const QString texte = lire(s, "BAUD") + u',' + lire(s, "PARITE").left(1) + u',' +
                           lire(s, "DATA") + u',' + lire(s, "STOP");
@@ -35,30 +37,32 @@ bool ouvrirEnSilence(AppState& s, QString* error) {
         *error = QStringLiteral("The line settings \"%1\" of the serial port %2 are not valid. "
                                 "Correct them in Parameters > Serial Link.")
                      .arg(texte, nom);
-        return false;
+        return Ouverture::ReglagesInvalides;
     }
     QString raison;
     if (s.PortOEM.open(port, settings, &raison))
-        return true;
+        return Ouverture::Ouvert;
     if (raison.isEmpty())
         raison = QStringLiteral("unknown error");
     *error = QStringLiteral("The serial port %1 cannot be opened: %2.\nCheck that the serial "
                             "adapter is connected and that Parameters > Serial Link names the "
                             "right port.")
                  .arg(nom, raison);
-    return false;
+    return Ouverture::Impossible;
 }
 
-// One trial at the stored settings: open, empty the input, "SNU?", close.
-// False when the port could not be opened.
-bool essayer(AppState& s, QString* reponse, QString* error) {
+// One trial at the stored settings: open, empty the input, "SNU?", close. The answer is empty
+// when the port could not be opened.
+Ouverture essayer(AppState& s, QString* reponse, QString* error) {
+    reponse->clear();
     FermerPort(s);
-    if (!ouvrirEnSilence(s, error))
-        return false;
+    const Ouverture o = ouvrirEnSilence(s, error);
+    if (o != Ouverture::Ouvert)
+        return o;
     ViderReception(s);
     *reponse = EnvoyerCommande(s, QStringLiteral("SNU?"));
     FermerPort(s);
-    return true;
+    return o;
 }
 
 } // namespace
@@ -69,6 +73,8 @@ QString libelleBalayage(int rate) {
 
 QString DetecterVitesse(AppState& s, const std::function<void(const QString&)>& progress,
                         QString* portError) {
+    // A device that cannot be opened ends the detection: no rate will open it either.
+    // Invalid line settings only make that trial silent, since the scan rewrites the rate.
     QString error;
     QString reponse;
     const auto echec = [&] {
@@ -79,7 +85,7 @@ QString DetecterVitesse(AppState& s, const std::function<void(const QString&)>& 
     if (portError)
         portError->clear();
 
-    if (!essayer(s, &reponse, &error))
+    if (essayer(s, &reponse, &error) == Ouverture::Impossible)
         return echec();
     if (!reponse.isEmpty())
         return lire(s, "BAUD");
@@ -90,12 +96,12 @@ QString DetecterVitesse(AppState& s, const std::function<void(const QString&)>& 
         if (s.processEvents)
             s.processEvents();
         EcrireIni(s.generalIni(), kRs232, QStringLiteral("BAUD"), QString::number(rate));
-        if (!essayer(s, &reponse, &error))
+        if (essayer(s, &reponse, &error) == Ouverture::Impossible)
             return echec();
         if (!reponse.isEmpty())
             return QString::number(rate);
     }
-    return {};
+    return echec();
 }
 
 } // namespace tav

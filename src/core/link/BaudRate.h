@@ -22,9 +22,11 @@ QString libelleBalayage(int rate);
 //
 // progress gets the caption of each scan trial; pending events run after it.
 //
-// A port that cannot be opened ends the detection at once (its rate does not matter) with no
-// message: the platform's reason, naming the port, goes to *portError so that the caller shows
-// one message for it, instead of one per trial. BAUD then holds the last rate tried.
+// Nothing is shown here. A port that cannot be opened ends the detection at once (no other rate
+// would open it); invalid line settings only silence that trial (the scan rewrites the rate).
+// When the detection fails for either reason, *portError names the port and gives the reason,
+// so that the caller shows one message instead of one per trial; otherwise it is emptied.
+// BAUD then holds the last rate tried.
 QString DetecterVitesse(AppState& s, const std::function<void(const QString&)>& progress = {},
                         QString* portError = nullptr);
 

@@ -76,12 +76,17 @@ void FrmCommandesManuelles::chargerTextes() {
 }
 
 void FrmCommandesManuelles::TxtCommande_Enter() {
+    // A second Enter during the exchange would clear ReponseBrute under the first one.
+    if (envoiEnCours_)
+        return;
+    envoiEnCours_ = true;
     const QString commande = TxtCommande->text().toUpper();
     TxtCommande->setText(commande);
 
     s_.ReponseBrute = true;
     const QString reponse = EnvoyerCommande(s_, commande);
     s_.ReponseBrute = false;
+    envoiEnCours_ = false;
 
     if (reponse.isEmpty()) {
         AnswerList->addItem(QStringLiteral("TIMEOUT"));

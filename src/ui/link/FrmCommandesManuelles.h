@@ -27,6 +27,7 @@ public:
     std::array<QLabel*, 3> grplabel{};
 
     // Enter in TxtCommande: upper-cases the text, sends it raw and fills the lists.
+    // Ignored while a command is under way (the exchange lets events run).
     void TxtCommande_Enter();
     // Empties both lists.
     void BoutonCorbeille_Click();
@@ -39,6 +40,7 @@ private:
     void chargerTextes();
 
     AppState& s_;
+    bool envoiEnCours_ = false;
 };
 
 } // namespace tav

@@ -100,13 +100,23 @@ private slots:
                  qPrintable(error));
     }
 
-    void invalidLineSettingsAreReportedNotOpened() {
+    void invalidLineSettingsSilenceOnlyTheirTrial() {
+        // A bad stored rate is replaced by the scan.
         Bench b(0, QStringLiteral("fast"));
-        QString error;
-        QCOMPARE(b.run(&error), QString());
-        QVERIFY(error.contains(QStringLiteral("fast,N,8,1")));
-        QCOMPARE(b.port.openCount(), 0);
-        QVERIFY(b.prompts.shown.isEmpty());
+        QString error = QStringLiteral("stale");
+        QCOMPARE(b.run(&error), QStringLiteral("19200"));
+        QVERIFY(error.isEmpty());
+        QCOMPARE(b.port.openCount(), 1);
+
+        // Settings the scan does not touch: every trial fails, reported once.
+        Bench c(0, QStringLiteral("9600"));
+        EcrireIni(c.s.generalIni(), QStringLiteral("RS232"), QStringLiteral("DATA"),
+                  QStringLiteral("9"));
+        QCOMPARE(c.run(&error), QString());
+        QVERIFY2(error.contains(QStringLiteral("115200,N,9,1")), qPrintable(error));
+        QCOMPARE(c.captions.size(), 6);
+        QCOMPARE(c.port.openCount(), 0);
+        QVERIFY(c.prompts.shown.isEmpty());
     }
 };
 

@@ -135,6 +135,23 @@ private slots:
         QCOMPARE(answers->count(), 0);
     }
 
+    void enterDuringAnExchangeIsIgnored() {
+        Bench b;
+        b.s.FluxActif = true; // the exchange lets events run after each answer
+        FrmCommandesManuelles w(b.s);
+        int nested = 0;
+        b.s.processEvents = [&] {
+            if (nested++ == 0) {
+                w.TxtCommande->setText(QStringLiteral("snu?"));
+                w.TxtCommande_Enter();
+            }
+        };
+        type(w, QStringLiteral("ver?"));
+        QCOMPARE(b.port.receivedLines(), QList<QByteArray>{"VER?"});
+        QCOMPARE(items(w.AnswerList), QStringList{"VER=V1.20"}); // still the raw line
+        QVERIFY(!b.s.ReponseBrute);
+    }
+
     void closingManualCommandsClosesThePort() {
         Bench b;
         {
