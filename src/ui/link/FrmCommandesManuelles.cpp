@@ -46,16 +46,16 @@ FrmCommandesManuelles::FrmCommandesManuelles(AppState& s, QWidget* parent)
     BoutonCorbeille->setToolTip(QStringLiteral("Empty both lists"));
 
     auto* grid = new QGridLayout(this);
-    grid->addWidget(grplabel[0], 0, 0);
-    grid->addWidget(TxtCommande, 0, 1);
-    grid->addWidget(grplabel[1], 1, 0);
-    grid->addWidget(grplabel[2], 1, 1);
-    grid->addWidget(SendList, 2, 0);
-    grid->addWidget(AnswerList, 2, 1);
+    grid->addWidget(grplabel[0], 0, 0, 1, 2);
+    grid->addWidget(TxtCommande, 1, 0, 1, 2);
+    grid->addWidget(grplabel[1], 2, 0);
+    grid->addWidget(grplabel[2], 2, 1);
+    grid->addWidget(SendList, 3, 0);
+    grid->addWidget(AnswerList, 3, 1);
     auto* bottom = new QHBoxLayout;
     bottom->addStretch();
     bottom->addWidget(BoutonCorbeille);
-    grid->addLayout(bottom, 3, 0, 1, 2);
+    grid->addLayout(bottom, 4, 0, 1, 2);
     resize(520, 320);
 
     connect(TxtCommande, &QLineEdit::returnPressed, this,
