@@ -32,6 +32,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -481,7 +482,8 @@ void FrmMenuPilotage::buildLayout() {
     p.setColor(QPalette::Window, QColor(226, 230, 234));
     setPalette(p);
     setAutoFillBackground(true);
-    resize(sizeHint().expandedTo(QSize(940, 560)));
+    showThresholdsLayout(false);
+    resize(sizeHint().expandedTo(QSize(940, 0)));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -749,8 +751,13 @@ void FrmMenuPilotage::setReadingRows(int tab) {
 void FrmMenuPilotage::showThresholdsLayout(bool thresholds) {
     // The thresholds tab takes the whole window; the mode tabs leave room for the readings.
     root_->setStretchFactor(topRow_, thresholds ? 1 : 0);
-    OngletPilotage->setSizePolicy(QSizePolicy::Expanding,
-                                  thresholds ? QSizePolicy::Expanding : QSizePolicy::Maximum);
+    if (thresholds) {
+        OngletPilotage->setMaximumHeight(QWIDGETSIZE_MAX);
+    } else {
+        // As high as the set-point frame of the mode tabs needs, not as the thresholds page.
+        const int frame = std::max(grpframe[0]->sizeHint().height(), grpframe[1]->sizeHint().height());
+        OngletPilotage->setMaximumHeight(OngletPilotage->tabBar()->sizeHint().height() + frame + 26);
+    }
 }
 
 void FrmMenuPilotage::OngletPilotage_Click(int tab) {
