@@ -326,21 +326,7 @@ void FrmPrincipale::commandesget_Click() {
 }
 
 void FrmPrincipale::view_Click() {
-    executerVue(s_, this);
-    const QString options =
-        LireIni(s_.langueIni(), QStringLiteral("ValueSupervision"), QStringLiteral("CheckOptions"));
-    if (fluxWindow)
-        fluxWindow->close();
-    if (manualCommandWindow)
-        manualCommandWindow->close();
-    delete fluxWindow.data();
-    delete manualCommandWindow.data();
-    if (bitSet(options, 0))
-        openFluxWindow();
-    if (bitSet(options, 1))
-        openManualCommandWindow();
-    if (bitSet(options, 0))
-        s_.FluxActif = true;
+    executerVue(s_, this, fluxWindow, manualCommandWindow);
 }
 
 void FrmPrincipale::baudrate_Click() {

@@ -1,6 +1,10 @@
 #include "ui/main/MenuWindows.h"
 
 #include "core/AppState.h"
+#include "ui/link/FrmCommandesManuelles.h"
+#include "ui/link/FrmConfigRS232.h"
+#include "ui/link/FrmVisualisationFlux.h"
+#include "ui/link/LinkMenu.h"
 #include "ui/main/FrmCmdRead.h"
 #include "ui/main/FrmSupervision.h"
 
@@ -9,19 +13,45 @@
 
 namespace tav {
 
-QWidget* ouvrirFenetreFlux(AppState&, QWidget*) { return nullptr; }
-QWidget* ouvrirFenetreCommandesManuelles(AppState&, QWidget*) { return nullptr; }
+namespace {
+QWidget* modeless(QWidget* w) {
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    return w;
+}
+} // namespace
+
+QWidget* ouvrirFenetreFlux(AppState& s, QWidget* parent) {
+    return modeless(new FrmVisualisationFlux(s, parent));
+}
+
+QWidget* ouvrirFenetreCommandesManuelles(AppState& s, QWidget* parent) {
+    return modeless(new FrmCommandesManuelles(s, parent));
+}
+
 QWidget* ouvrirPanneauPilotage(AppState&, QWidget*) { return nullptr; }
-void executerConfigRS232(AppState&, QWidget*) {}
+
+void executerConfigRS232(AppState& s, QWidget* parent) {
+    FrmConfigRS232 w(s, parent);
+    w.exec();
+}
+
 void executerSupervision(AppState& s, QWidget* parent) {
     FrmSupervision w(s, parent);
     w.exec();
 }
+
 void executerCommandesGet(AppState& s, QWidget* parent) {
     FrmCmdRead w(s, parent);
     w.exec();
 }
-void executerVue(AppState&, QWidget*) {}
-void executerDetectionVitesse(AppState&, QLabel&, QWidget&) {}
+
+void executerVue(AppState& s, QWidget* parent, QPointer<QWidget>& flux,
+                 QPointer<QWidget>& commandes) {
+    ExecuterVue(s, parent, flux, commandes);
+}
+
+void executerDetectionVitesse(AppState& s, QLabel& message, QWidget& mainWindow) {
+    ExecuterDetectionVitesse(s, message, mainWindow);
+}
 
 } // namespace tav

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPointer>
+
 class QLabel;
 class QWidget;
 
@@ -15,8 +17,10 @@ QWidget* ouvrirPanneauPilotage(AppState& s, QWidget* parent);
 void executerConfigRS232(AppState& s, QWidget* parent);
 void executerSupervision(AppState& s, QWidget* parent);
 void executerCommandesGet(AppState& s, QWidget* parent);
-// Opens the view-options window unless one is already open.
-void executerVue(AppState& s, QWidget* parent);
+// View options: the window (unless one is already open), then both link windows closed and
+// opened again from the stored options.
+void executerVue(AppState& s, QWidget* parent, QPointer<QWidget>& flux,
+                 QPointer<QWidget>& commandes);
 void executerDetectionVitesse(AppState& s, QLabel& message, QWidget& mainWindow);
 
 } // namespace tav

@@ -102,6 +102,8 @@ private slots:
         QCOMPARE(f.s.TempsRafraichissement, 50);
         QCOMPARE(f.s.NbRepetitions, qint16(0));
         QVERIFY(!f.s.FluxActif); // bit 0 clear
+        QVERIFY(!w.fluxWindow);
+        QVERIFY(w.manualCommandWindow);
         QCOMPARE(f.langue("Langue"), QString("En"));
         // A language file without texts gives empty captions, design captions never come back.
         QCOMPARE(w.entry("Quitter")->text(), QString());
@@ -111,8 +113,16 @@ private slots:
     void fluxFlagFromBitZero() {
         Fixture f;
         EcrireIni(f.s.langueIni(), "ValueSupervision", "CheckOptions", "3");
-        f.start();
+        FrmPrincipale& w = f.start();
         QVERIFY(f.s.FluxActif);
+        QVERIFY(w.fluxWindow && w.fluxWindow->isVisible());
+        QVERIFY(w.manualCommandWindow && w.manualCommandWindow->isVisible());
+        QCOMPARE(w.fluxWindow->objectName(), QString("FrmVisualisationFlux"));
+        QCOMPARE(w.manualCommandWindow->objectName(), QString("FrmCommandesManuelles"));
+        // Closing the main window unloads the manual-command window, which closes the port.
+        QVERIFY(f.port.isOpen());
+        w.close();
+        QVERIFY(!f.port.isOpen());
     }
 
     void variants() {
