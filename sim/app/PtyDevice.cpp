@@ -94,6 +94,8 @@ bool PtyDevice::create(qint32 baud, QString* error) {
     }
     if (::tcsetattr(master_, TCSANOW, &tio) != 0)
         return fail("tcsetattr");
+    if (!speedFromBaud(baud))
+        setTerminalBaud(master_, baud);
 
     hungUp_ = false;
     readNotifier_ = new QSocketNotifier(master_, QSocketNotifier::Read, this);
@@ -124,8 +126,12 @@ void PtyDevice::close() {
 }
 
 qint32 PtyDevice::clientBaud() const {
+    if (master_ < 0)
+        return 0;
+    if (const qint32 baud = terminalBaud(master_))
+        return baud;
     termios tio{};
-    if (master_ < 0 || ::tcgetattr(master_, &tio) != 0)
+    if (::tcgetattr(master_, &tio) != 0)
         return 0;
     return baudFromSpeed(::cfgetospeed(&tio));
 }

@@ -63,6 +63,10 @@ private:
     bool hungUp_ = false;
 };
 
+// The rate set on a terminal, in bits per second (0 when unknown).
+qint32 terminalBaud(int fd);
+// Sets any rate, also one without a Bnnn constant.
+bool setTerminalBaud(int fd, qint32 baud);
 // Termios speed constant <-> bits per second.
 qint32 baudFromSpeed(unsigned speed);
 unsigned speedFromBaud(qint32 baud); // 0 when the rate has no constant
