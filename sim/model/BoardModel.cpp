@@ -220,7 +220,8 @@ void BoardModel::update() {
     if (emitting_) {
         if (pumpMa_ > param("LCM"))
             latched_ |= 1u << AlarmCurrentBias;
-        const double out = outputDbm_;
+        // Thresholds are compared at the board's 0.1 dB resolution.
+        const double out = outputDbm_ + 0.05;
         if (rampDone_ &&
             (out < param("OPT") / 10.0 || (pumpMa_ >= param("I2T") && out < param("ASO") / 10.0)))
             latched_ |= 1u << AlarmOutputLoss;
@@ -451,8 +452,9 @@ QByteArray BoardModel::write(const QByteArray& mne, const QByteArray& value) {
         const QByteArray sn = value.trimmed();
         if (sn.isEmpty() || sn.size() > 16)
             return "SNU=ERR";
+        // Letters, digits, '-', '_' and '.': the program names record files after it.
         for (char c : sn)
-            if (c < 0x21 || c > 0x7e)
+            if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_' && c != '.')
                 return "SNU=ERR";
         work_.serial = sn;
         return "SNU!";

@@ -154,6 +154,8 @@ private slots:
         QCOMPARE(b("IM2=2000"), QByteArray("IM2!"));
         QCOMPARE(b.value("SDC"), 2000);
         QVERIFY(!b("SNU=TWO WORDS").contains('!'));
+        QVERIFY(!b("SNU=..\\x/y").contains('!'));
+        QVERIFY(!b("SNU=" + QByteArray(17, 'A')).contains('!'));
 
         // A wrong password leaves administrator mode.
         QVERIFY(!b("PWD=WRONG").contains('!'));
