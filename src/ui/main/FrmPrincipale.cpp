@@ -219,7 +219,8 @@ void FrmPrincipale::Form_Load() {
     // 6. A quarter of the screen, centred.
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
-        resize(area.width() / 4, area.height() / 4);
+        // Wide enough for the whole menu bar, which here cannot wrap onto a second line.
+        resize(qMax(area.width() / 4, menuBar()->sizeHint().width()), area.height() / 4);
         move(area.left() + (area.width() - width()) / 2,
              area.top() + (area.height() - height()) / 2);
     }
