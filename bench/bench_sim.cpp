@@ -15,8 +15,8 @@ using tav::sim::BoardModel;
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const QList<QByteArray> mix = {"IPW?", "OPW?", "PS2?", "ID1?", "LDT?", "CAT?", "ALA?",
-                                   "WAR?", "STS?", "SOP=150"};
+    const QList<QByteArray> mix = {"IPW?", "OPW?", "PS2?", "ID1?", "LDT?",
+                                   "CAT?", "ALA?", "WAR?", "STS?", "SOP=150"};
 
     {
         BoardModel board;
@@ -30,8 +30,9 @@ int main(int argc, char** argv) {
             bytes += board.handleLine(mix[i % mix.size()]).size();
         }
         const double ms = t.nsecsElapsed() / 1e6;
-        std::printf("board model: %d commands in %.1f ms, %.2f us per command (%lld answer bytes)\n",
-                    n, ms, ms * 1000.0 / n, static_cast<long long>(bytes));
+        std::printf(
+            "board model: %d commands in %.1f ms, %.2f us per command (%lld answer bytes)\n", n, ms,
+            ms * 1000.0 / n, static_cast<long long>(bytes));
     }
 
     {

@@ -58,13 +58,16 @@ SimServer::SimServer(const SimOptions& options, QObject* parent)
     connect(pumpTimer_, &QTimer::timeout, this, &SimServer::pump);
 }
 
-SimServer::~SimServer() { shutdown(); }
+SimServer::~SimServer() {
+    shutdown();
+}
 
 bool SimServer::start(QString* error) {
     if (!opt_.log.isEmpty()) {
         logFile_.setFileName(opt_.log);
         if (!logFile_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
-            *error = QStringLiteral("cannot write the log %1: %2").arg(opt_.log, logFile_.errorString());
+            *error =
+                QStringLiteral("cannot write the log %1: %2").arg(opt_.log, logFile_.errorString());
             return false;
         }
     }
@@ -79,10 +82,8 @@ bool SimServer::start(QString* error) {
 }
 
 bool SimServer::plug(QString* error) {
-    if (plugged_)
-        return true;
-    if (!pty_.create(opt_.baud, error))
-        return false;
+    if (plugged_) return true;
+    if (!pty_.create(opt_.baud, error)) return false;
     if (!makeLink(error)) {
         pty_.close();
         return false;
@@ -96,8 +97,7 @@ bool SimServer::plug(QString* error) {
 }
 
 void SimServer::unplug(const char* why) {
-    if (!plugged_)
-        return;
+    if (!plugged_) return;
     removeLink();
     pty_.close();
     plugged_ = false;
@@ -113,8 +113,7 @@ void SimServer::shutdown() {
         pty_.close();
         plugged_ = false;
     }
-    if (board_.eepromWrites() != savedWrites_)
-        saveState();
+    if (board_.eepromWrites() != savedWrites_) saveState();
     if (logFile_.isOpen()) {
         log("--", "exit");
         logFile_.close();
@@ -122,12 +121,12 @@ void SimServer::shutdown() {
 }
 
 bool SimServer::makeLink(QString* error) {
-    if (opt_.link.isEmpty())
-        return true;
+    if (opt_.link.isEmpty()) return true;
     const QByteArray link = QFile::encodeName(opt_.link);
     struct stat st {};
     if (::lstat(link.constData(), &st) == 0 && !S_ISLNK(st.st_mode)) {
-        *error = QStringLiteral("%1 exists and is not a symbolic link; not replacing it").arg(opt_.link);
+        *error =
+            QStringLiteral("%1 exists and is not a symbolic link; not replacing it").arg(opt_.link);
         return false;
     }
     // A new link under a temporary name renamed over the old one: never a moment without it.
@@ -135,7 +134,8 @@ bool SimServer::makeLink(QString* error) {
     ::unlink(tmp.constData());
     if (::symlink(QFile::encodeName(pty_.path()).constData(), tmp.constData()) != 0 ||
         ::rename(tmp.constData(), link.constData()) != 0) {
-        *error = QStringLiteral("cannot make the link %1: %2").arg(opt_.link, QString::fromLocal8Bit(std::strerror(errno)));
+        *error = QStringLiteral("cannot make the link %1: %2")
+                     .arg(opt_.link, QString::fromLocal8Bit(std::strerror(errno)));
         ::unlink(tmp.constData());
         return false;
     }
@@ -143,8 +143,7 @@ bool SimServer::makeLink(QString* error) {
 }
 
 void SimServer::removeLink() {
-    if (opt_.link.isEmpty())
-        return;
+    if (opt_.link.isEmpty()) return;
     // Only our own link: another simulator may have taken the name since.
     if (QFileInfo(opt_.link).isSymLink() && QFile::symLinkTarget(opt_.link) == pty_.path())
         QFile::remove(opt_.link);
@@ -167,10 +166,8 @@ void SimServer::onReceived(const QByteArray& bytes) {
         const bool dropped = discarding_;
         line_.clear();
         discarding_ = false;
-        if (!dropped)
-            handleCommand(line);
-        if (!plugged_)
-            return;
+        if (!dropped) handleCommand(line);
+        if (!plugged_) return;
     }
 }
 
@@ -200,8 +197,7 @@ void SimServer::handleCommand(const QByteArray& line) {
             noise = true;
         }
     }
-    if (board_.eepromWrites() != savedWrites_)
-        saveState();
+    if (board_.eepromWrites() != savedWrites_) saveState();
 
     qint64 due = std::max(now + opt_.delayMs, lastDue_);
     if (!answer.isEmpty()) {
@@ -242,8 +238,7 @@ void SimServer::pump() {
         }
         pty_.send(outgoing_.takeFirst().bytes);
     }
-    if (!outgoing_.isEmpty())
-        pumpTimer_->start(static_cast<int>(outgoing_.first().due - now));
+    if (!outgoing_.isEmpty()) pumpTimer_->start(static_cast<int>(outgoing_.first().due - now));
 }
 
 QByteArray SimServer::garbage(int length) {
@@ -253,20 +248,21 @@ QByteArray SimServer::garbage(int length) {
     return g;
 }
 
-bool SimServer::chance(double rate) { return rate > 0 && rng_.generateDouble() < rate; }
+bool SimServer::chance(double rate) {
+    return rate > 0 && rng_.generateDouble() < rate;
+}
 
 void SimServer::saveState() {
     savedWrites_ = board_.eepromWrites();
-    if (opt_.state.isEmpty())
-        return;
+    if (opt_.state.isEmpty()) return;
     QSaveFile f(opt_.state);
     if (!f.open(QIODevice::WriteOnly) || f.write(board_.eepromImage()) < 0 || !f.commit())
-        std::fprintf(stderr, "tavoem-sim: cannot write the state file %s\n", qPrintable(opt_.state));
+        std::fprintf(stderr, "tavoem-sim: cannot write the state file %s\n",
+                     qPrintable(opt_.state));
 }
 
 void SimServer::log(const char* tag, const QByteArray& text) {
-    if (!logFile_.isOpen())
-        return;
+    if (!logFile_.isOpen()) return;
     const QByteArray stamp =
         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")).toLatin1();
     logFile_.write(stamp + ' ' + tag + ' ' + printable(text) + '\n');
@@ -288,8 +284,7 @@ QByteArray SimServer::status() {
     auto bits = [](quint8 b) {
         QByteArray t(8, '0');
         for (int i = 0; i < 8; ++i)
-            if (b & (1u << i))
-                t[7 - i] = '1';
+            if (b & (1u << i)) t[7 - i] = '1';
         return t;
     };
     s += "; ALA " + bits(board_.alarms()) + " WAR " + bits(board_.warnings());
@@ -308,8 +303,7 @@ void SimServer::stdinLine(const QByteArray& raw) {
     bool ok = false;
     const double number = arg.toDouble(&ok);
     board_.advanceTo(clock_.elapsed());
-    if (cmd.isEmpty())
-        return;
+    if (cmd.isEmpty()) return;
     if (cmd == "help") {
         say(kStdinHelp);
     } else if (cmd == "unplug") {
@@ -351,8 +345,7 @@ void SimServer::stdinLine(const QByteArray& raw) {
 
 void SimServer::stdinEnded() {
     stdinOpen_ = false;
-    if (opt_.exitOnEof)
-        emit quitRequested();
+    if (opt_.exitOnEof) emit quitRequested();
 }
 
 } // namespace tav::sim

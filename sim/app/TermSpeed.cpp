@@ -11,15 +11,13 @@ namespace tav::sim {
 
 qint32 terminalBaud(int fd) {
     struct termios2 tio {};
-    if (::ioctl(fd, TCGETS2, &tio) != 0)
-        return 0;
+    if (::ioctl(fd, TCGETS2, &tio) != 0) return 0;
     return static_cast<qint32>(tio.c_ospeed);
 }
 
 bool setTerminalBaud(int fd, qint32 baud) {
     struct termios2 tio {};
-    if (baud <= 0 || ::ioctl(fd, TCGETS2, &tio) != 0)
-        return false;
+    if (baud <= 0 || ::ioctl(fd, TCGETS2, &tio) != 0) return false;
     tio.c_cflag &= ~(CBAUD | (CBAUD << IBSHIFT));
     tio.c_cflag |= BOTHER | (BOTHER << IBSHIFT);
     tio.c_ispeed = tio.c_ospeed = static_cast<speed_t>(baud);

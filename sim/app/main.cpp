@@ -29,10 +29,8 @@ bool parseRate(const QString& text, double* rate) {
     bool ok = false;
     const bool percent = text.endsWith(QLatin1Char('%'));
     double v = (percent ? text.chopped(1) : text).toDouble(&ok);
-    if (percent)
-        v /= 100.0;
-    if (!ok || v < 0 || v > 1)
-        return false;
+    if (percent) v /= 100.0;
+    if (!ok || v < 0 || v > 1) return false;
     *rate = v;
     return true;
 }
@@ -71,23 +69,62 @@ int main(int argc, char** argv) {
     QCommandLineParser p;
     p.setApplicationDescription(QString::fromLatin1(kDescription));
     p.addHelpOption();
-    const QCommandLineOption baud(QStringLiteral("baud"), QStringLiteral("Board rate (default 19200)."), QStringLiteral("RATE"), QStringLiteral("19200"));
-    const QCommandLineOption wrongBaud(QStringLiteral("wrong-baud"), QStringLiteral("At another rate: silent (default) or garbage."), QStringLiteral("MODE"), QStringLiteral("silent"));
-    const QCommandLineOption realtime(QStringLiteral("realtime"), QStringLiteral("Characters leave at the pace of the rate (10 bits each)."));
-    const QCommandLineOption noAnswer(QStringLiteral("no-answer-rate"), QStringLiteral("Share of commands left unanswered, 0..1 or N%."), QStringLiteral("P"));
-    const QCommandLineOption delay(QStringLiteral("delay-ms"), QStringLiteral("Delay before each answer."), QStringLiteral("N"));
-    const QCommandLineOption split(QStringLiteral("split-answer"), QStringLiteral("Send each answer in two bursts MS apart."), QStringLiteral("MS"));
-    const QCommandLineOption garbageRate(QStringLiteral("garbage-rate"), QStringLiteral("Share of answers replaced by garbage, 0..1 or N%."), QStringLiteral("P"));
-    const QCommandLineOption xxx(QStringLiteral("xxx"), QStringLiteral("Reads of this mnemonic answer xxx (repeatable, or a comma list)."), QStringLiteral("MNE"));
-    const QCommandLineOption dropAfter(QStringLiteral("drop-after"), QStringLiteral("Close the terminal after N commands (an unplugged adapter)."), QStringLiteral("N"));
-    const QCommandLineOption link(QStringLiteral("link"), QStringLiteral("Keep a symbolic link PATH to the current terminal."), QStringLiteral("PATH"));
-    const QCommandLineOption log(QStringLiteral("log"), QStringLiteral("Log every line received and sent, with ms timestamps."), QStringLiteral("FILE"));
-    const QCommandLineOption state(QStringLiteral("state"), QStringLiteral("EEPROM file: parameters saved by WKP=1 survive a restart."), QStringLiteral("FILE"));
-    const QCommandLineOption exitOnEof(QStringLiteral("exit-on-eof"), QStringLiteral("Exit at the end of standard input."));
-    const QCommandLineOption noNoise(QStringLiteral("no-noise"), QStringLiteral("Readings without noise."));
-    const QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("Seed of the noise and failure draws."), QStringLiteral("N"));
-    const QCommandLineOption pin(QStringLiteral("pin"), QStringLiteral("Initial input power in dBm (default -3)."), QStringLiteral("DBM"));
-    const QCommandLineOption caseTemp(QStringLiteral("case"), QStringLiteral("Initial case temperature in degrees C (default 25)."), QStringLiteral("DEGC"));
+    const QCommandLineOption baud(QStringLiteral("baud"),
+                                  QStringLiteral("Board rate (default 19200)."),
+                                  QStringLiteral("RATE"), QStringLiteral("19200"));
+    const QCommandLineOption wrongBaud(
+        QStringLiteral("wrong-baud"),
+        QStringLiteral("At another rate: silent (default) or garbage."), QStringLiteral("MODE"),
+        QStringLiteral("silent"));
+    const QCommandLineOption realtime(
+        QStringLiteral("realtime"),
+        QStringLiteral("Characters leave at the pace of the rate (10 bits each)."));
+    const QCommandLineOption noAnswer(
+        QStringLiteral("no-answer-rate"),
+        QStringLiteral("Share of commands left unanswered, 0..1 or N%."), QStringLiteral("P"));
+    const QCommandLineOption delay(QStringLiteral("delay-ms"),
+                                   QStringLiteral("Delay before each answer."),
+                                   QStringLiteral("N"));
+    const QCommandLineOption split(QStringLiteral("split-answer"),
+                                   QStringLiteral("Send each answer in two bursts MS apart."),
+                                   QStringLiteral("MS"));
+    const QCommandLineOption garbageRate(
+        QStringLiteral("garbage-rate"),
+        QStringLiteral("Share of answers replaced by garbage, 0..1 or N%."), QStringLiteral("P"));
+    const QCommandLineOption xxx(
+        QStringLiteral("xxx"),
+        QStringLiteral("Reads of this mnemonic answer xxx (repeatable, or a comma list)."),
+        QStringLiteral("MNE"));
+    const QCommandLineOption dropAfter(
+        QStringLiteral("drop-after"),
+        QStringLiteral("Close the terminal after N commands (an unplugged adapter)."),
+        QStringLiteral("N"));
+    const QCommandLineOption link(
+        QStringLiteral("link"),
+        QStringLiteral("Keep a symbolic link PATH to the current terminal."),
+        QStringLiteral("PATH"));
+    const QCommandLineOption log(
+        QStringLiteral("log"),
+        QStringLiteral("Log every line received and sent, with ms timestamps."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption state(
+        QStringLiteral("state"),
+        QStringLiteral("EEPROM file: parameters saved by WKP=1 survive a restart."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption exitOnEof(QStringLiteral("exit-on-eof"),
+                                       QStringLiteral("Exit at the end of standard input."));
+    const QCommandLineOption noNoise(QStringLiteral("no-noise"),
+                                     QStringLiteral("Readings without noise."));
+    const QCommandLineOption seed(QStringLiteral("seed"),
+                                  QStringLiteral("Seed of the noise and failure draws."),
+                                  QStringLiteral("N"));
+    const QCommandLineOption pin(QStringLiteral("pin"),
+                                 QStringLiteral("Initial input power in dBm (default -3)."),
+                                 QStringLiteral("DBM"));
+    const QCommandLineOption caseTemp(
+        QStringLiteral("case"),
+        QStringLiteral("Initial case temperature in degrees C (default 25)."),
+        QStringLiteral("DEGC"));
     p.addOptions({baud, wrongBaud, realtime, noAnswer, delay, split, garbageRate, xxx, dropAfter,
                   link, log, state, exitOnEof, noNoise, seed, pin, caseTemp});
     p.process(app);
@@ -95,13 +132,14 @@ int main(int argc, char** argv) {
     SimOptions o;
     QStringList errors;
     auto number = [&](const QCommandLineOption& opt, auto* out, double min, double max) {
-        if (!p.isSet(opt))
-            return;
+        if (!p.isSet(opt)) return;
         bool ok = false;
         const double v = p.value(opt).toDouble(&ok);
         if (!ok || v < min || v > max)
             errors << QStringLiteral("--%1: %2 is not a number in %3..%4")
-                          .arg(opt.names().first(), p.value(opt)).arg(min).arg(max);
+                          .arg(opt.names().first(), p.value(opt))
+                          .arg(min)
+                          .arg(max);
         else
             *out = static_cast<std::remove_pointer_t<decltype(out)>>(v);
     };
@@ -113,8 +151,10 @@ int main(int argc, char** argv) {
     number(pin, &o.inputPower, -90, 40);
     number(caseTemp, &o.caseTemperature, -100, 200);
     for (const auto* r : {&noAnswer, &garbageRate}) {
-        if (p.isSet(*r) && !parseRate(p.value(*r), r == &noAnswer ? &o.noAnswerRate : &o.garbageRate))
-            errors << QStringLiteral("--%1: %2 is not a share 0..1 or N%").arg(r->names().first(), p.value(*r));
+        if (p.isSet(*r) &&
+            !parseRate(p.value(*r), r == &noAnswer ? &o.noAnswerRate : &o.garbageRate))
+            errors << QStringLiteral("--%1: %2 is not a share 0..1 or N%")
+                          .arg(r->names().first(), p.value(*r));
     }
     const QString wb = p.value(wrongBaud).toLower();
     if (wb != QLatin1String("silent") && wb != QLatin1String("garbage"))
@@ -136,15 +176,15 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    // SIGINT/SIGTERM end the event loop cleanly (the link is removed on the way out).
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
-        return 1;
+    // SIGINT, SIGTERM and SIGHUP end the event loop cleanly (the link is removed on the way out).
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) return 1;
     struct sigaction sa {};
     sa.sa_handler = onSignal;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
     ::sigaction(SIGINT, &sa, nullptr);
     ::sigaction(SIGTERM, &sa, nullptr);
+    ::sigaction(SIGHUP, &sa, nullptr);
     ::signal(SIGPIPE, SIG_IGN);
     QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
     QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [&] {
@@ -169,18 +209,15 @@ int main(int argc, char** argv) {
         char buf[1024];
         const ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
         if (n <= 0) {
-            if (n < 0 && (errno == EAGAIN || errno == EINTR))
-                return;
+            if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;
             stdinNotifier.setEnabled(false);
-            if (!pending.isEmpty())
-                server.stdinLine(pending);
+            if (!pending.isEmpty()) server.stdinLine(pending);
             pending.clear();
             server.stdinEnded();
             return;
         }
         pending.append(buf, static_cast<int>(n));
-        if (pending.size() > 4096 && !pending.contains('\n'))
-            pending.clear(); // not a command line
+        if (pending.size() > 4096 && !pending.contains('\n')) pending.clear(); // not a command line
         int nl;
         while ((nl = pending.indexOf('\n')) >= 0) {
             const QByteArray line = pending.left(nl);

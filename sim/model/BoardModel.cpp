@@ -19,20 +19,19 @@ struct ParamSpec {
 };
 
 constexpr ParamSpec kParams[] = {
-    {"PON", true, 0, 40},      {"TC1", true, 15, 30},     {"IC1", true, 0, 1000},
-    {"IM1", true, 0, 1000},    {"SDC", false, 0, 8000},   {"IM2", true, 0, 8000},
-    {"I2T", true, 0, 2000},    {"ASO", true, 30, 150},    {"RP2", true, 1, 4095},
-    {"SOP", false, 0, 405},    {"IPT", false, -400, 100}, {"OPM", false, 0, 405},
-    {"OPT", true, -300, 300},  {"LCM", true, 0, 8000},    {"TCL", true, -55, 25},
-    {"TCH", true, 25, 100},    {"CI1", true, -600, 400},  {"CI2", true, -600, 400},
-    {"CO1", true, -400, 400},  {"CO2", true, -400, 400},  {"CS1", true, -400, 400},
+    {"PON", true, 0, 40},     {"TC1", true, 15, 30},     {"IC1", true, 0, 1000},
+    {"IM1", true, 0, 1000},   {"SDC", false, 0, 8000},   {"IM2", true, 0, 8000},
+    {"I2T", true, 0, 2000},   {"ASO", true, 30, 150},    {"RP2", true, 1, 4095},
+    {"SOP", false, 0, 405},   {"IPT", false, -400, 100}, {"OPM", false, 0, 405},
+    {"OPT", true, -300, 300}, {"LCM", true, 0, 8000},    {"TCL", true, -55, 25},
+    {"TCH", true, 25, 100},   {"CI1", true, -600, 400},  {"CI2", true, -600, 400},
+    {"CO1", true, -400, 400}, {"CO2", true, -400, 400},  {"CS1", true, -400, 400},
     {"CS2", true, -400, 400},
 };
 
 const ParamSpec* specFor(const QByteArray& mne) {
     for (const auto& s : kParams)
-        if (mne == s.mne)
-            return &s;
+        if (mne == s.mne) return &s;
     return nullptr;
 }
 
@@ -57,10 +56,14 @@ constexpr double kThresholdMa = 100.0;  // pump threshold current
 constexpr double kSlopeMwPerMa = 0.055; // output per mA above threshold at full input
 constexpr double kInputSatMw = 0.05;    // input power giving half the conversion
 constexpr double kPhs2OffsetDb = -0.3;
-constexpr double kOffLossDb = -20.0;    // unpumped erbium fibre absorbs the signal
+constexpr double kOffLossDb = -20.0; // unpumped erbium fibre absorbs the signal
 
-double toMw(double dBm) { return std::pow(10.0, dBm / 10.0); }
-double toDbm(double mW) { return mW > 1e-9 ? 10.0 * std::log10(mW) : -90.0; }
+double toMw(double dBm) {
+    return std::pow(10.0, dBm / 10.0);
+}
+double toDbm(double mW) {
+    return mW > 1e-9 ? 10.0 * std::log10(mW) : -90.0;
+}
 
 int adFor(const Photodiode& d, double dBm) {
     const double v = d.offset + d.slope * dBm;
@@ -68,30 +71,25 @@ int adFor(const Photodiode& d, double dBm) {
 }
 
 QByteArray signedNumber(qint64 v) {
-    if (v > 0)
-        return '+' + QByteArray::number(v);
+    if (v > 0) return '+' + QByteArray::number(v);
     return QByteArray::number(v);
 }
 
 // Decimal text to a whole number (halves to even); false when the text is not a number.
 bool parseValue(const QByteArray& text, int* out) {
     const QByteArray t = text.trimmed();
-    if (t.isEmpty() || t.size() > 12)
-        return false;
+    if (t.isEmpty() || t.size() > 12) return false;
     bool ok = false;
     const double v = t.toDouble(&ok);
-    if (!ok || !std::isfinite(v) || std::abs(v) > 1e9)
-        return false;
+    if (!ok || !std::isfinite(v) || std::abs(v) > 1e9) return false;
     *out = static_cast<int>(std::nearbyint(v));
     return true;
 }
 
 bool isMnemonic(const QByteArray& m) {
-    if (m.size() != 3)
-        return false;
+    if (m.size() != 3) return false;
     for (char c : m)
-        if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
-            return false;
+        if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
     return true;
 }
 
@@ -102,10 +100,10 @@ const QByteArray kUnknown = "ERR/UNKNOWN";
 BoardParams BoardParams::factory() {
     BoardParams p;
     p.values = {
-        {"PON", 20},   {"TC1", 25},  {"IC1", 250},  {"IM1", 400},  {"SDC", 1500}, {"IM2", 3000},
-        {"I2T", 500},  {"ASO", 50},  {"RP2", 102},  {"SOP", 170},  {"IPT", -80},  {"OPM", 205},
-        {"OPT", 0},    {"LCM", 2800}, {"TCL", -20}, {"TCH", 65},   {"CI1", -300}, {"CI2", 0},
-        {"CO1", 0},    {"CO2", 200}, {"CS1", 0},    {"CS2", 200},
+        {"PON", 20},  {"TC1", 25},   {"IC1", 250}, {"IM1", 400}, {"SDC", 1500}, {"IM2", 3000},
+        {"I2T", 500}, {"ASO", 50},   {"RP2", 102}, {"SOP", 170}, {"IPT", -80},  {"OPM", 205},
+        {"OPT", 0},   {"LCM", 2800}, {"TCL", -20}, {"TCH", 65},  {"CI1", -300}, {"CI2", 0},
+        {"CO1", 0},   {"CO2", 200},  {"CS1", 0},   {"CS2", 200},
     };
     for (const auto& d : kDiodes) {
         p.values[d.a1] = adFor(d, p.values[d.c1] / 10.0);
@@ -114,11 +112,12 @@ BoardParams BoardParams::factory() {
     return p;
 }
 
-BoardModel::BoardModel() : work_(BoardParams::factory()), saved_(work_) { update(); }
+BoardModel::BoardModel() : work_(BoardParams::factory()), saved_(work_) {
+    update();
+}
 
 void BoardModel::advanceTo(qint64 ms) {
-    if (ms <= now_)
-        return;
+    if (ms <= now_) return;
     const double dt = static_cast<double>(ms - now_) / 1000.0;
     now_ = ms;
     if (emitting_ && ramp_) {
@@ -132,11 +131,18 @@ void BoardModel::advanceTo(qint64 ms) {
 double BoardModel::targetCurrent() const {
     double want = 0;
     switch (mode_) {
-    case 1: want = param("SDC"); break;
-    case 3: want = external_ * param("IM2"); break;
+    case 1:
+        want = param("SDC");
+        break;
+    case 3:
+        want = external_ * param("IM2");
+        break;
     case 2:
-    case 4: want = currentForPower(targetPowerDbm()); break;
-    default: break;
+    case 4:
+        want = currentForPower(targetPowerDbm());
+        break;
+    default:
+        break;
     }
     return std::clamp<double>(want, 0.0, param("IM2"));
 }
@@ -174,7 +180,8 @@ double BoardModel::outputForCurrent(double mA) const {
     const double conversion = pin / (pin + kInputSatMw);
     const double ic1 = emitting_ ? param("IC1") : 0;
     const double firstStage = 0.6 + 0.4 * std::min(1.0, ic1 / 250.0);
-    const double pumped = kSlopeMwPerMa * std::max(0.0, mA - kThresholdMa) * conversion * firstStage;
+    const double pumped =
+        kSlopeMwPerMa * std::max(0.0, mA - kThresholdMa) * conversion * firstStage;
     return toDbm(pumped + pin * toMw(kOffLossDb));
 }
 
@@ -205,8 +212,7 @@ void BoardModel::update() {
     double want = 0;
     if (emitting_) {
         want = targetCurrent();
-        if (!wasEmitting)
-            pumpMa_ = 0;
+        if (!wasEmitting) pumpMa_ = 0;
         if (!ramp_)
             pumpMa_ = want;
         else if (pumpMa_ > want)
@@ -218,8 +224,7 @@ void BoardModel::update() {
     outputDbm_ = outputForCurrent(pumpMa_);
 
     if (emitting_) {
-        if (pumpMa_ > param("LCM"))
-            latched_ |= 1u << AlarmCurrentBias;
+        if (pumpMa_ > param("LCM")) latched_ |= 1u << AlarmCurrentBias;
         // Thresholds are compared at the board's 0.1 dB resolution.
         const double out = outputDbm_ + 0.05;
         if (rampDone_ &&
@@ -239,10 +244,8 @@ void BoardModel::update() {
         if ((mode_ == 1 || mode_ == 3) && outputDbm_ < param("OPT") / 10.0 + 3.0)
             warnings_ |= 1u << WarningAccLow;
     }
-    if (caseTemp_ <= tcl + 5)
-        warnings_ |= 1u << WarningLowTemperature;
-    if (caseTemp_ >= tch - 5)
-        warnings_ |= 1u << WarningHighTemperature;
+    if (caseTemp_ <= tcl + 5) warnings_ |= 1u << WarningLowTemperature;
+    if (caseTemp_ >= tch - 5) warnings_ |= 1u << WarningHighTemperature;
 }
 
 double BoardModel::diodeTemperature() const {
@@ -255,35 +258,25 @@ double BoardModel::diodeTemperature() const {
 
 quint8 BoardModel::alarms() const {
     quint8 a = latched_;
-    if (!emitting_)
-        a |= 1u << AlarmLaserOff;
-    if (inputLost_)
-        a |= 1u << AlarmInputLoss;
-    if (caseOut_)
-        a |= 1u << AlarmCaseTemperature;
-    if (std::abs(diodeTemperature() - param("TC1")) > 2.0)
-        a |= 1u << AlarmDiodeTemperature;
-    if (mode_ != 0 && !emitting_)
-        a |= 1u << AlarmDisabled;
-    if (supply_ < 4.75 || supply_ > 5.25)
-        a |= 1u << AlarmPowerSupply;
+    if (!emitting_) a |= 1u << AlarmLaserOff;
+    if (inputLost_) a |= 1u << AlarmInputLoss;
+    if (caseOut_) a |= 1u << AlarmCaseTemperature;
+    if (std::abs(diodeTemperature() - param("TC1")) > 2.0) a |= 1u << AlarmDiodeTemperature;
+    if (mode_ != 0 && !emitting_) a |= 1u << AlarmDisabled;
+    if (supply_ < 4.75 || supply_ > 5.25) a |= 1u << AlarmPowerSupply;
     return a;
 }
 
 int BoardModel::adValue(const QByteArray& mnemonic) const {
     const double out = outputDbm_;
-    if (mnemonic == "ADI")
-        return adFor(kDiodes[0], inputDbm_);
-    if (mnemonic == "ADO")
-        return adFor(kDiodes[1], out);
-    if (mnemonic == "ADS")
-        return adFor(kDiodes[2], out + kPhs2OffsetDb);
+    if (mnemonic == "ADI") return adFor(kDiodes[0], inputDbm_);
+    if (mnemonic == "ADO") return adFor(kDiodes[1], out);
+    if (mnemonic == "ADS") return adFor(kDiodes[2], out + kPhs2OffsetDb);
     return 0;
 }
 
 double BoardModel::noisy(double v, double amplitude) {
-    if (!noise_)
-        return v;
+    if (!noise_) return v;
     return v + (rng_.generateDouble() * 2.0 - 1.0) * amplitude;
 }
 
@@ -294,8 +287,7 @@ int BoardModel::measuredAd(int channel, double dBm) {
 QByteArray BoardModel::calibratedPower(int channel, double dBm) {
     const Photodiode& d = kDiodes[channel];
     const int a1 = param(d.a1), a2 = param(d.a2);
-    if (a1 == a2)
-        return "xxx"; // a degenerate calibration gives no power
+    if (a1 == a2) return "xxx"; // a degenerate calibration gives no power
     const double c1 = param(d.c1), c2 = param(d.c2);
     const int ad = measuredAd(channel, dBm);
     const double tenths = c1 + (ad - a1) * (c2 - c1) / (a2 - a1);
@@ -304,31 +296,25 @@ QByteArray BoardModel::calibratedPower(int channel, double dBm) {
 
 QByteArray BoardModel::handleLine(const QByteArray& raw) {
     update();
-    if (raw.size() > kMaxLine)
-        return {};
+    if (raw.size() > kMaxLine) return {};
     const QByteArray line = raw.trimmed();
-    if (line.isEmpty())
-        return {};
-    if (line.startsWith(':'))
-        return hexRecord(line);
+    if (line.isEmpty()) return {};
+    if (line.startsWith(':')) return hexRecord(line);
 
     const int q = line.indexOf('?');
     const int e = line.indexOf('=');
     QByteArray answer;
     if (e >= 0 && (q < 0 || e < q)) {
         const QByteArray mne = line.left(e).trimmed().toUpper();
-        if (!isMnemonic(mne))
-            return kUnknown;
+        if (!isMnemonic(mne)) return kUnknown;
         answer = write(mne, line.mid(e + 1));
     } else if (q >= 0) {
         const QByteArray mne = line.left(q).trimmed().toUpper();
-        if (q != line.size() - 1 || !isMnemonic(mne))
-            return kUnknown;
+        if (q != line.size() - 1 || !isMnemonic(mne)) return kUnknown;
         answer = read(mne);
     } else {
         const QByteArray mne = line.toUpper();
-        if (!isMnemonic(mne))
-            return kUnknown;
+        if (!isMnemonic(mne)) return kUnknown;
         answer = action(mne);
     }
     update();
@@ -336,85 +322,60 @@ QByteArray BoardModel::handleLine(const QByteArray& raw) {
 }
 
 QByteArray BoardModel::read(const QByteArray& mne) {
-    static const QList<QByteArray> known = {
-        "SNU", "VER", "STS", "ALA", "WAR", "ASS", "IPW", "OPW", "PS2", "ADI", "ADO", "ADS",
-        "LDC", "ID1", "LDT", "CAT", "AI1", "AI2", "AO1", "AO2", "AS1", "AS2", "UPL"};
-    if (!specFor(mne) && !known.contains(mne))
-        return kUnknown;
+    static const QList<QByteArray> known = {"SNU", "VER", "STS", "ALA", "WAR", "ASS", "IPW", "OPW",
+                                            "PS2", "ADI", "ADO", "ADS", "LDC", "ID1", "LDT", "CAT",
+                                            "AI1", "AI2", "AO1", "AO2", "AS1", "AS2", "UPL"};
+    if (!specFor(mne) && !known.contains(mne)) return kUnknown;
     const QByteArray head = mne + '=';
-    if (unavailable_.contains(mne))
-        return head + "xxx";
+    if (unavailable_.contains(mne)) return head + "xxx";
 
-    if (mne == "SNU")
-        return head + work_.serial;
-    if (mne == "VER")
-        return head + version_;
-    if (mne == "STS")
-        return head + (emitting_ ? "ON" : "OFF");
+    if (mne == "SNU") return head + work_.serial;
+    if (mne == "VER") return head + version_;
+    if (mne == "STS") return head + (emitting_ ? "ON" : "OFF");
     if (mne == "ALA" || mne == "WAR") {
         const quint8 bits = mne == "ALA" ? alarms() : warnings_;
         QByteArray s(8, '0');
         for (int b = 0; b < 8; ++b)
-            if (bits & (1u << b))
-                s[7 - b] = '1';
+            if (bits & (1u << b)) s[7 - b] = '1';
         return head + s;
     }
-    if (mne == "ASS")
-        return head + QByteArray::number(mode_);
-    if (mne == "UPL")
-        return head + QByteArray::number(download_ ? 1 : 0);
-    if (mne == "IPW")
-        return head + calibratedPower(0, inputDbm_);
-    if (mne == "OPW")
-        return head + calibratedPower(1, outputDbm_);
-    if (mne == "PS2")
-        return head + calibratedPower(2, outputDbm_ + kPhs2OffsetDb);
-    if (mne == "ADI")
-        return head + signedNumber(measuredAd(0, inputDbm_));
-    if (mne == "ADO")
-        return head + signedNumber(measuredAd(1, outputDbm_));
-    if (mne == "ADS")
-        return head + signedNumber(measuredAd(2, outputDbm_ + kPhs2OffsetDb));
+    if (mne == "ASS") return head + QByteArray::number(mode_);
+    if (mne == "UPL") return head + QByteArray::number(download_ ? 1 : 0);
+    if (mne == "IPW") return head + calibratedPower(0, inputDbm_);
+    if (mne == "OPW") return head + calibratedPower(1, outputDbm_);
+    if (mne == "PS2") return head + calibratedPower(2, outputDbm_ + kPhs2OffsetDb);
+    if (mne == "ADI") return head + signedNumber(measuredAd(0, inputDbm_));
+    if (mne == "ADO") return head + signedNumber(measuredAd(1, outputDbm_));
+    if (mne == "ADS") return head + signedNumber(measuredAd(2, outputDbm_ + kPhs2OffsetDb));
     if (mne == "LDC")
         return head + signedNumber(std::lround(pumpMa_ > 0 ? noisy(pumpMa_, 2.0) : 0.0));
     if (mne == "ID1")
         return head + signedNumber(emitting_ ? std::lround(noisy(param("IC1"), 1.0)) : 0);
-    if (mne == "LDT")
-        return head + signedNumber(std::lround(diodeTemperature()));
-    if (mne == "CAT")
-        return head + signedNumber(std::lround(caseTemp_));
+    if (mne == "LDT") return head + signedNumber(std::lround(diodeTemperature()));
+    if (mne == "CAT") return head + signedNumber(std::lround(caseTemp_));
     return head + signedNumber(param(mne));
 }
 
 bool BoardModel::inRange(const QByteArray& mne, int v) const {
     const ParamSpec* s = specFor(mne);
-    if (!s || v < s->min || v > s->max)
-        return false;
-    if (mne == "SOP" || mne == "OPM")
-        return v <= param("PON") * 10 + 5;
-    if (mne == "SDC")
-        return v <= param("IM2");
-    if (mne == "IC1")
-        return v <= param("IM1");
-    if (mne == "TCL")
-        return v < param("TCH");
-    if (mne == "TCH")
-        return v > param("TCL");
+    if (!s || v < s->min || v > s->max) return false;
+    if (mne == "SOP" || mne == "OPM") return v <= param("PON") * 10 + 5;
+    if (mne == "SDC") return v <= param("IM2");
+    if (mne == "IC1") return v <= param("IM1");
+    if (mne == "TCL") return v < param("TCH");
+    if (mne == "TCH") return v > param("TCL");
     return true;
 }
 
 QByteArray BoardModel::writeParam(const QByteArray& mne, const QByteArray& value) {
     const ParamSpec* s = specFor(mne);
-    if (s->admin && !admin_)
-        return mne + '#';
+    if (s->admin && !admin_) return mne + '#';
     int v = 0;
-    if (!parseValue(value, &v) || !inRange(mne, v))
-        return mne + "=ERR";
+    if (!parseValue(value, &v) || !inRange(mne, v)) return mne + "=ERR";
     work_.values[mne] = v;
     // Lowering a limit pulls the values it bounds down with it.
     auto clampTo = [this](const char* key, int max) {
-        if (work_.values[key] > max)
-            work_.values[key] = max;
+        if (work_.values[key] > max) work_.values[key] = max;
     };
     if (mne == "IM2")
         clampTo("SDC", v);
@@ -427,8 +388,8 @@ QByteArray BoardModel::writeParam(const QByteArray& mne, const QByteArray& value
     // A calibration point records the photodiode's present A/D value.
     for (const auto& d : kDiodes) {
         const int channel = static_cast<int>(&d - kDiodes);
-        const double dBm = channel == 0 ? inputDbm_
-                                        : outputDbm_ + (channel == 2 ? kPhs2OffsetDb : 0.0);
+        const double dBm =
+            channel == 0 ? inputDbm_ : outputDbm_ + (channel == 2 ? kPhs2OffsetDb : 0.0);
         if (mne == d.c1)
             work_.values[d.a1] = measuredAd(channel, dBm);
         else if (mne == d.c2)
@@ -438,8 +399,7 @@ QByteArray BoardModel::writeParam(const QByteArray& mne, const QByteArray& value
 }
 
 QByteArray BoardModel::write(const QByteArray& mne, const QByteArray& value) {
-    if (specFor(mne))
-        return writeParam(mne, value);
+    if (specFor(mne)) return writeParam(mne, value);
     int v = 0;
     const bool numeric = parseValue(value, &v);
     if (mne == "PWD") {
@@ -447,11 +407,9 @@ QByteArray BoardModel::write(const QByteArray& mne, const QByteArray& value) {
         return admin_ ? QByteArray("PWD!") : QByteArray("PWD=ERR");
     }
     if (mne == "SNU") {
-        if (!admin_)
-            return "SNU#";
+        if (!admin_) return "SNU#";
         const QByteArray sn = value.trimmed();
-        if (sn.isEmpty() || sn.size() > 16)
-            return "SNU=ERR";
+        if (sn.isEmpty() || sn.size() > 16) return "SNU=ERR";
         // Letters, digits, '-', '_' and '.': the program names record files after it.
         for (char c : sn)
             if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_' && c != '.')
@@ -460,30 +418,25 @@ QByteArray BoardModel::write(const QByteArray& mne, const QByteArray& value) {
         return "SNU!";
     }
     if (mne == "ASS") {
-        if (!numeric || v < 0 || v > 4)
-            return "ASS=ERR";
+        if (!numeric || v < 0 || v > 4) return "ASS=ERR";
         mode_ = v;
         latched_ = 0; // a new start re-arms the latched protections
         return "ASS!";
     }
     if (mne == "WAR") {
-        if (!numeric || v != 0)
-            return "WAR=ERR";
+        if (!numeric || v != 0) return "WAR=ERR";
         warnings_ = 0;
         return "WAR!";
     }
     if (mne == "WKP") {
-        if (!admin_)
-            return "WKP#";
-        if (!numeric || v != 1)
-            return "WKP=ERR";
+        if (!admin_) return "WKP#";
+        if (!numeric || v != 1) return "WKP=ERR";
         saved_ = work_;
         ++eepromWrites_;
         return "WKP!";
     }
     if (mne == "UPL") {
-        if (!numeric)
-            return "UPL=ERR";
+        if (!numeric) return "UPL=ERR";
         switch (v) {
         case 1:
             download_ = true;
@@ -495,8 +448,7 @@ QByteArray BoardModel::write(const QByteArray& mne, const QByteArray& value) {
             imageVerified_ = download_ && records_ > 0 && badRecords_ == 0;
             return imageVerified_ ? QByteArray("UPL!") : QByteArray("UPL=ERR");
         case 3:
-            if (!download_ || !imageVerified_)
-                return "UPL=ERR";
+            if (!download_ || !imageVerified_) return "UPL=ERR";
             version_ = nextVersion_.isEmpty() ? bumpedVersion() : nextVersion_;
             ++eepromWrites_; // the firmware version lives with the EEPROM image
             restart();
@@ -523,8 +475,7 @@ QByteArray BoardModel::hexRecord(const QByteArray& line) {
     if (good) {
         bytes = QByteArray::fromHex(line.mid(1));
         for (int i = 1; i < line.size(); ++i)
-            if (!std::isxdigit(static_cast<unsigned char>(line[i])))
-                good = false;
+            if (!std::isxdigit(static_cast<unsigned char>(line[i]))) good = false;
     }
     if (good) {
         quint8 sum = 0;
@@ -534,8 +485,7 @@ QByteArray BoardModel::hexRecord(const QByteArray& line) {
                static_cast<quint8>(bytes[3]) <= 5;
     }
     ++records_;
-    if (!good)
-        ++badRecords_;
+    if (!good) ++badRecords_;
     return good ? QByteArray("!") : QByteArray("ERR");
 }
 
@@ -545,12 +495,10 @@ QByteArray BoardModel::bumpedVersion() const {
     int start = end;
     while (start > 0 && std::isdigit(static_cast<unsigned char>(version_[start - 1])))
         --start;
-    if (start == end)
-        return version_ + ".1";
+    if (start == end) return version_ + ".1";
     const QByteArray digits = version_.mid(start);
     QByteArray next = QByteArray::number(digits.toLongLong() + 1);
-    if (next.size() < digits.size())
-        next = QByteArray(digits.size() - next.size(), '0') + next;
+    if (next.size() < digits.size()) next = QByteArray(digits.size() - next.size(), '0') + next;
     return version_.left(start) + next;
 }
 
@@ -580,10 +528,8 @@ bool BoardModel::loadEepromImage(const QByteArray& image) {
     for (const QByteArray& raw : image.split('\n')) {
         const QByteArray l = raw.trimmed();
         const int e = l.indexOf('=');
-        if (l.isEmpty() || l.startsWith('#'))
-            continue;
-        if (e != 3)
-            return false;
+        if (l.isEmpty() || l.startsWith('#')) continue;
+        if (e != 3) return false;
         const QByteArray key = l.left(3), val = l.mid(4);
         if (key == "VER")
             version = val;
@@ -592,8 +538,7 @@ bool BoardModel::loadEepromImage(const QByteArray& image) {
         else if (p.values.count(key)) {
             bool ok = false;
             const int v = val.toInt(&ok);
-            if (!ok)
-                return false;
+            if (!ok) return false;
             p.values[key] = v;
         } else {
             return false;

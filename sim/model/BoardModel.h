@@ -73,15 +73,27 @@ public:
     qint64 time() const { return now_; }
 
     // Simulator controls.
-    void setInputPower(double dBm) { inputDbm_ = dBm; update(); }
+    void setInputPower(double dBm) {
+        inputDbm_ = dBm;
+        update();
+    }
     double inputPower() const { return inputDbm_; }
-    void setCaseTemperature(double degC) { caseTemp_ = degC; update(); }
+    void setCaseTemperature(double degC) {
+        caseTemp_ = degC;
+        update();
+    }
     double caseTemperature() const { return caseTemp_; }
-    void setSupplyVoltage(double volts) { supply_ = volts; update(); }
+    void setSupplyVoltage(double volts) {
+        supply_ = volts;
+        update();
+    }
     // External set point of AACC/AAPC, 0..1 of IM2 (current) or of PON (power).
     void setExternalSetPoint(double fraction);
     void setNoiseEnabled(bool on) { noise_ = on; }
-    void setRampEnabled(bool on) { ramp_ = on; update(); }
+    void setRampEnabled(bool on) {
+        ramp_ = on;
+        update();
+    }
     void setSeed(quint32 seed) { rng_.seed(seed); }
     // A mnemonic whose reads answer "xxx".
     void setUnavailable(const QByteArray& mnemonic, bool unavailable = true);
@@ -97,10 +109,10 @@ public:
     void setVersion(const QString& v) { version_ = v.toLatin1(); }
     quint8 alarms() const;
     quint8 warnings() const { return warnings_; }
-    double outputPower() const { return outputDbm_; }  // dBm, Phs1
-    double pumpCurrent() const { return pumpMa_; }     // mA, diode 2
-    double diodeTemperature() const;                     // degC
-    int adValue(const QByteArray& mnemonic) const;      // ADI, ADO, ADS without noise
+    double outputPower() const { return outputDbm_; } // dBm, Phs1
+    double pumpCurrent() const { return pumpMa_; }    // mA, diode 2
+    double diodeTemperature() const;                  // degC
+    int adValue(const QByteArray& mnemonic) const;    // ADI, ADO, ADS without noise
 
     // Working parameters (what reads answer). setParam bypasses all checks.
     int param(const QByteArray& mnemonic) const;
@@ -154,7 +166,7 @@ private:
     bool emitting_ = false;
     bool inputLost_ = false;
     bool caseOut_ = false;
-    quint8 latched_ = 0;  // alarm bits that keep the emission off until the next "ASS="
+    quint8 latched_ = 0; // alarm bits that keep the emission off until the next "ASS="
     quint8 warnings_ = 0;
     double pumpMa_ = 0.0;
     double outputDbm_ = -99.0;

@@ -9,14 +9,11 @@ InProcessPort::InProcessPort(BoardModel& board, tav::Clock& clock) : board_(boar
 bool InProcessPort::open(const QString& portName, const tav::LineSettings& settings,
                          QString* error) {
     auto fail = [error](const QString& text) {
-        if (error)
-            *error = text;
+        if (error) *error = text;
         return false;
     };
-    if (open_)
-        return fail(QStringLiteral("Port already open"));
-    if (!openError_.isEmpty())
-        return fail(openError_);
+    if (open_) return fail(QStringLiteral("Port already open"));
+    if (!openError_.isEmpty()) return fail(openError_);
     if (unplugged_ || (!deviceName_.isEmpty() && portName != deviceName_))
         return fail(QStringLiteral("No such file or directory"));
     open_ = true;
@@ -51,8 +48,7 @@ void InProcessPort::clearHistory() {
 
 bool InProcessPort::write(const QByteArray& data) {
     deliverDue();
-    if (!open_ || dropIfDue())
-        return false;
+    if (!open_ || dropIfDue()) return false;
     rawWritten_ += data;
     for (char c : data) {
         if (c != '\r') {
@@ -68,8 +64,7 @@ bool InProcessPort::write(const QByteArray& data) {
         const bool dropped = overlong_;
         line_.clear();
         overlong_ = false;
-        if (dropped)
-            continue;
+        if (dropped) continue;
         answerLine(line);
     }
     return true;
@@ -102,8 +97,7 @@ void InProcessPort::answerLine(const QByteArray& line) {
             answer = garbage(std::max<int>(4, answer.size()));
             noise = true;
         }
-        if (faultCount_ > 0 && --faultCount_ == 0)
-            fault_ = Fault::None;
+        if (faultCount_ > 0 && --faultCount_ == 0) fault_ = Fault::None;
     }
 
     if (!answer.isEmpty()) {
@@ -111,8 +105,8 @@ void InProcessPort::answerLine(const QByteArray& line) {
         const QByteArray bytes = noise ? answer : answer + '\r';
         const qint64 due = clock_.now() + delayMs_;
         if (splitGapMs_ > 0 && bytes.size() > 1) {
-            const int first = splitFirst_ > 0 ? std::min<int>(splitFirst_, bytes.size() - 1)
-                                              : bytes.size() / 2;
+            const int first =
+                splitFirst_ > 0 ? std::min<int>(splitFirst_, bytes.size() - 1) : bytes.size() / 2;
             pending_.push_back({due, bytes.left(first)});
             pending_.push_back({due + splitGapMs_, bytes.mid(first)});
         } else {
@@ -125,8 +119,7 @@ void InProcessPort::answerLine(const QByteArray& line) {
 }
 
 bool InProcessPort::dropIfDue() {
-    if (!dropPending_ || !pending_.isEmpty() || !input_.isEmpty())
-        return false;
+    if (!dropPending_ || !pending_.isEmpty() || !input_.isEmpty()) return false;
     dropPending_ = false;
     unplug();
     return true;
@@ -149,12 +142,9 @@ void InProcessPort::deliverDue() const {
 
 bool InProcessPort::waitForInput(int msecs) {
     deliverDue();
-    if (!open_ || dropIfDue())
-        return false;
-    if (!input_.isEmpty())
-        return true;
-    if (msecs <= 0)
-        return false;
+    if (!open_ || dropIfDue()) return false;
+    if (!input_.isEmpty()) return true;
+    if (msecs <= 0) return false;
     const qint64 deadline = clock_.now() + msecs;
     if (!pending_.isEmpty() && pending_.first().due <= deadline) {
         clock_.sleep(static_cast<int>(pending_.first().due - clock_.now()));
@@ -167,15 +157,13 @@ bool InProcessPort::waitForInput(int msecs) {
 }
 
 qint64 InProcessPort::bytesAvailable() const {
-    if (!open_)
-        return 0;
+    if (!open_) return 0;
     deliverDue();
     return input_.size();
 }
 
 QByteArray InProcessPort::readAll() {
-    if (!open_)
-        return {};
+    if (!open_) return {};
     deliverDue();
     QByteArray out = input_;
     input_.clear();

@@ -46,11 +46,17 @@ public:
     int answerDelay() const { return delayMs_; }
     // Answers in two bursts gapMs apart; the first burst holds firstBytes bytes (-1: half).
     // gapMs <= 0 turns the split off.
-    void setSplitAnswer(int gapMs, int firstBytes = -1) { splitGapMs_ = gapMs; splitFirst_ = firstBytes; }
+    void setSplitAnswer(int gapMs, int firstBytes = -1) {
+        splitGapMs_ = gapMs;
+        splitFirst_ = firstBytes;
+    }
 
     // Fault for the next `count` commands (-1: until changed). Fault::None clears it.
     // Garbage is a burst of bytes with the high bit set and no carriage return.
-    void setFault(Fault fault, int count = -1) { fault_ = fault; faultCount_ = count; }
+    void setFault(Fault fault, int count = -1) {
+        fault_ = fault;
+        faultCount_ = count;
+    }
     Fault fault() const { return fault_; }
 
     // A scripted answer hook, asked before the board for every line: std::nullopt lets the board
@@ -59,8 +65,7 @@ public:
 
     // The board's line rate. A port opened at another rate gets silence, or garbage when
     // wrongRateGarbage is set. 0 (the default) accepts any rate.
-    void setBoardBaud(qint32 baud, bool wrongRateGarbage = false)
-    {
+    void setBoardBaud(qint32 baud, bool wrongRateGarbage = false) {
         boardBaud_ = baud;
         wrongRateGarbage_ = wrongRateGarbage;
     }

@@ -45,7 +45,7 @@ private slots:
         QCOMPARE(b("SNU?"), QByteArray("SNU=TAV0001"));
         QCOMPARE(b("VER?"), QByteArray("VER=V1.20"));
         QCOMPARE(b("IPW?"), QByteArray("IPW=-30")); // -3.0 dBm input
-        QCOMPARE(b("PON?"), QByteArray("PON=+20"));   // nominal power in dBm
+        QCOMPARE(b("PON?"), QByteArray("PON=+20")); // nominal power in dBm
         QCOMPARE(b("IM2?"), QByteArray("IM2=+3000"));
         QCOMPARE(b("CAT?"), QByteArray("CAT=+25"));
         QCOMPARE(b("STS?"), QByteArray("STS=OFF"));
@@ -72,22 +72,21 @@ private slots:
         }
         // Every write of the catalogue, written back with the value it reads.
         b("PWD=QUILTA");
-        const QList<QByteArray> writes = {
-            "IPT", "OPM", "TCL", "TCH", "LCM", "SDC", "SOP", "PON", "TC1", "IC1", "IM1",
-            "IM2", "I2T", "ASO", "RP2", "CI1", "CO1", "CS1", "CI2", "CO2", "CS2", "SNU"};
+        const QList<QByteArray> writes = {"IPT", "OPM", "TCL", "TCH", "LCM", "SDC", "SOP", "PON",
+                                          "TC1", "IC1", "IM1", "IM2", "I2T", "ASO", "RP2", "CI1",
+                                          "CO1", "CS1", "CI2", "CO2", "CS2", "SNU"};
         for (const QByteArray& m : writes) {
             QByteArray value = b(m + '?').mid(4);
-            if (value.startsWith('+'))
-                value.remove(0, 1);
+            if (value.startsWith('+')) value.remove(0, 1);
             QCOMPARE(b(m + '=' + value), m + '!');
         }
     }
 
     void unknownMalformedAndUnavailable() {
         QuietBoard b;
-        for (const QByteArray& bad : {QByteArray("XYZ?"), QByteArray("SNUX?"), QByteArray("SNU"),
-                                      QByteArray("SNU?X"), QByteArray("VER=2"), QByteArray("\x01\xff?"),
-                                      QByteArray("AI1=5")})
+        for (const QByteArray& bad :
+             {QByteArray("XYZ?"), QByteArray("SNUX?"), QByteArray("SNU"), QByteArray("SNU?X"),
+              QByteArray("VER=2"), QByteArray("\x01\xff?"), QByteArray("AI1=5")})
             QVERIFY2(b(bad).contains('/'), bad.constData());
         QCOMPARE(b(""), QByteArray()); // an empty line gets no answer
         QCOMPARE(b(QByteArray(BoardModel::kMaxLine + 1, 'A')), QByteArray());
@@ -115,9 +114,10 @@ private slots:
         QCOMPARE(b("ASS=0"), QByteArray("ASS!"));
 
         // Out of range or not a number: no "!" and the value is kept.
-        for (const QByteArray& bad : {QByteArray("SOP=206"), QByteArray("SOP=-1"), QByteArray("SOP=abc"),
-                                      QByteArray("SOP="), QByteArray("SDC=3001"), QByteArray("ASS=5"),
-                                      QByteArray("WAR=1"), QByteArray("OPM=206")}) {
+        for (const QByteArray& bad :
+             {QByteArray("SOP=206"), QByteArray("SOP=-1"), QByteArray("SOP=abc"),
+              QByteArray("SOP="), QByteArray("SDC=3001"), QByteArray("ASS=5"), QByteArray("WAR=1"),
+              QByteArray("OPM=206")}) {
             const QByteArray a = b(bad);
             QVERIFY2(!a.contains('!') && !a.contains('#') && !a.isEmpty(), bad.constData());
         }
@@ -130,9 +130,10 @@ private slots:
 
     void protectedWritesNeedThePassword() {
         QuietBoard b;
-        const QList<QByteArray> protectedWrites = {
-            "SNU=TAV0042", "PON=22", "TC1=24", "IC1=300", "IM1=500", "IM2=3500", "I2T=600",
-            "ASO=60", "RP2=51", "LCM=3000", "TCL=-15", "TCH=60", "CI1=-250", "CO2=190", "WKP=1"};
+        const QList<QByteArray> protectedWrites = {"SNU=TAV0042", "PON=22",   "TC1=24",  "IC1=300",
+                                                   "IM1=500",     "IM2=3500", "I2T=600", "ASO=60",
+                                                   "RP2=51",      "LCM=3000", "TCL=-15", "TCH=60",
+                                                   "CI1=-250",    "CO2=190",  "WKP=1"};
         for (const QByteArray& w : protectedWrites)
             QCOMPARE(b(w), w.left(3) + '#');
         QCOMPARE(b.value("PON"), 20);
@@ -220,8 +221,8 @@ private slots:
         b.setInputPower(-8.1); // IPT is -8.0 dBm
         QCOMPARE(b("STS?"), QByteArray("STS=OFF"));
         QCOMPARE(b.bits("ALA"), QByteArray("01000101")); // disabled, input loss, laser off
-        QCOMPARE(b("ASS?"), QByteArray("ASS=2"));         // the chosen mode is kept
-        b.setInputPower(-7.8); // inside the 0.5 dB hysteresis
+        QCOMPARE(b("ASS?"), QByteArray("ASS=2"));        // the chosen mode is kept
+        b.setInputPower(-7.8);                           // inside the 0.5 dB hysteresis
         QCOMPARE(b("STS?"), QByteArray("STS=OFF"));
         b.setInputPower(-7.4);
         QCOMPARE(b("STS?"), QByteArray("STS=ON"));

@@ -84,10 +84,8 @@ private slots:
 
         // A scripted answer replaces the board's; silence is an empty one.
         r.port.responder = [](const QByteArray& line) -> std::optional<QByteArray> {
-            if (line == "VER?")
-                return QByteArray("VER=TEST");
-            if (line == "ALA?")
-                return QByteArray();
+            if (line == "VER?") return QByteArray("VER=TEST");
+            if (line == "ALA?") return QByteArray();
             return std::nullopt;
         };
         r.port.write("VER?\rALA?\rASS?\r");

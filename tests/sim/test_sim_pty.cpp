@@ -16,7 +16,9 @@ struct Client {
     int fd = -1;
     Client(const QString& path, qint32 baud) : fd(openRawDevice(path, baud)) {}
     ~Client() { closeDevice(fd); }
-    QByteArray operator()(const QByteArray& cmd, int timeoutMs = 1000) { return exchangeRaw(fd, cmd, timeoutMs); }
+    QByteArray operator()(const QByteArray& cmd, int timeoutMs = 1000) {
+        return exchangeRaw(fd, cmd, timeoutMs);
+    }
 };
 
 } // namespace
@@ -80,7 +82,8 @@ private slots:
         QTemporaryDir dir;
         const QString link = dir.filePath(QStringLiteral("ttyTAV"));
         SimProcess sim;
-        QVERIFY(sim.start({QStringLiteral("--drop-after"), QStringLiteral("2"), QStringLiteral("--link"), link}));
+        QVERIFY(sim.start(
+            {QStringLiteral("--drop-after"), QStringLiteral("2"), QStringLiteral("--link"), link}));
         QCOMPARE(QFile::symLinkTarget(link), sim.devicePath());
         const QString first = sim.devicePath();
         {
@@ -109,7 +112,8 @@ private slots:
 
     void operatorCommandsOnStandardInput() {
         SimProcess sim;
-        QVERIFY(sim.start({QStringLiteral("--no-noise"), QStringLiteral("--xxx"), QStringLiteral("LDT,CAT")}));
+        QVERIFY(sim.start(
+            {QStringLiteral("--no-noise"), QStringLiteral("--xxx"), QStringLiteral("LDT,CAT")}));
         Client c(sim.devicePath(), 19200);
         QCOMPARE(c("LDT?"), QByteArray("LDT=xxx\r"));
         QCOMPARE(sim.command(QStringLiteral("avail CAT")), QStringLiteral("ok"));
@@ -157,7 +161,8 @@ private slots:
         QTemporaryDir dir;
         const QString log = dir.filePath(QStringLiteral("sim.log"));
         SimProcess sim;
-        QVERIFY(sim.start({QStringLiteral("--split-answer"), QStringLiteral("300"), QStringLiteral("--log"), log}));
+        QVERIFY(sim.start({QStringLiteral("--split-answer"), QStringLiteral("300"),
+                           QStringLiteral("--log"), log}));
         Client c(sim.devicePath(), 19200);
         const QByteArray first = c("SNU?", 150);
         QVERIFY(!first.isEmpty() && !first.contains('\r'));
@@ -184,7 +189,8 @@ private slots:
 
         // At 1200 baud, twelve characters take 100 ms to leave.
         SimProcess slow;
-        QVERIFY(slow.start({QStringLiteral("--realtime"), QStringLiteral("--baud"), QStringLiteral("1200")}));
+        QVERIFY(slow.start(
+            {QStringLiteral("--realtime"), QStringLiteral("--baud"), QStringLiteral("1200")}));
         Client r(slow.devicePath(), 1200);
         const QByteArray part = r("SNU?", 40);
         QVERIFY(!part.contains('\r'));
@@ -197,14 +203,17 @@ private slots:
 
     void badInputNeverStopsTheService() {
         SimProcess sim;
-        QVERIFY(sim.start({QStringLiteral("--realtime"), QStringLiteral("--baud"), QStringLiteral("2400")}));
+        QVERIFY(sim.start(
+            {QStringLiteral("--realtime"), QStringLiteral("--baud"), QStringLiteral("2400")}));
         {
             Client c(sim.devicePath(), 2400);
             // Overlong line, binary bytes, then a normal command.
-            const QByteArray junk = QByteArray(40000, 'Z') + '\r' + QByteArray("\x00\x01\x02\xff\xfe", 5) + '\r';
+            const QByteArray junk =
+                QByteArray(40000, 'Z') + '\r' + QByteArray("\x00\x01\x02\xff\xfe", 5) + '\r';
             qint64 done = 0;
             while (done < junk.size()) {
-                const ssize_t n = ::write(c.fd, junk.constData() + done, size_t(junk.size() - done));
+                const ssize_t n =
+                    ::write(c.fd, junk.constData() + done, size_t(junk.size() - done));
                 if (n > 0)
                     done += n;
                 else

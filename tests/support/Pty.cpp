@@ -21,16 +21,26 @@ namespace {
 
 speed_t speedFor(qint32 baud) {
     switch (baud) {
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    case 230400: return B230400;
-    default: return B0;
+    case 1200:
+        return B1200;
+    case 2400:
+        return B2400;
+    case 4800:
+        return B4800;
+    case 9600:
+        return B9600;
+    case 19200:
+        return B19200;
+    case 38400:
+        return B38400;
+    case 57600:
+        return B57600;
+    case 115200:
+        return B115200;
+    case 230400:
+        return B230400;
+    default:
+        return B0;
     }
 }
 
@@ -38,14 +48,12 @@ speed_t speedFor(qint32 baud) {
 
 QString simulatorBinary() {
     const QString env = qEnvironmentVariable("TAVOEM_SIM_BIN");
-    if (!env.isEmpty())
-        return env;
+    if (!env.isEmpty()) return env;
     return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("tavoem-sim"));
 }
 
 SimProcess::~SimProcess() {
-    if (isRunning())
-        stop(2000);
+    if (isRunning()) stop(2000);
 }
 
 bool SimProcess::start(const QStringList& args, int timeoutMs) {
@@ -53,8 +61,7 @@ bool SimProcess::start(const QStringList& args, int timeoutMs) {
     proc_.setArguments(args);
     proc_.setProcessChannelMode(QProcess::SeparateChannels);
     proc_.start();
-    if (!proc_.waitForStarted(timeoutMs))
-        return false;
+    if (!proc_.waitForStarted(timeoutMs)) return false;
     path_ = readLine(timeoutMs);
     return path_.startsWith(QLatin1Char('/'));
 }
@@ -62,8 +69,7 @@ bool SimProcess::start(const QStringList& args, int timeoutMs) {
 QString SimProcess::readLine(int timeoutMs) {
     const QDeadlineTimer deadline(timeoutMs);
     while (!proc_.canReadLine()) {
-        if (proc_.state() == QProcess::NotRunning || deadline.hasExpired())
-            return {};
+        if (proc_.state() == QProcess::NotRunning || deadline.hasExpired()) return {};
         proc_.waitForReadyRead(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
     }
     return QString::fromLocal8Bit(proc_.readLine()).trimmed();
@@ -79,8 +85,7 @@ QString SimProcess::command(const QString& line, int timeoutMs) {
 }
 
 bool SimProcess::stop(int timeoutMs) {
-    if (!isRunning())
-        return proc_.exitStatus() == QProcess::NormalExit && proc_.exitCode() == 0;
+    if (!isRunning()) return proc_.exitStatus() == QProcess::NormalExit && proc_.exitCode() == 0;
     proc_.terminate(); // SIGTERM
     if (!proc_.waitForFinished(timeoutMs)) {
         proc_.kill();
@@ -96,9 +101,9 @@ QString SimProcess::errorOutput() {
 }
 
 int openRawDevice(const QString& path, qint32 baud) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return -1;
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return -1;
     termios tio{};
     if (::tcgetattr(fd, &tio) != 0) {
         ::close(fd);
@@ -121,11 +126,10 @@ QByteArray exchangeRaw(int fd, const QByteArray& command, int timeoutMs) {
     const QDeadlineTimer writeDeadline(timeoutMs);
     qint64 done = 0;
     while (done < line.size()) {
-        if (writeDeadline.hasExpired())
-            return {};
-        const ssize_t n = ::write(fd, line.constData() + done, static_cast<size_t>(line.size() - done));
-        if (n < 0 && errno != EAGAIN && errno != EINTR)
-            return {};
+        if (writeDeadline.hasExpired()) return {};
+        const ssize_t n =
+            ::write(fd, line.constData() + done, static_cast<size_t>(line.size() - done));
+        if (n < 0 && errno != EAGAIN && errno != EINTR) return {};
         if (n > 0)
             done += n;
         else
@@ -169,15 +173,13 @@ QByteArray readFor(int fd, int ms) {
 }
 
 void closeDevice(int fd) {
-    if (fd >= 0)
-        ::close(fd);
+    if (fd >= 0) ::close(fd);
 }
 
 bool PtyPair::open() {
     close();
     master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (master_ < 0)
-        return false;
+    if (master_ < 0) return false;
     char name[128];
     termios tio{};
     if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0 ||
@@ -192,8 +194,7 @@ bool PtyPair::open() {
 }
 
 void PtyPair::close() {
-    if (master_ >= 0)
-        ::close(master_);
+    if (master_ >= 0) ::close(master_);
     master_ = -1;
     slave_.clear();
 }
