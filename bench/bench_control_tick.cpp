@@ -1,0 +1,128 @@
+// Time of one control-panel tick (six readings, "ALA?", "WAR?", "STS?": nine commands) through
+// QSerialPort against tavoem-sim on a pseudo-terminal sending at the pace of 19200 baud, with
+// the default pacing (100 ms of pauses per command) and with TempsPause2 = 2. Prints the median
+// and mean tick, the line-time limit of the same bytes (10 bits per character) and the floor
+// that pacing and the 10 ms end-of-answer silence add to it.
+#include "core/AppState.h"
+#include "core/Clock.h"
+#include "core/link/Exchange.h"
+#include "core/link/QtSerialPort.h"
+#include "core/settings/Defaults.h"
+#include "core/settings/Ini.h"
+#include "core/translation/DefaultTexts.h"
+#include "support/Pty.h"
+#include "support/ScriptedPrompts.h"
+#include "ui/control/FrmMenuPilotage.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <numeric>
+#include <vector>
+
+using namespace tav;
+
+namespace {
+
+constexpr int kBaud = 19200;
+constexpr int kTicks = 12;
+
+const QStringList kTickCommands{"OPW?", "LDC?", "LDT?", "IPW?", "CAT?", "OPM?",
+                                "ALA?", "WAR?", "STS?"};
+
+struct Figures {
+    double medianMs = 0;
+    double meanMs = 0;
+    qint64 bytes = 0;
+    double floorMs = 0;
+};
+
+double charMs(qint64 n) {
+    return n * 10.0 * 1000.0 / kBaud;
+}
+
+Figures measure(AppState& s, FrmMenuPilotage& w, int pauseMs) {
+    // Bytes on the line for one tick: each command and its answer, carriage returns included.
+    // The floor of one exchange: half the pause, then the other half or the line time of the
+    // answer when longer (the board answers during the second half), then the 10 ms of silence
+    // that ends an answer. A pseudo-terminal does not pace the program's own writes, so the
+    // command's line time is in the limit but not in this floor.
+    s.ReponseBrute = true;
+    qint64 bytes = 0;
+    double floorMs = 0;
+    const int half = halfPause(pauseMs);
+    for (const QString& c : kTickCommands) {
+        const qint64 out = c.size() + 1;
+        const qint64 in = EnvoyerCommande(s, c).size() + 1;
+        bytes += out + in;
+        floorMs += half + std::max<double>(half, charMs(in)) + kSilenceMs;
+    }
+    s.ReponseBrute = false;
+
+    std::vector<double> ms;
+    for (int i = 0; i < kTicks; ++i) {
+        QElapsedTimer t;
+        t.start();
+        w.TraiterTopPanneau();
+        ms.push_back(t.nsecsElapsed() / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    Figures f;
+    f.medianMs = ms[ms.size() / 2];
+    f.meanMs = std::accumulate(ms.begin(), ms.end(), 0.0) / double(ms.size());
+    f.bytes = bytes;
+    f.floorMs = floorMs;
+    return f;
+}
+
+void print(const char* label, const Figures& f) {
+    std::printf("%-24s tick median %7.1f ms, mean %7.1f ms | %lld bytes: line-time limit "
+                "%5.1f ms; with pauses and end-of-answer silence %6.1f ms; overhead %5.1f ms\n",
+                label, f.medianMs, f.meanMs, static_cast<long long>(f.bytes), charMs(f.bytes),
+                f.floorMs, f.medianMs - f.floorMs);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    test::SimProcess sim;
+    if (!sim.start({QStringLiteral("--no-noise"), QStringLiteral("--realtime"),
+                    QStringLiteral("--baud"), QString::number(kBaud)})) {
+        std::fprintf(stderr, "tavoem-sim did not start: %s\n", qPrintable(sim.errorOutput()));
+        return 1;
+    }
+    QTemporaryDir dir;
+    EcrireParametresDefaut(dir.path());
+    QtSerialPort port;
+    SystemClock clock;
+    test::ScriptedPrompts prompts;
+    AppState s(dir.path(), port, clock, prompts);
+    EcrireTextesDefaut(s.langueIni());
+    EcrireIni(s.langueIni(), "ValueSupervision", "Langue", "En");
+    EcrireIni(s.generalIni(), "RS232", "PORT", sim.devicePath());
+    EcrireIni(s.generalIni(), "RS232", "BAUD", QString::number(kBaud));
+    s.TempsTimeout = 250;
+    s.FenetreActive = FrmMenuPilotage::kCode; // ticks are run here, not by a timer
+
+    FrmMenuPilotage w(s);
+    if (w.linkFailed()) {
+        std::fprintf(stderr, "no link to the simulator\n");
+        return 1;
+    }
+    w.TraiterTopPanneau(); // the full read of the first tick
+    std::printf("control-panel tick, nine commands, tavoem-sim at %d baud (real-time line), "
+                "%d ticks each\n",
+                kBaud, kTicks);
+    print("default pacing (100 ms)", measure(s, w, 100));
+    EcrireIni(s.generalIni(), "RS232", "TempsPause2", "2");
+    print("TempsPause2 = 2", measure(s, w, 2));
+    w.close();
+    return 0;
+}
