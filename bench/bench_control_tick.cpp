@@ -30,8 +30,8 @@ namespace {
 constexpr int kBaud = 19200;
 constexpr int kTicks = 12;
 
-const QStringList kTickCommands{"OPW?", "LDC?", "LDT?", "IPW?", "CAT?", "OPM?",
-                                "ALA?", "WAR?", "STS?"};
+const QStringList kTickCommands{"OPW?", "LDC?", "LDT?", "IPW?", "CAT?",
+                                "OPM?", "ALA?", "WAR?", "STS?"};
 
 struct Figures {
     double medianMs = 0;
@@ -88,8 +88,7 @@ void print(const char* label, const Figures& f) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
     test::SimProcess sim;

@@ -34,8 +34,7 @@ QString nomJournalFor(const QString& programDir, const QDateTime& t) {
 }
 
 QString logFilePath(AppState& s) {
-    if (s.NomJournal.isEmpty())
-        s.NomJournal = QDir(resultsDir(s.programDir)).filePath(kNoNameLog);
+    if (s.NomJournal.isEmpty()) s.NomJournal = QDir(resultsDir(s.programDir)).filePath(kNoNameLog);
     return s.NomJournal + kLogExtension;
 }
 

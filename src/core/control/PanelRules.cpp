@@ -23,8 +23,7 @@ LampStates decodeAlarms(const QString& answer) {
     const int len = static_cast<int>(s.size());
     for (int k = 0; k + 1 < len; ++k) {
         const int lamp = len - 2 - k;
-        if (lamp >= 0 && lamp < kLampCount)
-            out[static_cast<std::size_t>(lamp)] = lampCharSet(s[k]);
+        if (lamp >= 0 && lamp < kLampCount) out[static_cast<std::size_t>(lamp)] = lampCharSet(s[k]);
     }
     return out;
 }
@@ -35,8 +34,7 @@ LampStates decodeWarnings(const QString& answer) {
     const int len = static_cast<int>(s.size());
     for (int j = len - 1; j >= len - 4 && j >= 0; --j) {
         const int lamp = 7 - j;
-        if (lamp >= 0 && lamp < kLampCount)
-            out[static_cast<std::size_t>(lamp)] = lampCharSet(s[j]);
+        if (lamp >= 0 && lamp < kLampCount) out[static_cast<std::size_t>(lamp)] = lampCharSet(s[j]);
     }
     return out;
 }
@@ -53,15 +51,17 @@ int channelDecimals(int channel) {
 
 double channelStep(int channel) {
     switch (channel) {
-    case 1: return 0.01;
-    case 2: return 0.5;
-    default: return 0.1;
+    case 1:
+        return 0.01;
+    case 2:
+        return 0.5;
+    default:
+        return 0.1;
     }
 }
 
 QString formatFixed(double value, int decimals) {
-    if (!std::isfinite(value))
-        return QString::number(value);
+    if (!std::isfinite(value)) return QString::number(value);
     const double scale = std::pow(10.0, decimals);
     const double v = value * scale;
     const double f = std::floor(v);
@@ -74,29 +74,24 @@ QString formatFixed(double value, int decimals) {
         r = std::fmod(f, 2.0) == 0 ? f : f + 1;
     else
         r = diff < 0.5 ? f : f + 1;
-    if (r == 0)
-        r = 0; // no "-0.0"
+    if (r == 0) r = 0; // no "-0.0"
     return QString::number(r / scale, 'f', decimals);
 }
 
 QString plainNumber(double value) {
-    if (!std::isfinite(value))
-        return QString::number(value);
+    if (!std::isfinite(value)) return QString::number(value);
     // Fifteen significant digits, as the program has always written numbers.
     const double y = QString::number(value, 'g', 15).toDouble();
-    if (y == 0)
-        return QStringLiteral("0");
+    if (y == 0) return QStringLiteral("0");
     const int magnitude = static_cast<int>(std::floor(std::log10(std::fabs(y))));
     const int decimals = std::clamp(14 - magnitude, 0, 30);
     QString t = QString::number(y, 'f', decimals);
     if (t.contains(u'.')) {
         while (t.endsWith(u'0'))
             t.chop(1);
-        if (t.endsWith(u'.'))
-            t.chop(1);
+        if (t.endsWith(u'.')) t.chop(1);
     }
-    if (t == QStringLiteral("-0"))
-        t = QStringLiteral("0");
+    if (t == QStringLiteral("-0")) t = QStringLiteral("0");
     return t;
 }
 
@@ -109,8 +104,7 @@ bool isNumericText(const QString& text) {
     qsizetype i = 0;
     const qsizetype n = t.size();
     auto digit = [&](qsizetype k) { return k < n && t[k] >= u'0' && t[k] <= u'9'; };
-    if (i < n && (t[i] == u'+' || t[i] == u'-'))
-        ++i;
+    if (i < n && (t[i] == u'+' || t[i] == u'-')) ++i;
     qsizetype digits = 0;
     while (digit(i)) {
         ++i;
@@ -123,14 +117,11 @@ bool isNumericText(const QString& text) {
             ++digits;
         }
     }
-    if (digits == 0)
-        return false;
+    if (digits == 0) return false;
     if (i < n && (t[i] == u'e' || t[i] == u'E')) {
         ++i;
-        if (i < n && (t[i] == u'+' || t[i] == u'-'))
-            ++i;
-        if (!digit(i))
-            return false;
+        if (i < n && (t[i] == u'+' || t[i] == u'-')) ++i;
+        if (!digit(i)) return false;
         while (digit(i))
             ++i;
     }
@@ -138,10 +129,8 @@ bool isNumericText(const QString& text) {
 }
 
 Bounded boundToRange(double value, double minimum, double maximum) {
-    if (value > maximum)
-        return {maximum, true};
-    if (value < minimum)
-        return {minimum, true};
+    if (value > maximum) return {maximum, true};
+    if (value < minimum) return {minimum, true};
     return {value, false};
 }
 
@@ -153,21 +142,31 @@ QString setPointCommand(const QString& mnemonic, const QString& text, int factor
 
 std::optional<int> modeOfTab(int tab) {
     switch (tab) {
-    case kTabApc: return 2;
-    case kTabAcc: return 1;
-    case kTabAapc: return 4;
-    case kTabAacc: return 3;
-    default: return std::nullopt;
+    case kTabApc:
+        return 2;
+    case kTabAcc:
+        return 1;
+    case kTabAapc:
+        return 4;
+    case kTabAacc:
+        return 3;
+    default:
+        return std::nullopt;
     }
 }
 
 std::optional<int> tabOfMode(int mode) {
     switch (mode) {
-    case 2: return kTabApc;
-    case 1: return kTabAcc;
-    case 4: return kTabAapc;
-    case 3: return kTabAacc;
-    default: return std::nullopt;
+    case 2:
+        return kTabApc;
+    case 1:
+        return kTabAcc;
+    case 4:
+        return kTabAapc;
+    case 3:
+        return kTabAacc;
+    default:
+        return std::nullopt;
     }
 }
 
@@ -188,10 +187,13 @@ std::optional<int> readingDivisor(int row, int tab) {
         if (current) return 10;
         return std::nullopt;
     case 2:
-    case 4: return 1;
+    case 4:
+        return 1;
     case 3:
-    case 5: return 10;
-    default: return std::nullopt;
+    case 5:
+        return 10;
+    default:
+        return std::nullopt;
     }
 }
 
@@ -199,14 +201,12 @@ std::optional<int> readingDivisor(int row, int tab) {
 
 double outputPowerMaximum(double limit, std::optional<double> nominal) {
     double maximum = limit + 0.5;
-    if (nominal && maximum > *nominal + 0.5)
-        maximum = *nominal + 0.5;
+    if (nominal && maximum > *nominal + 0.5) maximum = *nominal + 0.5;
     return maximum;
 }
 
 std::optional<double> answerValue(const QString& answer) {
-    if (answer.isEmpty())
-        return std::nullopt;
+    if (answer.isEmpty()) return std::nullopt;
     return leadingNumber(answer);
 }
 

@@ -97,8 +97,7 @@ void textColour(QWidget* w, const QColor& text) {
     w->setPalette(p);
 }
 
-template <class T>
-T* make(QWidget* parent, const QString& name) {
+template <class T> T* make(QWidget* parent, const QString& name) {
     auto* w = new T(parent);
     w->setObjectName(name);
     return w;
@@ -301,11 +300,32 @@ void FrmMenuPilotage::applyBuiltInTexts() {
                              QStringLiteral("Legend")};
     for (std::size_t i = 0; i < grpframe.size(); ++i)
         grpframe[i]->setTitle(frames[int(i)]);
-    const QStringList labels{
-        "SOP", "SDC", "IPT", "OPM", "TCL", "TCH", "OPW", "LDC", "LDT", "IPW", "CAT",
-        "BIT 1", "BIT 2", "BIT 3", "BIT 4", "BIT 5", "BIT 6", "BIT 7",
-        "White => No Alarm", "Red => Alarm detected", "Laser", "Serial Link", "SNU", "OPM",
-        "Orange => Warning detected", "White => No Warning"};
+    const QStringList labels{"SOP",
+                             "SDC",
+                             "IPT",
+                             "OPM",
+                             "TCL",
+                             "TCH",
+                             "OPW",
+                             "LDC",
+                             "LDT",
+                             "IPW",
+                             "CAT",
+                             "BIT 1",
+                             "BIT 2",
+                             "BIT 3",
+                             "BIT 4",
+                             "BIT 5",
+                             "BIT 6",
+                             "BIT 7",
+                             "White => No Alarm",
+                             "Red => Alarm detected",
+                             "Laser",
+                             "Serial Link",
+                             "SNU",
+                             "OPM",
+                             "Orange => Warning detected",
+                             "White => No Warning"};
     for (std::size_t i = 0; i < grplabel.size(); ++i)
         grplabel[i]->setText(labels[int(i)]);
     for (std::size_t i = 0; i < grplabelWarning.size(); ++i)
@@ -491,14 +511,12 @@ void FrmMenuPilotage::buildLayout() {
 
 QString FrmMenuPilotage::exchange(const QString& command) {
     // After the window closed, nothing may reopen the port.
-    if (unloaded_)
-        return {};
+    if (unloaded_) return {};
     return EnvoyerCommande(s_, command);
 }
 
 bool FrmMenuPilotage::pump() {
-    if (s_.processEvents)
-        s_.processEvents();
+    if (s_.processEvents) s_.processEvents();
     return !unloaded_;
 }
 
@@ -575,13 +593,13 @@ void FrmMenuPilotage::clearStatus() {
 void FrmMenuPilotage::setReading(int row, const QString& text, bool unavailable) {
     QLabel* l = ReadLabel[static_cast<std::size_t>(row)];
     l->setProperty("highlighted", unavailable);
-    l->setFrameStyle(unavailable ? (QFrame::Box | QFrame::Plain) : (QFrame::Panel | QFrame::Sunken));
+    l->setFrameStyle(unavailable ? (QFrame::Box | QFrame::Plain)
+                                 : (QFrame::Panel | QFrame::Sunken));
     if (unavailable)
         colour(l, kLightRed, Qt::white);
     else
         colour(l, Qt::white, Qt::black);
-    if (!text.isNull())
-        l->setText(text);
+    if (!text.isNull()) l->setText(text);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -635,8 +653,7 @@ void FrmMenuPilotage::Form_Load() {
     CWSlide[3]->setRange(leadingNumber(LireIni(general, kThresholds, QStringLiteral("TxtOPT_0"))),
                          leadingNumber(pon) + 0.5);
     LirePanneau();
-    if (unloaded_)
-        return;
+    if (unloaded_) return;
     const bool stored = leadingInteger(LireIni(general, kParDefaut, kEyeSafetyKey)) == 1;
     eyeSafetyLoaded_ = true;
     if (stored != CheckActivateEyeSafety->isChecked()) {
@@ -646,10 +663,9 @@ void FrmMenuPilotage::Form_Load() {
     showEyeSafetyRow(stored);
 
     s_.RafraichissementDemande = true;
-    s_.FluxActif =
-        (leadingInteger(LireIni(s_.langueIni(), QStringLiteral("ValueSupervision"),
-                                QStringLiteral("CheckOptions"))) &
-         1) != 0;
+    s_.FluxActif = (leadingInteger(LireIni(s_.langueIni(), QStringLiteral("ValueSupervision"),
+                                           QStringLiteral("CheckOptions"))) &
+                    1) != 0;
 
     if (s_.Timer) {
         s_.Timer->setRefresh(kCode, [this] { TraiterTopPanneau(); });
@@ -679,11 +695,9 @@ void FrmMenuPilotage::showLinkFailureLayout() {
 }
 
 void FrmMenuPilotage::Form_Unload() {
-    if (unloaded_)
-        return;
+    if (unloaded_) return;
     unloaded_ = true;
-    if (loadAborted_)
-        return;
+    if (loadAborted_) return;
     FermerPort(s_);
     Hourglass wait;
     if (s_.Timer) {
@@ -692,8 +706,7 @@ void FrmMenuPilotage::Form_Unload() {
     } else {
         s_.FenetreActive = AppState::kNoWindow;
     }
-    if (CheckEnregistrement->isChecked())
-        EnregistrerJournal();
+    if (CheckEnregistrement->isChecked()) EnregistrerJournal();
     // Stored only when the load took the stored state: a panel that found no link must not
     // overwrite the operator's choice with the box's untouched default.
     if (eyeSafetyLoaded_)
@@ -739,11 +752,11 @@ void FrmMenuPilotage::LirePanneau() {
 void FrmMenuPilotage::setReadingRows(int tab) {
     const TextLoader english(s_.langueIni(), kEnglishSection);
     const bool current = isCurrentTab(tab);
-    grplabel[6]->setText(english.text(current ? QStringLiteral("grplabel_1")
-                                              : QStringLiteral("grplabel_0")));
+    grplabel[6]->setText(
+        english.text(current ? QStringLiteral("grplabel_1") : QStringLiteral("grplabel_0")));
     assignTooltip(s_, kReadSyn, ReadLabel[0], current ? 10 : 9);
-    grplabel[7]->setText(english.text(current ? QStringLiteral("grplabel_0")
-                                              : QStringLiteral("grplabel_1")));
+    grplabel[7]->setText(
+        english.text(current ? QStringLiteral("grplabel_0") : QStringLiteral("grplabel_1")));
     assignTooltip(s_, kReadSyn, ReadLabel[1], current ? 9 : 10);
     updateMeasureHeader();
 }
@@ -755,16 +768,17 @@ void FrmMenuPilotage::showThresholdsLayout(bool thresholds) {
         OngletPilotage->setMaximumHeight(QWIDGETSIZE_MAX);
     } else {
         // As high as the set-point frame of the mode tabs needs, not as the thresholds page.
-        const int frame = std::max(grpframe[0]->sizeHint().height(), grpframe[1]->sizeHint().height());
-        OngletPilotage->setMaximumHeight(OngletPilotage->tabBar()->sizeHint().height() + frame + 26);
+        const int frame =
+            std::max(grpframe[0]->sizeHint().height(), grpframe[1]->sizeHint().height());
+        OngletPilotage->setMaximumHeight(OngletPilotage->tabBar()->sizeHint().height() + frame +
+                                         26);
     }
 }
 
 void FrmMenuPilotage::OngletPilotage_Click(int tab) {
     BusyScope busy(*this);
-    if (linkFailed_ || unloaded_)
-        return;
-    const std::array<QWidget*, 10> panel{BoutonExit,   measureArea_, grpframe[4], grpframe[5],
+    if (linkFailed_ || unloaded_) return;
+    const std::array<QWidget*, 10> panel{BoutonExit,   measureArea_, grpframe[4],  grpframe[5],
                                          grplabel[20], grplabel[21], grplabel[22], LabelStatus[0],
                                          Voyant,       LabelSNU};
     for (QWidget* w : panel)
@@ -775,8 +789,7 @@ void FrmMenuPilotage::OngletPilotage_Click(int tab) {
         const bool running = leadingNumber(exchange(QStringLiteral("ASS?"))) != 0;
         BoutonStart->setVisible(!running);
         BoutonStop->setVisible(running);
-        if (!pump())
-            return;
+        if (!pump()) return;
     } else {
         BoutonStart->hide();
         BoutonStop->hide();
@@ -784,8 +797,7 @@ void FrmMenuPilotage::OngletPilotage_Click(int tab) {
             w->hide();
         showThresholdsLayout(true);
     }
-    if (tab == kTabApc || tab == kTabAcc || tab == kTabAapc || tab == kTabAacc)
-        setReadingRows(tab);
+    if (tab == kTabApc || tab == kTabAcc || tab == kTabAapc || tab == kTabAacc) setReadingRows(tab);
     CheckEnregistrement->setEnabled(tab != kTabThresholds);
     showEyeSafetyRow(CheckActivateEyeSafety->isChecked());
 }
@@ -806,10 +818,8 @@ void FrmMenuPilotage::BoutonStart_Click() {
     }
     CheckEnregistrement->hide();
     setAllTabsEnabled(false, tab);
-    if (!pump())
-        return;
-    if (CheckEnregistrement->isChecked())
-        s_.LigneMesure = 1;
+    if (!pump()) return;
+    if (CheckEnregistrement->isChecked()) s_.LigneMesure = 1;
     if (DemarrerLaser(tab)) {
         BoutonStart->hide();
         BoutonStop->show();
@@ -826,17 +836,16 @@ void FrmMenuPilotage::BoutonStart_Click() {
 bool FrmMenuPilotage::DemarrerLaser(int tab) {
     BusyScope busy(*this);
     try {
-        if (const auto mode = modeOfTab(tab))
-            modeValeur_ = static_cast<qint16>(*mode);
+        if (const auto mode = modeOfTab(tab)) modeValeur_ = static_cast<qint16>(*mode);
         auto sendSetPoint = [this](int channel) {
             setBoxColour(channel, BoxColour::White);
             const QString mne = mnemonicOf(Txt[static_cast<std::size_t>(channel)]);
             const QString answer =
-                mne.isEmpty() ? QString()
-                              : exchange(setPointCommand(mne, Txt[static_cast<std::size_t>(channel)]->text(),
-                                                         channelFactor(channel)));
-            if (!acknowledged(answer))
-                setBoxColour(channel, BoxColour::Grey);
+                mne.isEmpty()
+                    ? QString()
+                    : exchange(setPointCommand(mne, Txt[static_cast<std::size_t>(channel)]->text(),
+                                               channelFactor(channel)));
+            if (!acknowledged(answer)) setBoxColour(channel, BoxColour::Grey);
         };
         if (tab == kTabApc && !isGrey(0))
             sendSetPoint(0);
@@ -889,18 +898,15 @@ bool FrmMenuPilotage::EcrireConsigne(int channel) {
         const int factor = channelFactor(channel);
         const double typed = boxValue(channel);
         setBoxText(channel, typed);
-        const Bounded b = boundToRange(boxValue(channel), CWSlide[i]->minimum(), CWSlide[i]->maximum());
-        if (b.changed)
-            setBoxText(channel, b.value);
+        const Bounded b =
+            boundToRange(boxValue(channel), CWSlide[i]->minimum(), CWSlide[i]->maximum());
+        if (b.changed) setBoxText(channel, b.value);
         setBoxColour(channel, BoxColour::White);
-        if (mne.isEmpty())
-            return false; // no command bound to this box
+        if (mne.isEmpty()) return false; // no command bound to this box
         const QString answer = exchange(setPointCommand(mne, Txt[i]->text(), factor));
-        if (acknowledged(answer))
-            return true;
+        if (acknowledged(answer)) return true;
         if (channel == 0) {
-            if (!CWSlide[0]->isHidden())
-                setBoxColour(0, BoxColour::Grey);
+            if (!CWSlide[0]->isHidden()) setBoxColour(0, BoxColour::Grey);
             return false;
         }
         const QString back = exchange(mne + u'?');
@@ -925,9 +931,9 @@ void FrmMenuPilotage::Txt_Enter(int channel) {
     const QString text = Txt[i]->text();
     if (isNumericText(text)) {
         setBoxColour(channel, BoxColour::White);
-        const Bounded b = boundToRange(leadingNumber(text), CWSlide[i]->minimum(), CWSlide[i]->maximum());
-        if (b.changed)
-            setBoxText(channel, b.value);
+        const Bounded b =
+            boundToRange(leadingNumber(text), CWSlide[i]->minimum(), CWSlide[i]->maximum());
+        if (b.changed) setBoxText(channel, b.value);
         CWSlide[i]->setValue(b.value);
         EcrireConsigne(channel);
     } else {
@@ -939,10 +945,8 @@ void FrmMenuPilotage::Txt_Enter(int channel) {
 bool FrmMenuPilotage::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         for (int i = 0; i < kChannelCount; ++i) {
-            if (watched != Txt[static_cast<std::size_t>(i)])
-                continue;
-            if (i >= 2)
-                setBoxColour(i, BoxColour::Yellow);
+            if (watched != Txt[static_cast<std::size_t>(i)]) continue;
+            if (i >= 2) setBoxColour(i, BoxColour::Yellow);
             const int key = static_cast<QKeyEvent*>(event)->key();
             if (key == Qt::Key_Return || key == Qt::Key_Enter) {
                 Txt_Enter(i);
@@ -991,8 +995,7 @@ void FrmMenuPilotage::applyEyeSafetyState(bool checked) {
         // OPM=5 (0.5 dBm) would clamp the amplifier, so nothing is sent.
         if (!p.isEmpty()) {
             const double limit = leadingNumber(p) + 0.5;
-            const QString answer =
-                exchange(QStringLiteral("OPM=") + plainNumber(limit * 10));
+            const QString answer = exchange(QStringLiteral("OPM=") + plainNumber(limit * 10));
             if (acknowledged(answer)) {
                 setBoxText(3, limit);
                 CWSlide[3]->setValue(limit);
@@ -1001,8 +1004,7 @@ void FrmMenuPilotage::applyEyeSafetyState(bool checked) {
         r = p;
         divisor = 1;
     }
-    if (r.isEmpty())
-        return;
+    if (r.isEmpty()) return;
     const double limit = leadingNumber(r) / divisor;
     if (limit < boxValue(0)) {
         setBoxText(0, limit);
@@ -1021,8 +1023,7 @@ void FrmMenuPilotage::EnvoyerSeuilsCarte() {
         const QString mne = mnemonicOf(Txt[i]);
         const QString answer =
             mne.isEmpty() ? QString() : exchange(setPointCommand(mne, Txt[i]->text(), 10));
-        if (acknowledged(answer))
-            continue;
+        if (acknowledged(answer)) continue;
         const QString back = mne.isEmpty() ? QString() : exchange(mne + u'?');
         if (back.isEmpty()) {
             setBoxColour(channel, BoxColour::Grey);
@@ -1042,8 +1043,7 @@ void FrmMenuPilotage::BoutonSendToBoard_Click() {
 void FrmMenuPilotage::BoutonWAR_Click() {
     BusyScope busy(*this);
     const QString answer = exchange(QStringLiteral("WAR=0"));
-    if (acknowledged(answer) || unloaded_)
-        return;
+    if (acknowledged(answer) || unloaded_) return;
     const QString caption = BoutonWAR->text();
     BoutonWAR->setText(QStringLiteral("Reset Warnings Failed"));
     BoutonWAR->repaint();
@@ -1057,18 +1057,15 @@ void FrmMenuPilotage::BoutonWAR_Click() {
 void FrmMenuPilotage::AfficherAlarmes(QString& answer) {
     const LampStates states = decodeAlarms(answer);
     for (int i = 0; i < kLampCount; ++i) {
-        if (const auto& st = states[static_cast<std::size_t>(i)])
-            setAlarmLamp(i, *st);
+        if (const auto& st = states[static_cast<std::size_t>(i)]) setAlarmLamp(i, *st);
     }
-    if (answer.size() >= 2)
-        answer = answer.right(1);
+    if (answer.size() >= 2) answer = answer.right(1);
 }
 
 void FrmMenuPilotage::AfficherAvertissements(QString& answer) {
     const LampStates states = decodeWarnings(answer);
     for (int i = 0; i < kLampCount; ++i) {
-        if (const auto& st = states[static_cast<std::size_t>(i)])
-            setWarningLamp(i, *st);
+        if (const auto& st = states[static_cast<std::size_t>(i)]) setWarningLamp(i, *st);
     }
     answer = answer.size() >= 4 ? answer.left(answer.size() - 4) : QString();
 }
@@ -1078,16 +1075,12 @@ void FrmMenuPilotage::AfficherAvertissements(QString& answer) {
 
 void FrmMenuPilotage::TraiterTopPanneau() {
     BusyScope busy(*this);
-    if (unloaded_)
-        return;
-    if (s_.RafraichissementDemande)
-        RafraichirPanneauComplet();
+    if (unloaded_) return;
+    if (s_.RafraichissementDemande) RafraichirPanneauComplet();
     s_.RafraichissementDemande = false;
-    if (unloaded_)
-        return;
+    if (unloaded_) return;
     RafraichirEtatPanneau();
-    if (unloaded_)
-        return;
+    if (unloaded_) return;
     const QDateTime now = currentTime();
     LabelDate->setText(logDateText(now));
     LabelTime->setText(logTimeText(now));
@@ -1104,12 +1097,10 @@ void FrmMenuPilotage::RafraichirPanneauComplet() {
     if (CheckActivateEyeSafety->isChecked()) {
         limitAnswer = exchange(QStringLiteral("OPM?"));
         divisor = 10;
-        if (limitAnswer.isEmpty())
-            return failed();
+        if (limitAnswer.isEmpty()) return failed();
     } else {
         limitAnswer = exchange(QStringLiteral("PON?"));
-        if (limitAnswer.isEmpty())
-            return failed();
+        if (limitAnswer.isEmpty()) return failed();
         if (boxValue(0) > leadingNumber(limitAnswer)) {
             Txt[0]->setText(limitAnswer);
             CWSlide[0]->setValue(leadingNumber(limitAnswer));
@@ -1119,8 +1110,7 @@ void FrmMenuPilotage::RafraichirPanneauComplet() {
 
     // Output-power set point and its scale.
     const QString sop = exchange(mnemonicOf(Txt[0]) + u'?');
-    if (sop.isEmpty())
-        return failed();
+    if (sop.isEmpty()) return failed();
     setBoxText(0, leadingNumber(sop) / 10);
     CWSlide[0]->setRange(0, limit + 0.5);
     const std::optional<double> nominal = answerValue(exchange(QStringLiteral("PON?")));
@@ -1130,15 +1120,13 @@ void FrmMenuPilotage::RafraichirPanneauComplet() {
 
     // Diode current.
     const QString im2 = exchange(QStringLiteral("IM2?"));
-    if (im2.isEmpty())
-        return failed();
+    if (im2.isEmpty()) return failed();
     const double maxCurrent = leadingNumber(im2) / 1000;
     CWSlide[1]->setRange(0, maxCurrent);
     CWSlide[1]->setMajorDivisions(std::max(1, static_cast<int>(std::floor(maxCurrent))));
     if (!isGrey(1)) {
         const QString sdc = exchange(mnemonicOf(Txt[1]) + u'?');
-        if (sdc.isEmpty())
-            return failed();
+        if (sdc.isEmpty()) return failed();
         const double v = leadingNumber(sdc) / 1000;
         setBoxText(1, v);
         CWSlide[1]->setValue(v);
@@ -1146,8 +1134,7 @@ void FrmMenuPilotage::RafraichirPanneauComplet() {
 
     // Power-limit scale; its upper bound is kept for the thresholds window.
     const QString pon = exchange(QStringLiteral("PON?"));
-    if (pon.isEmpty())
-        return failed();
+    if (pon.isEmpty()) return failed();
     CWSlide[3]->setRange(leadingNumber(LireIni(general, kThresholds, QStringLiteral("TxtOPT_0"))),
                          leadingNumber(pon) + 0.5);
     EcrireIni(general, kThresholds, QStringLiteral("TxtOPT_1"), pon);
@@ -1156,8 +1143,7 @@ void FrmMenuPilotage::RafraichirPanneauComplet() {
     for (int channel : {2, 3}) {
         const auto i = static_cast<std::size_t>(channel);
         const QString a = exchange(mnemonicOf(Txt[i]) + u'?');
-        if (a.isEmpty())
-            return failed();
+        if (a.isEmpty()) return failed();
         const double v = leadingNumber(a) / 10;
         setBoxText(channel, v);
         CWSlide[i]->setValue(v);
@@ -1173,8 +1159,7 @@ void FrmMenuPilotage::RafraichirEtatPanneau() {
     const int tab = OngletPilotage->currentIndex();
     bool readFailed = false;
     for (int i = 0; i < 6; ++i) {
-        if (!pump())
-            return;
+        if (!pump()) return;
         QLabel* label = ReadLabel[static_cast<std::size_t>(i)];
         if (label->palette().color(QPalette::Window) == buttonFace() || label->toolTip().isEmpty())
             continue;
@@ -1188,8 +1173,7 @@ void FrmMenuPilotage::RafraichirEtatPanneau() {
         const QString answer = exchange(mnemonicOf(label) + u'?');
         if (answer.isEmpty()) {
             Voyant->setColor(kLightRed);
-            if (!pump())
-                return;
+            if (!pump()) return;
             readFailed = true;
             break;
         }
@@ -1210,8 +1194,7 @@ void FrmMenuPilotage::RafraichirEtatPanneau() {
     const QString alarms = exchange(QStringLiteral("ALA?"));
     if (alarms.isEmpty()) {
         Voyant->setColor(kLightRed);
-        if (!pump())
-            return;
+        if (!pump()) return;
         clearStatus();
         resetAlarmLamps();
         alarmText_.clear();
@@ -1226,8 +1209,7 @@ void FrmMenuPilotage::RafraichirEtatPanneau() {
         AfficherAvertissements(consumed);
     }
     setStatus(exchange(QStringLiteral("STS?")));
-    if (unloaded_)
-        return;
+    if (unloaded_) return;
 
     if (CheckEnregistrement->isChecked() && measurementRowDue(s_.CompteurEnregistrement)) {
         const int row = s_.LigneMesure;
@@ -1267,8 +1249,7 @@ void FrmMenuPilotage::updateMeasureHeader() {
 void FrmMenuPilotage::CheckEnregistrement_Click() {
     BusyScope busy(*this);
     ensureResultsDir(s_.programDir);
-    if (!CheckEnregistrement->isChecked())
-        return;
+    if (!CheckEnregistrement->isChecked()) return;
     s_.NomJournal = nomJournalFor(s_.programDir, currentTime());
     vaSpreadMesure->clearBlock(1, 1);
     s_.LigneMesure = 1;

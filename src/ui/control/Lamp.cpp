@@ -10,8 +10,7 @@ Lamp::Lamp(QWidget* parent, int diameter) : QWidget(parent), diameter_(diameter)
 }
 
 void Lamp::setColor(const QColor& color) {
-    if (color == color_)
-        return;
+    if (color == color_) return;
     color_ = color;
     update();
 }

@@ -26,8 +26,8 @@ QIcon drawn(int size, const std::function<void(QPainter&, const QRectF&, bool)>&
 }
 
 void disc(QPainter& p, const QRectF& r, const QColor& base) {
-    const QRectF d = r.adjusted(r.width() * 0.06, r.height() * 0.06, -r.width() * 0.06,
-                                -r.height() * 0.06);
+    const QRectF d =
+        r.adjusted(r.width() * 0.06, r.height() * 0.06, -r.width() * 0.06, -r.height() * 0.06);
     QRadialGradient g(d.center() - QPointF(d.width() * 0.2, d.height() * 0.2), d.width() * 0.8);
     g.setColorAt(0, base.lighter(150));
     g.setColorAt(0.55, base);

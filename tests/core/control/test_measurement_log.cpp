@@ -37,7 +37,8 @@ private slots:
         QCOMPARE(logLine({"Date", "Time"}), QByteArray("Date\tTime\t\r\n"));
         // An empty warning cell leaves two TABs after the alarm text.
         QCOMPARE(logLine({"a", "00000010", ""}), QByteArray("a\t00000010\t\t\r\n"));
-        QCOMPARE(logLine({"(\u00B0C)"}), QByteArray("(\xB0" "C)\t\r\n"));
+        QCOMPARE(logLine({"(\u00B0C)"}), QByteArray("(\xB0"
+                                                    "C)\t\r\n"));
     }
 
     void fortyTickRhythm() {
@@ -84,17 +85,21 @@ private slots:
         // A rewrite with fewer rows replaces the file as a whole.
         r = writeMeasurementLog(path, 0, 3, cell);
         QVERIFY(r.ok);
-        QCOMPARE(QFileInfo(path).size(), qint64(QByteArray("Date\tTime\tOutput Power (dBm)\t\r\n").size()));
+        QCOMPARE(QFileInfo(path).size(),
+                 qint64(QByteArray("Date\tTime\tOutput Power (dBm)\t\r\n").size()));
 
         // An unwritable folder: the error is reported and the last log stays as it was.
         if (QFileInfo(dir.path()).isWritable() && ::geteuid() != 0) {
-            QFile::setPermissions(dir.filePath("Results"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+            QFile::setPermissions(dir.filePath("Results"),
+                                  QFileDevice::ReadOwner | QFileDevice::ExeOwner);
             r = writeMeasurementLog(path, 2, 3, cell);
             QVERIFY(!r.ok);
             QVERIFY(!r.error.isEmpty());
-            QCOMPARE(QFileInfo(path).size(), qint64(QByteArray("Date\tTime\tOutput Power (dBm)\t\r\n").size()));
-            QFile::setPermissions(dir.filePath("Results"),
-                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+            QCOMPARE(QFileInfo(path).size(),
+                     qint64(QByteArray("Date\tTime\tOutput Power (dBm)\t\r\n").size()));
+            QFile::setPermissions(dir.filePath("Results"), QFileDevice::ReadOwner |
+                                                               QFileDevice::WriteOwner |
+                                                               QFileDevice::ExeOwner);
         }
     }
 

@@ -22,15 +22,24 @@ private slots:
     void alarmBits_data() {
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QString>("lamps");
-        QTest::newRow("bit 1 only, bit 0 ignored") << "00000010" << "1000000";
-        QTest::newRow("bit 0 is never shown") << "00000001" << "0000000";
-        QTest::newRow("bit 7 is the first char") << "10000000" << "0000001";
-        QTest::newRow("all set") << "11111111" << "1111111";
-        QTest::newRow("short answers address low lamps") << "110" << "11-----";
-        QTest::newRow("one char changes nothing") << "1" << "-------";
-        QTest::newRow("empty changes nothing") << "" << "-------";
-        QTest::newRow("longer: last eight used") << "1100000010" << "1000000";
-        QTest::newRow("not 0/1 reads clear") << "0000x010" << "1000000";
+        QTest::newRow("bit 1 only, bit 0 ignored") << "00000010"
+                                                   << "1000000";
+        QTest::newRow("bit 0 is never shown") << "00000001"
+                                              << "0000000";
+        QTest::newRow("bit 7 is the first char") << "10000000"
+                                                 << "0000001";
+        QTest::newRow("all set") << "11111111"
+                                 << "1111111";
+        QTest::newRow("short answers address low lamps") << "110"
+                                                         << "11-----";
+        QTest::newRow("one char changes nothing") << "1"
+                                                  << "-------";
+        QTest::newRow("empty changes nothing") << ""
+                                               << "-------";
+        QTest::newRow("longer: last eight used") << "1100000010"
+                                                 << "1000000";
+        QTest::newRow("not 0/1 reads clear") << "0000x010"
+                                             << "1000000";
     }
     void alarmBits() {
         QFETCH(QString, answer);
@@ -41,13 +50,20 @@ private slots:
     void warningBits_data() {
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QString>("lamps");
-        QTest::newRow("bit 0 only") << "00000001" << "1000---";
-        QTest::newRow("bit 3") << "00001000" << "0001---";
-        QTest::newRow("upper four chars never used") << "11110000" << "0000---";
-        QTest::newRow("longer: last eight used") << "1100000001" << "1000---";
-        QTest::newRow("short answer shifts up") << "00001" << "---1000";
-        QTest::newRow("four chars: no lamp 7") << "0001" << "----100";
-        QTest::newRow("empty changes nothing") << "" << "-------";
+        QTest::newRow("bit 0 only") << "00000001"
+                                    << "1000---";
+        QTest::newRow("bit 3") << "00001000"
+                               << "0001---";
+        QTest::newRow("upper four chars never used") << "11110000"
+                                                     << "0000---";
+        QTest::newRow("longer: last eight used") << "1100000001"
+                                                 << "1000---";
+        QTest::newRow("short answer shifts up") << "00001"
+                                                << "---1000";
+        QTest::newRow("four chars: no lamp 7") << "0001"
+                                               << "----100";
+        QTest::newRow("empty changes nothing") << ""
+                                               << "-------";
     }
     void warningBits() {
         QFETCH(QString, answer);

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "model/BoardModel.h"
-#include "model/InProcessPort.h"
 #include "core/AppState.h"
 #include "core/poll/Poll.h"
 #include "core/settings/Defaults.h"
 #include "core/settings/Ini.h"
 #include "core/translation/DefaultTexts.h"
+#include "model/BoardModel.h"
+#include "model/InProcessPort.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedPrompts.h"
 #include "ui/control/FrmMenuPilotage.h"

@@ -41,8 +41,7 @@ void type(QLineEdit* box, const QString& text) {
 
 std::optional<QByteArray> refuse(const QByteArray& line, const QByteArray& prefix,
                                  const QByteArray& answer) {
-    if (line.startsWith(prefix))
-        return answer;
+    if (line.startsWith(prefix)) return answer;
     return std::nullopt;
 }
 
@@ -89,7 +88,8 @@ private slots:
         QCOMPARE(rig.poll.period(), 0);
         QVERIFY(!rig.poll.hasRefresh(FrmMenuPilotage::kCode));
         QCOMPARE(rig.s.FenetreActive, AppState::kNoWindow);
-        QCOMPARE(LireIni(rig.s.generalIni(), "PAR_DEFAUT", "CheckActivateEyeSafety"), QStringLiteral("0"));
+        QCOMPARE(LireIni(rig.s.generalIni(), "PAR_DEFAUT", "CheckActivateEyeSafety"),
+                 QStringLiteral("0"));
     }
 
     void loadWithTheLaserRunningAndEyeSafetyStored() {
@@ -110,7 +110,8 @@ private slots:
         QVERIFY(!w->ReadLabel[5]->isHidden());
         QCOMPARE(w->CWSlide[0]->maximum(), 15.5);
         w->close();
-        QCOMPARE(LireIni(rig.s.generalIni(), "PAR_DEFAUT", "CheckActivateEyeSafety"), QStringLiteral("1"));
+        QCOMPARE(LireIni(rig.s.generalIni(), "PAR_DEFAUT", "CheckActivateEyeSafety"),
+                 QStringLiteral("1"));
     }
 
     void linkFailureLayout_data() {
@@ -127,8 +128,7 @@ private slots:
             rig.port.setOpenError("Permission denied");
         else
             rig.port.responder = [failure](const QByteArray& line) -> std::optional<QByteArray> {
-                if (line == (failure == "snu" ? "SNU?" : "PON?"))
-                    return QByteArray();
+                if (line == (failure == "snu" ? "SNU?" : "PON?")) return QByteArray();
                 return std::nullopt;
             };
         auto w = rig.open();
@@ -146,7 +146,8 @@ private slots:
         QCOMPARE(rig.prompts.shown.size(), failure == "port" ? 1 : 0);
         w->close();
         // The stored eye-safety choice survives a panel that never read it.
-        QCOMPARE(LireIni(rig.s.generalIni(), "PAR_DEFAUT", "CheckActivateEyeSafety"), QStringLiteral("1"));
+        QCOMPARE(LireIni(rig.s.generalIni(), "PAR_DEFAUT", "CheckActivateEyeSafety"),
+                 QStringLiteral("1"));
         QCOMPARE(rig.s.FenetreActive, AppState::kNoWindow);
     }
 
@@ -166,7 +167,7 @@ private slots:
         rig.clear();
         rig.poll.TraiterTop();
         QCOMPARE(rig.sent().mid(0, 9), (QStringList{"PON?", "SOP?", "PON?", "IM2?", "SDC?", "PON?",
-                                                     "IPT?", "OPM?", "OPW?"}));
+                                                    "IPT?", "OPM?", "OPW?"}));
         QVERIFY(!rig.s.RafraichissementDemande);
         QCOMPARE(w->Txt[0]->text(), QStringLiteral("17.0"));
         QCOMPARE(w->CWSlide[0]->maximum(), 20.5);
@@ -178,7 +179,8 @@ private slots:
         QCOMPARE(w->Txt[2]->text(), QStringLiteral("-8.0"));
         QCOMPARE(w->CWSlide[2]->value(), -8.0);
         QCOMPARE(w->Txt[3]->text(), QStringLiteral("20.5"));
-        QCOMPARE(LireIni(rig.s.generalIni(), "FrmAlarmsThresholds", "TxtOPT_1"), QStringLiteral("20"));
+        QCOMPARE(LireIni(rig.s.generalIni(), "FrmAlarmsThresholds", "TxtOPT_1"),
+                 QStringLiteral("20"));
         QCOMPARE(w->vaSpreadMesure->cellText(0, 1), QStringLiteral("Date"));
         QCOMPARE(w->vaSpreadMesure->cellText(0, 3), QStringLiteral("Output Power (dBm)"));
         QCOMPARE(w->vaSpreadMesure->cellText(0, 9), QStringLiteral("War"));
@@ -201,7 +203,9 @@ private slots:
     void fullReadFailureShowsTheMessage() {
         ControlRig rig;
         auto w = rig.open();
-        rig.port.responder = [](const QByteArray& line) { return refuse(line, "IM2?", QByteArray()); };
+        rig.port.responder = [](const QByteArray& line) {
+            return refuse(line, "IM2?", QByteArray());
+        };
         w->TraiterTopPanneau();
         QVERIFY(w->linkFailed());
         QVERIFY(!w->Message->isHidden());
@@ -227,7 +231,8 @@ private slots:
         w->OngletPilotage->setCurrentIndex(1);
         QCOMPARE(w->grplabel[6]->text(), QStringLiteral("Current (A)"));
         QCOMPARE(w->grplabel[7]->text(), QStringLiteral("Output Power (dBm)"));
-        QCOMPARE(w->ReadLabel[0]->toolTip(), QStringLiteral("LDC (Read Laser Diode Current Set Point)"));
+        QCOMPARE(w->ReadLabel[0]->toolTip(),
+                 QStringLiteral("LDC (Read Laser Diode Current Set Point)"));
         QCOMPARE(w->vaSpreadMesure->cellText(0, 3), QStringLiteral("Current (A)"));
         rig.clear();
         w->RafraichirEtatPanneau();
@@ -270,7 +275,9 @@ private slots:
         // A reading without answer: lamp light red, values emptied, nothing else this tick.
         QString alarm = "00000010";
         w->AfficherAlarmes(alarm);
-        rig.port.responder = [](const QByteArray& line) { return refuse(line, "LDT?", QByteArray()); };
+        rig.port.responder = [](const QByteArray& line) {
+            return refuse(line, "LDT?", QByteArray());
+        };
         rig.clear();
         w->RafraichirEtatPanneau();
         QCOMPARE(rig.sent(), (QStringList{"OPW?", "LDC?", "LDT?", "LDT?"})); // one repeat
@@ -280,7 +287,9 @@ private slots:
         QCOMPARE(w->VoyantAlarme[0]->color(), FrmMenuPilotage::kPeach);
 
         // No answer to ALA?: lamp red, alarms reset, warnings and state still read.
-        rig.port.responder = [](const QByteArray& line) { return refuse(line, "ALA?", QByteArray()); };
+        rig.port.responder = [](const QByteArray& line) {
+            return refuse(line, "ALA?", QByteArray());
+        };
         rig.clear();
         w->RafraichirEtatPanneau();
         QCOMPARE(rig.sent().mid(rig.sent().size() - 2), (QStringList{"WAR?", "STS?"}));
@@ -442,7 +451,9 @@ private slots:
 
         // No nominal power: nothing is derived and no limit is sent.
         w->CheckActivateEyeSafety->setChecked(true);
-        rig.port.responder = [](const QByteArray& line) { return refuse(line, "PON?", QByteArray()); };
+        rig.port.responder = [](const QByteArray& line) {
+            return refuse(line, "PON?", QByteArray());
+        };
         rig.clear();
         w->CheckActivateEyeSafety->click();
         QCOMPARE(rig.sent(), (QStringList{"PON?", "PON?"}));
@@ -457,7 +468,8 @@ private slots:
             w->OngletPilotage->setCurrentIndex(tab);
             rig.clear();
             w->BoutonStart_Click();
-            QCOMPARE(rig.sent().first(), tab == 2 ? QStringLiteral("ASS=4") : QStringLiteral("ASS=3"));
+            QCOMPARE(rig.sent().first(),
+                     tab == 2 ? QStringLiteral("ASS=4") : QStringLiteral("ASS=3"));
             QVERIFY(w->BoutonStart->isHidden());
             QVERIFY(!w->BoutonStop->isHidden());
             QCOMPARE(rig.board.mode(), tab == 2 ? 4 : 3);
@@ -509,7 +521,9 @@ private slots:
         w->OngletPilotage->setCurrentIndex(1);
         w->CheckEnregistrement->setChecked(true);
         rig.s.LigneMesure = 7;
-        rig.port.responder = [answer](const QByteArray& line) { return refuse(line, "ASS=", answer); };
+        rig.port.responder = [answer](const QByteArray& line) {
+            return refuse(line, "ASS=", answer);
+        };
         w->BoutonStart_Click();
         QCOMPARE(rig.prompts.messageTexts(), QStringList{message});
         QCOMPARE(rig.s.LigneMesure, 1);
@@ -565,7 +579,9 @@ private slots:
         QCOMPARE(rig.s.LigneMesure, 1);
         const QString path = rig.s.NomJournal + ".xls";
         // The board sends no warning answer: the ninth cell stays empty.
-        rig.port.responder = [](const QByteArray& line) { return refuse(line, "WAR?", QByteArray()); };
+        rig.port.responder = [](const QByteArray& line) {
+            return refuse(line, "WAR?", QByteArray());
+        };
         for (int tick = 0; tick < 41; ++tick)
             w->TraiterTopPanneau();
         QCOMPARE(rig.s.LigneMesure, 3);
@@ -613,7 +629,7 @@ private slots:
         w->TraiterTopPanneau();
         rig.s.CompteurEnregistrement = 40;
         w->TraiterTopPanneau();
-        QCOMPARE(rig.s.LigneMesure, 3); // the panel goes on
+        QCOMPARE(rig.s.LigneMesure, 3);        // the panel goes on
         QCOMPARE(rig.prompts.shown.size(), 1); // reported once
         QCOMPARE(rig.prompts.shown.first().icon, PromptIcon::Critical);
         QVERIFY(rig.prompts.shown.first().text.contains("Results"));
@@ -627,8 +643,7 @@ private slots:
         QPointer<FrmMenuPilotage> guard(raw);
         int pumps = 0;
         rig.s.processEvents = [&] {
-            if (++pumps == 3)
-                raw->close(); // the operator closes the window between two readings
+            if (++pumps == 3) raw->close(); // the operator closes the window between two readings
         };
         rig.clear();
         rig.poll.TraiterTop();

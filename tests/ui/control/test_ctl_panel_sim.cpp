@@ -38,7 +38,8 @@ private slots:
         EcrireTextesDefaut(s.langueIni());
         EcrireIni(s.langueIni(), "ValueSupervision", "Langue", "En");
         EcrireIni(s.generalIni(), "RS232", "PORT", sim.devicePath());
-        EcrireIni(s.generalIni(), "RS232", "TempsPause2", "20"); // short pacing keeps the test quick
+        EcrireIni(s.generalIni(), "RS232", "TempsPause2",
+                  "20"); // short pacing keeps the test quick
         Poll poll(s);
         s.Timer = &poll;
         s.TempsTimeout = 250;
