@@ -60,12 +60,6 @@ private slots:
         QCOMPARE(waited, 23);
     }
 
-    void growth() {
-        QCOMPARE(rowCountForRow(5, 100), 100);
-        QCOMPARE(rowCountForRow(100, 100), 100);
-        QCOMPARE(rowCountForRow(101, 100), 201);
-    }
-
     void writesWholeSheetAndReplacesAtomically() {
         QTemporaryDir dir;
         const QString path = dir.filePath("Results/5_12_2026_9_7.xls");
@@ -101,13 +95,6 @@ private slots:
                                                                QFileDevice::WriteOwner |
                                                                QFileDevice::ExeOwner);
         }
-    }
-
-    void resultsFolderIsCreated() {
-        QTemporaryDir dir;
-        QVERIFY(ensureResultsDir(dir.path()));
-        QVERIFY(QFileInfo(dir.filePath("Results")).isDir());
-        QVERIFY(ensureResultsDir(dir.path()));
     }
 };
 
