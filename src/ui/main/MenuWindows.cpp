@@ -1,6 +1,7 @@
 #include "ui/main/MenuWindows.h"
 
 #include "core/AppState.h"
+#include "ui/control/FrmMenuPilotage.h"
 #include "ui/link/FrmCommandesManuelles.h"
 #include "ui/link/FrmConfigRS232.h"
 #include "ui/link/FrmVisualisationFlux.h"
@@ -28,7 +29,9 @@ QWidget* ouvrirFenetreCommandesManuelles(AppState& s, QWidget* parent) {
     return modeless(new FrmCommandesManuelles(s, parent));
 }
 
-QWidget* ouvrirPanneauPilotage(AppState&, QWidget*) { return nullptr; }
+QWidget* ouvrirPanneauPilotage(AppState& s, QWidget* parent) {
+    return modeless(new FrmMenuPilotage(s, parent));
+}
 
 void executerConfigRS232(AppState& s, QWidget* parent) {
     FrmConfigRS232 w(s, parent);

@@ -3,6 +3,8 @@
 #include "core/settings/Ini.h"
 #include "core/settings/Variant.h"
 #include "core/text/Scramble.h"
+#include "model/BoardModel.h"
+#include "model/InProcessPort.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedPort.h"
 #include "support/ScriptedPrompts.h"
@@ -234,6 +236,30 @@ private slots:
         QCOMPARE(prompts.shown.size(), 1);
         QVERIFY(prompts.shown[0].text.contains("cannot be written"));
         QCOMPARE(s.TempsTimeout, qint16(200));
+    }
+
+    void controlPanelRunsThePoll() {
+        QTemporaryDir dir;
+        ManualClock clock;
+        sim::BoardModel board;
+        sim::InProcessPort port(board, clock);
+        ScriptedPrompts prompts;
+        AppState s(dir.path(), port, clock, prompts);
+        FrmPrincipale w(s);
+        w.Form_Load();
+        w.ChoixAsservissement_Click();
+        QVERIFY(w.controlPanelWindow);
+        QCOMPARE(w.controlPanelWindow->objectName(), QString("FrmMenuPilotage"));
+        QCOMPARE(s.FenetreActive, qint16(5));
+        QVERIFY(w.Timer.isEnabled());
+        QCOMPARE(w.Timer.period(), 250);
+        QVERIFY(port.receivedLines().contains("SNU?"));
+        QVERIFY(prompts.shown.isEmpty());
+        w.controlPanelWindow->close();
+        QTRY_VERIFY(!w.controlPanelWindow);
+        QVERIFY(!w.Timer.isEnabled());
+        QCOMPARE(s.FenetreActive, qint16(-999));
+        QVERIFY(!port.isOpen());
     }
 
     void bootSmoke() {
