@@ -2,6 +2,7 @@
 #include "core/AppState.h"
 #include "core/Clock.h"
 #include "core/link/QtSerialPort.h"
+#include "core/settings/Defaults.h"
 #include "core/settings/Ini.h"
 #include "core/settings/ProgramDir.h"
 #include "ui/main/FrmPrincipale.h"
@@ -9,6 +10,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFile>
 #include <QTimer>
 
 int main(int argc, char** argv) {
@@ -42,12 +44,16 @@ int main(int argc, char** argv) {
     tav::QtSerialPort port;
     tav::AppState state(tav::programDirectory(options.value(dirOption)), port, clock, prompts);
 
+    // The port is stored before the start-up opens any window that talks to the board.
+    if (options.isSet(portOption)) {
+        if (!QFile::exists(state.generalIni()))
+            tav::EcrireParametresDefaut(state.programDir);
+        tav::EcrireIni(state.generalIni(), QStringLiteral("RS232"), QStringLiteral("PORT"),
+                       options.value(portOption));
+    }
     tav::FrmPrincipale window(state);
     prompts.setParent(&window);
     window.Form_Load();
-    if (options.isSet(portOption))
-        tav::EcrireIni(state.generalIni(), QStringLiteral("RS232"), QStringLiteral("PORT"),
-                       options.value(portOption));
     window.show();
     if (options.isSet(quitOption))
         QTimer::singleShot(options.value(quitOption).toInt(), &window, &QWidget::close);

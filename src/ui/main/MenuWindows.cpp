@@ -10,23 +10,43 @@
 #include "ui/main/FrmSupervision.h"
 
 #include <QLabel>
+#include <QScreen>
 #include <QWidget>
 
 namespace tav {
 
 namespace {
+
 QWidget* modeless(QWidget* w) {
     w->setAttribute(Qt::WA_DeleteOnClose);
     return w;
 }
+
+// Beside the main window (right or left), kept on its screen.
+QWidget* besideParent(QWidget* w, QWidget* parent, bool right) {
+    if (!parent)
+        return w;
+    w->adjustSize();
+    const QRect main = parent->frameGeometry();
+    QPoint at = right ? QPoint(main.right() + 8, main.top())
+                      : QPoint(main.left() - 8 - w->frameGeometry().width(), main.top());
+    if (const QScreen* screen = parent->screen()) {
+        const QRect area = screen->availableGeometry();
+        at.setX(qBound(area.left(), at.x(), qMax(area.left(), area.right() - w->width())));
+        at.setY(qBound(area.top(), at.y(), qMax(area.top(), area.bottom() - w->height())));
+    }
+    w->move(at);
+    return w;
+}
+
 } // namespace
 
 QWidget* ouvrirFenetreFlux(AppState& s, QWidget* parent) {
-    return modeless(new FrmVisualisationFlux(s, parent));
+    return besideParent(modeless(new FrmVisualisationFlux(s, parent)), parent, true);
 }
 
 QWidget* ouvrirFenetreCommandesManuelles(AppState& s, QWidget* parent) {
-    return modeless(new FrmCommandesManuelles(s, parent));
+    return besideParent(modeless(new FrmCommandesManuelles(s, parent)), parent, false);
 }
 
 QWidget* ouvrirPanneauPilotage(AppState& s, QWidget* parent) {
