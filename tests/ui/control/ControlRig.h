@@ -7,6 +7,7 @@
 #include "core/translation/DefaultTexts.h"
 #include "model/BoardModel.h"
 #include "model/InProcessPort.h"
+#include "support/BoardRig.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedPrompts.h"
 #include "ui/control/FrmMenuPilotage.h"
@@ -20,20 +21,10 @@ namespace tav::test {
 
 // A control panel against the in-process board on the manual clock, in a fresh program
 // directory with the default settings and texts.
-struct ControlRig {
-    QTemporaryDir dir;
-    ManualClock clock;
-    sim::BoardModel board;
-    sim::InProcessPort port{board, clock};
-    ScriptedPrompts prompts;
-    AppState s{dir.path(), port, clock, prompts};
+struct ControlRig : BoardRig {
     Poll poll{s};
 
     ControlRig() {
-        EcrireParametresDefaut(dir.path());
-        EcrireTextesDefaut(s.langueIni());
-        EcrireIni(s.langueIni(), QStringLiteral("ValueSupervision"), QStringLiteral("Langue"),
-                  QStringLiteral("En"));
         board.setNoiseEnabled(false);
         board.setRampEnabled(false);
         port.setAnswerDelay(3);

@@ -5,6 +5,7 @@
 #include "core/settings/Ini.h"
 #include "core/translation/DefaultTexts.h"
 #include "model/InProcessPort.h"
+#include "support/BoardRig.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedPrompts.h"
 #include "ui/link/FlowListModel.h"
@@ -27,21 +28,8 @@ using namespace tav;
 
 namespace {
 
-struct Bench {
-    QTemporaryDir dir;
-    test::ManualClock clock;
-    test::ScriptedPrompts prompts;
-    sim::BoardModel board;
-    sim::InProcessPort port{board, clock};
-    AppState s{dir.path(), port, clock, prompts};
-
-    Bench() {
-        EcrireParametresDefaut(dir.path());
-        EcrireTextesDefaut(s.langueIni());
-        EcrireIni(s.langueIni(), QStringLiteral("ValueSupervision"), QStringLiteral("Langue"),
-                  QStringLiteral("En"));
-        prompts.messagesAreUnexpected = true;
-    }
+struct Bench : test::BoardRig {
+    Bench() { prompts.messagesAreUnexpected = true; }
     void setOptions(const QString& v) {
         EcrireIni(s.langueIni(), QStringLiteral("ValueSupervision"), QStringLiteral("CheckOptions"),
                   v);

@@ -7,6 +7,7 @@
 #include "core/settings/Variant.h"
 #include "core/translation/DefaultTexts.h"
 #include "model/InProcessPort.h"
+#include "support/BoardRig.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedPrompts.h"
 #include "ui/link/FrmConfigRS232.h"
@@ -26,21 +27,8 @@ namespace {
 
 const QString kRs232 = QStringLiteral("RS232");
 
-struct Bench {
-    QTemporaryDir dir;
-    test::ManualClock clock;
-    test::ScriptedPrompts prompts;
-    sim::BoardModel board;
-    sim::InProcessPort port{board, clock};
-    AppState s{dir.path(), port, clock, prompts};
-
-    Bench() {
-        EcrireParametresDefaut(dir.path());
-        EcrireTextesDefaut(s.langueIni());
-        EcrireIni(s.langueIni(), QStringLiteral("ValueSupervision"), QStringLiteral("Langue"),
-                  QStringLiteral("En"));
-        prompts.messagesAreUnexpected = true;
-    }
+struct Bench : test::BoardRig {
+    Bench() { prompts.messagesAreUnexpected = true; }
     QString get(const QString& key) const { return LireIni(s.generalIni(), kRs232, key); }
     void set(const QString& key, const QString& value) {
         EcrireIni(s.generalIni(), kRs232, key, value);

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "core/AppState.h"
+#include "core/settings/Defaults.h"
+#include "core/settings/Ini.h"
+#include "core/translation/DefaultTexts.h"
+#include "model/BoardModel.h"
+#include "model/InProcessPort.h"
+#include "support/ManualClock.h"
+#include "support/ScriptedPrompts.h"
+
+#include <QTemporaryDir>
+
+namespace tav::test {
+
+// A fresh program folder with the default settings and texts (language "En") and the simulated
+// board behind the in-process port, on the manual clock.
+struct BoardRig {
+    QTemporaryDir dir;
+    ManualClock clock;
+    ScriptedPrompts prompts;
+    sim::BoardModel board;
+    sim::InProcessPort port{board, clock};
+    AppState s{dir.path(), port, clock, prompts};
+
+    BoardRig() {
+        EcrireParametresDefaut(dir.path());
+        EcrireTextesDefaut(s.langueIni());
+        EcrireIni(s.langueIni(), QStringLiteral("ValueSupervision"), QStringLiteral("Langue"),
+                  QStringLiteral("En"));
+    }
+};
+
+} // namespace tav::test
