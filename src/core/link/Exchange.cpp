@@ -24,6 +24,20 @@ int settingMs(const QString& file, const QString& key) {
                                                std::numeric_limits<int>::max()));
 }
 
+// Lets pending window messages run. A handler or poll tick that runs there starts its own
+// exchanges, which must not inherit the caller's raw-answer or slow-pacing flags.
+void letEventsRun(AppState& s) {
+    if (!s.processEvents)
+        return;
+    const bool raw = s.ReponseBrute;
+    const bool slow = s.PauseLongue;
+    s.ReponseBrute = false;
+    s.PauseLongue = false;
+    s.processEvents();
+    s.ReponseBrute = raw;
+    s.PauseLongue = slow;
+}
+
 void logFlow(AppState& s, FlowLog::List list, const QString& text) {
     if (s.FluxActif)
         s.flow.append(list, text);
@@ -145,13 +159,13 @@ QString LireReponse(AppState& s) {
         return answer;
     if (s.FluxActif) {
         s.flow.append(FlowLog::Answers, answer);
-        if (s.processEvents)
-            s.processEvents();
+        letEventsRun(s);
     }
     return answer.left(cr);
 }
 
 QString EnvoyerCommande(AppState& s, const QString& command) {
+    const bool raw = s.ReponseBrute;
     const QString line = command + u'\r';
     QString answer;
     // A negative repeat count still sends the command once.
@@ -166,7 +180,7 @@ QString EnvoyerCommande(AppState& s, const QString& command) {
         if (!s.PortOEM.isOpen())
             break;
     }
-    if (answer.isEmpty() || s.ReponseBrute)
+    if (answer.isEmpty() || raw)
         return answer;
 
     qsizetype i = answer.indexOf(u'=');
@@ -182,8 +196,7 @@ void ViderReception(AppState& s) {
     SerialPort& port = s.PortOEM;
     while (port.isOpen() && port.waitForInput(0)) {
         port.readAll();
-        if (s.processEvents)
-            s.processEvents();
+        letEventsRun(s);
     }
 }
 

@@ -72,6 +72,7 @@ private slots:
     void flowLogging();
     void closedPortAndUnplug();
     void emptyingTheInput();
+    void nestedExchangesKeepTheirOwnFlags();
 };
 
 void TestExchange::lineSettingsText_data() {
@@ -478,6 +479,32 @@ void TestExchange::emptyingTheInput() {
     QCOMPARE(r.port.bytesAvailable(), 0);
     QVERIFY(r.events >= 1);
     QCOMPARE(LireReponse(r.s), QString("IPW=1"));
+}
+
+// A poll tick running while an exchange lets events run gets stripped values and normal pacing,
+// and the outer caller still gets its raw answer.
+void TestExchange::nestedExchangesKeepTheirOwnFlags() {
+    Rig r;
+    r.s.FluxActif = true;
+    r.port.answer("VER=V1.20\r");
+    r.port.answer("IPW=+12.3\r");
+    QString nested;
+    QList<qint64> nestedPauses;
+    r.s.processEvents = [&] {
+        if (!nested.isEmpty())
+            return;
+        nested = QStringLiteral("-");
+        const int before = r.clock.sleeps.size();
+        nested = EnvoyerCommande(r.s, QStringLiteral("IPW?"));
+        nestedPauses = {r.clock.sleeps[before], r.clock.sleeps[before + 1]};
+    };
+    r.s.ReponseBrute = true;
+    r.s.PauseLongue = true;
+    QCOMPARE(EnvoyerCommande(r.s, QStringLiteral("VER?")), QStringLiteral("VER=V1.20"));
+    QCOMPARE(nested, QStringLiteral("12.3"));
+    QCOMPARE(nestedPauses, QList<qint64>({50, 50}));
+    QVERIFY(r.s.ReponseBrute);
+    QVERIFY(r.s.PauseLongue);
 }
 
 QTEST_GUILESS_MAIN(TestExchange)
