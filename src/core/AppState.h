@@ -51,6 +51,9 @@ struct AppState {
     qint16 FenetreActive = kNoWindow;
     bool RafraichissementDemande = false;
 
+    // Last port-opening failure reported (port and error), empty once the port opens.
+    QString portFailureShown;
+
     bool MotDePasseValide = false;
     qint16 ModeAsservissement = 0;
 

@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "core/Clock.h"
 #include "core/Prompts.h"
+#include "core/poll/Poll.h"
 #include "core/link/SerialPort.h"
 #include "core/settings/Ini.h"
 #include "core/text/Cp1252.h"
@@ -71,12 +72,20 @@ bool OuvrirPort(AppState& s) {
     const LineSettings settings = LineSettings::parse(settingsText, &ok);
     if (!ok)
         error = QStringLiteral("Invalid port settings \"%1\".").arg(settingsText);
-    else if (s.PortOEM.open(port, settings, &error))
+    else if (s.PortOEM.open(port, settings, &error)) {
+        s.portFailureShown.clear();
         return true;
+    }
 
     if (error.isEmpty())
         error = QStringLiteral("Cannot open the serial port \"%1\".").arg(port);
-    s.prompts.message(error, serialLinkCaption(s), PromptIcon::Critical);
+    // A poll tick after a pulled cable would show the same box at every period: within ticks,
+    // a failure already reported is not shown again until the port has opened once.
+    const QString failure = port + u'\n' + error;
+    const bool inTick = s.Timer && s.Timer->tickRunning();
+    if (!inTick || failure != s.portFailureShown)
+        s.prompts.message(error, serialLinkCaption(s), PromptIcon::Critical);
+    s.portFailureShown = failure;
     return false;
 }
 

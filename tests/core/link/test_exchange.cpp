@@ -2,6 +2,7 @@
 #include "core/AppState.h"
 #include "core/link/Exchange.h"
 #include "core/link/SerialPort.h"
+#include "core/poll/Poll.h"
 #include "core/settings/Ini.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedPort.h"
@@ -73,6 +74,7 @@ private slots:
     void closedPortAndUnplug();
     void emptyingTheInput();
     void nestedExchangesKeepTheirOwnFlags();
+    void pollTicksReportAnOpeningFailureOnce();
 };
 
 void TestExchange::lineSettingsText_data() {
@@ -505,6 +507,32 @@ void TestExchange::nestedExchangesKeepTheirOwnFlags() {
     QCOMPARE(nestedPauses, QList<qint64>({50, 50}));
     QVERIFY(r.s.ReponseBrute);
     QVERIFY(r.s.PauseLongue);
+}
+
+void TestExchange::pollTicksReportAnOpeningFailureOnce() {
+    Rig r;
+    Poll poll(r.s);
+    r.s.Timer = &poll;
+    r.s.TempsRafraichissement = 250;
+    r.s.FenetreActive = 5;
+    poll.setRefresh(5, [&] { EnvoyerCommande(r.s, QStringLiteral("IPW?")); });
+    poll.start();
+    r.port.openError = "No such file or directory";
+    poll.TraiterTop();
+    poll.TraiterTop();
+    poll.TraiterTop();
+    QCOMPARE(r.prompts.shown.size(), 1);
+    // Outside a tick an operator's own action still hears about it.
+    QVERIFY(!OuvrirPort(r.s));
+    QCOMPARE(r.prompts.shown.size(), 2);
+    // Once the port has opened, a new failure in a tick is reported again.
+    r.port.openError.clear();
+    QVERIFY(OuvrirPort(r.s));
+    r.port.close();
+    r.port.openError = "No such file or directory";
+    poll.TraiterTop();
+    QCOMPARE(r.prompts.shown.size(), 3);
+    r.s.Timer = nullptr;
 }
 
 QTEST_GUILESS_MAIN(TestExchange)
