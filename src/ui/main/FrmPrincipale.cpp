@@ -23,6 +23,9 @@
 #include <QDir>
 #include <QScreen>
 
+#include <algorithm>
+#include <limits>
+
 namespace tav {
 
 namespace {
@@ -78,6 +81,13 @@ constexpr MenuDef kMenu[] = {
 
 bool menuSeparator(const MenuDef& d) {
     return qstrcmp(d.caption, "-") == 0;
+}
+
+// A stored number in the range of its setting (an out-of-range text must not wrap round).
+template <class T>
+T storedNumber(const QString& text) {
+    return T(std::clamp<qint64>(leadingInteger(text), std::numeric_limits<T>::min(),
+                                std::numeric_limits<T>::max()));
 }
 
 bool bitSet(const QString& mask, int bit) {
@@ -245,11 +255,11 @@ void FrmPrincipale::Form_Load() {
         openManualCommandWindow();
     // 11-13. Communication settings.
     const QString timeout = LireIni(s_.langueIni(), vs, QStringLiteral("TxtTimeoutValue"));
-    s_.TempsTimeout = timeout.isEmpty() ? 200 : qint16(leadingInteger(timeout));
+    s_.TempsTimeout = timeout.isEmpty() ? 200 : storedNumber<qint16>(timeout);
     const QString refresh = LireIni(s_.langueIni(), vs, QStringLiteral("TxtRefreshValue"));
-    s_.TempsRafraichissement = refresh.isEmpty() ? 50 : qint32(leadingInteger(refresh));
+    s_.TempsRafraichissement = refresh.isEmpty() ? 50 : storedNumber<qint32>(refresh);
     const QString repeats = LireIni(s_.langueIni(), vs, QStringLiteral("TxtRepeatCycle"));
-    s_.NbRepetitions = repeats.isEmpty() ? 3 : qint16(leadingInteger(repeats));
+    s_.NbRepetitions = repeats.isEmpty() ? 3 : storedNumber<qint16>(repeats);
 
     // Settings that cannot be stored would be lost silently: say so once.
     if (!QFile::exists(s_.generalIni()) || !QFile::exists(s_.langueIni())) {

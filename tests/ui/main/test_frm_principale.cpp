@@ -214,10 +214,12 @@ private slots:
         g.close();
         QFile l(f.s.langueIni());
         l.open(QIODevice::WriteOnly);
-        l.write("[ValueSupervision]\r\nTxtTimeoutValue=abc\r\n[FrmPrincipaleEn]\r\nquitter");
+        l.write("[ValueSupervision]\r\nTxtTimeoutValue=abc\r\nTxtRepeatCycle=70000\r\n"
+                "[FrmPrincipaleEn]\r\nquitter");
         l.close();
         FrmPrincipale& w = f.start();
         QCOMPARE(f.s.TempsTimeout, qint16(0));
+        QCOMPARE(f.s.NbRepetitions, qint16(32767)); // out of range: held at the limit, not wrapped
         QCOMPARE(w.entry("Quitter")->text(), QString());
         QVERIFY(f.prompts.shown.isEmpty());
     }
