@@ -125,7 +125,11 @@ bool isNumericText(const QString& text) {
         while (digit(i))
             ++i;
     }
-    return i == n;
+    if (i != n) return false;
+    // A number too large for a double would read as 0 and send the slider's minimum.
+    bool ok = false;
+    const double v = t.toDouble(&ok);
+    return ok && std::isfinite(v);
 }
 
 Bounded boundToRange(double value, double minimum, double maximum) {

@@ -946,8 +946,14 @@ bool FrmMenuPilotage::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         for (int i = 0; i < kChannelCount; ++i) {
             if (watched != Txt[static_cast<std::size_t>(i)]) continue;
-            if (i >= 2) setBoxColour(i, BoxColour::Yellow);
-            const int key = static_cast<QKeyEvent*>(event)->key();
+            const auto* keyEvent = static_cast<QKeyEvent*>(event);
+            const int key = keyEvent->key();
+            // Only keys that type (characters, Enter, Backspace, Delete) mark a threshold as
+            // typed but not sent; moving the cursor or the focus, or a lone modifier, does not.
+            const bool typing = key != Qt::Key_Tab && key != Qt::Key_Backtab &&
+                                (!keyEvent->text().isEmpty() || key == Qt::Key_Backspace ||
+                                 key == Qt::Key_Delete);
+            if (i >= 2 && typing) setBoxColour(i, BoxColour::Yellow);
             if (key == Qt::Key_Return || key == Qt::Key_Enter) {
                 Txt_Enter(i);
                 return true;

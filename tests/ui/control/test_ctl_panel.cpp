@@ -357,6 +357,19 @@ private slots:
         QCOMPARE(w->Txt[2]->text(), QStringLiteral("-10.0"));
         QCOMPARE(w->boxColour(2), FrmMenuPilotage::BoxColour::White);
         QCOMPARE(base(w->Txt[2]), QColor(Qt::white));
+        // Moving through the box or leaving it types nothing: the box stays white.
+        for (Qt::Key k : {Qt::Key_Left, Qt::Key_End, Qt::Key_Shift, Qt::Key_Tab})
+            QTest::keyClick(w->Txt[2], k);
+        QCOMPARE(w->boxColour(2), FrmMenuPilotage::BoxColour::White);
+        QTest::keyClick(w->Txt[2], Qt::Key_Backspace);
+        QCOMPARE(w->boxColour(2), FrmMenuPilotage::BoxColour::Yellow);
+
+        // A number beyond any range is not a number: nothing is sent.
+        w->OngletPilotage->setCurrentIndex(0);
+        rig.clear();
+        type(w->Txt[0], "1e999");
+        QVERIFY(rig.sent().isEmpty());
+        QCOMPARE(w->Txt[0]->text(), QStringLiteral("12.0"));
     }
 
     void refusedWrites() {
