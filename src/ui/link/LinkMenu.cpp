@@ -20,9 +20,11 @@ namespace {
 const QString kRs232 = QStringLiteral("RS232");
 const QString kTitreDetection = QStringLiteral("Baud Rate Detection");
 
-void centrerHorizontalement(QLabel& label, const QWidget& window) {
+// Centred across the window, at mid-height (as the main window keeps it when resized), so that
+// it never covers the menu bar.
+void placerMessage(QLabel& label, const QWidget& window) {
     label.adjustSize();
-    label.move((window.width() - label.width()) / 2, label.y());
+    label.move((window.width() - label.width()) / 2, window.height() / 2);
 }
 
 void fermer(QPointer<QWidget>& w) {
@@ -40,7 +42,7 @@ QString ExecuterDetectionVitesse(AppState& s, QLabel& MessageBaudRate, QWidget& 
     const QString ini = s.generalIni();
     const QString baudPrecedent = LireIni(ini, kRs232, QStringLiteral("BAUD"));
 
-    centrerHorizontalement(MessageBaudRate, mainWindow);
+    placerMessage(MessageBaudRate, mainWindow);
     MessageBaudRate.show();
     MessageBaudRate.raise();
     QString erreurPort;
@@ -48,7 +50,7 @@ QString ExecuterDetectionVitesse(AppState& s, QLabel& MessageBaudRate, QWidget& 
         s,
         [&](const QString& libelle) {
             MessageBaudRate.setText(libelle);
-            centrerHorizontalement(MessageBaudRate, mainWindow);
+            placerMessage(MessageBaudRate, mainWindow);
         },
         &erreurPort);
     MessageBaudRate.hide();

@@ -190,10 +190,20 @@ private slots:
         QLabel label(QStringLiteral("Scan for "), &main);
         label.hide();
 
-        // Found by the scan.
+        // Found by the scan. The caption stays centred, clear of the menu bar at the top.
         b.set("BAUD", "9600");
         b.port.setBoardBaud(38400);
+        QList<QRect> placed;
+        b.s.processEvents = [&] {
+            if (!label.isHidden())
+                placed << label.geometry();
+        };
         QCOMPARE(ExecuterDetectionVitesse(b.s, label, main), QStringLiteral("38400"));
+        QVERIFY(!placed.isEmpty());
+        for (const QRect& r : placed) {
+            QVERIFY(qAbs(r.center().x() - main.width() / 2) <= 1);
+            QCOMPARE(r.top(), main.height() / 2);
+        }
         QCOMPARE(b.prompts.shown.size(), 1);
         QCOMPARE(b.prompts.shown[0].text,
                  QStringLiteral("Automatic Baud Rate Detection successed (Value : 38400)."));
