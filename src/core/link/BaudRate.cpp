@@ -40,8 +40,11 @@ Ouverture ouvrirEnSilence(AppState& s, QString* error) {
         return Ouverture::ReglagesInvalides;
     }
     QString raison;
-    if (s.PortOEM.open(port, settings, &raison))
+    if (s.PortOEM.open(port, settings, &raison)) {
+        // As after OuvrirPort: a failure reported earlier may be reported again.
+        s.portFailureShown.clear();
         return Ouverture::Ouvert;
+    }
     if (raison.isEmpty())
         raison = QStringLiteral("unknown error");
     *error = QStringLiteral("The serial port %1 cannot be opened: %2.\nCheck that the serial "
