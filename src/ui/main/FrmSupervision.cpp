@@ -151,7 +151,7 @@ void FrmSupervision::BoutonValider_Click() {
                                    .arg(f.min)
                                    .arg(f.max)
                                    .arg(f.box->text()),
-                               windowTitle(), PromptIcon::Exclamation);
+                               windowTitle(), PromptIcon::Critical);
             f.box->setFocus();
             f.box->selectAll();
             return;

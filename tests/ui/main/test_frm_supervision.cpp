@@ -156,7 +156,7 @@ void TestFrmSupervision::badEntriesAreRefused() {
     QCOMPARE(accepted.count(), 0);
     QCOMPARE(f.prompts.shown.size(), 1);
     QVERIFY(f.prompts.shown[0].text.contains(QLatin1String("whole number")));
-    QCOMPARE(f.prompts.shown[0].icon, PromptIcon::Exclamation);
+    QCOMPARE(f.prompts.shown[0].icon, PromptIcon::Critical); // as every refused entry
     QFile file(f.s.langueIni());
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromLatin1(file.readAll()), beforeFile);
