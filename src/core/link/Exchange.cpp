@@ -100,14 +100,23 @@ void EcrireCommande(AppState& s, const QString& line, int attempt) {
         return;
 
     const QByteArray bytes = toCp1252(line);
+    // Logged as the line leaves (before the pause after it), so its time stamp is the send time.
+    const auto logSent = [&] {
+        if (attempt == 0)
+            logFlow(s, FlowLog::Sent, line);
+    };
     const QString byChar =
         LireIni(s.langueIni(), QStringLiteral("ValueSupervision"), QStringLiteral("CheckChrByChr"));
     if (byChar.compare(QLatin1String("1"), Qt::CaseInsensitive) == 0) {
         const int gap = settingMs(s.generalIni(), QStringLiteral("TxtSleepTwoChars"));
-        for (const char c : bytes) {
-            s.PortOEM.write(QByteArray(1, c));
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
+            s.PortOEM.write(bytes.mid(i, 1));
+            if (i == bytes.size() - 1)
+                logSent();
             s.clock.sleep(gap);
         }
+        if (bytes.isEmpty())
+            logSent();
     } else {
         int pause = settingMs(s.generalIni(), QStringLiteral("TempsPause2"));
         if (pause == 0)
@@ -117,11 +126,9 @@ void EcrireCommande(AppState& s, const QString& line, int attempt) {
         const int half = halfPause(pause);
         s.clock.sleep(half);
         s.PortOEM.write(bytes);
+        logSent();
         s.clock.sleep(half);
     }
-
-    if (attempt == 0)
-        logFlow(s, FlowLog::Sent, line);
 }
 
 QString LireReponse(AppState& s) {

@@ -318,14 +318,7 @@ void FrmPrincipale::ChoixAsservissement_Click() {
 }
 
 void FrmPrincipale::Liaisonserie_Click() {
-    const QString rs = QStringLiteral("RS232");
-    const QString before = LireIni(s_.generalIni(), rs, QStringLiteral("PORT"));
-    executerConfigRS232(s_, this);
-    const QString after = LireIni(s_.generalIni(), rs, QStringLiteral("PORT"));
-    if (before.compare(after, Qt::CaseInsensitive) != 0) {
-        FermerPort(s_);
-        OuvrirPort(s_);
-    }
+    executerLiaisonSerie(s_, this);
 }
 
 void FrmPrincipale::Supervision_Click() {

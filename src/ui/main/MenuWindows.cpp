@@ -3,7 +3,6 @@
 #include "core/AppState.h"
 #include "ui/control/FrmMenuPilotage.h"
 #include "ui/link/FrmCommandesManuelles.h"
-#include "ui/link/FrmConfigRS232.h"
 #include "ui/link/FrmVisualisationFlux.h"
 #include "ui/link/LinkMenu.h"
 #include "ui/main/FrmCmdRead.h"
@@ -53,9 +52,8 @@ QWidget* ouvrirPanneauPilotage(AppState& s, QWidget* parent) {
     return modeless(new FrmMenuPilotage(s, parent));
 }
 
-void executerConfigRS232(AppState& s, QWidget* parent) {
-    FrmConfigRS232 w(s, parent);
-    w.exec();
+void executerLiaisonSerie(AppState& s, QWidget* parent) {
+    ExecuterLiaisonSerie(s, parent);
 }
 
 void executerSupervision(AppState& s, QWidget* parent) {

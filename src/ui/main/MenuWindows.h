@@ -14,7 +14,8 @@ struct AppState;
 QWidget* ouvrirFenetreFlux(AppState& s, QWidget* parent);
 QWidget* ouvrirFenetreCommandesManuelles(AppState& s, QWidget* parent);
 QWidget* ouvrirPanneauPilotage(AppState& s, QWidget* parent);
-void executerConfigRS232(AppState& s, QWidget* parent);
+// Serial-link settings; the port is reopened when its name changed.
+void executerLiaisonSerie(AppState& s, QWidget* parent);
 void executerSupervision(AppState& s, QWidget* parent);
 void executerCommandesGet(AppState& s, QWidget* parent);
 // View options: the window (unless one is already open), then both link windows closed and
