@@ -15,52 +15,37 @@ QString lire(const AppState& s, const char* key) {
     return LireIni(s.generalIni(), kRs232, QString::fromLatin1(key));
 }
 
-enum class Ouverture { Ouvert, ReglagesInvalides, Impossible };
-
-// Opens the port from the RS232 settings like OuvrirPort, but quietly: the caller reports a
-// failure once. On failure *error names the port and gives the reason.
-Ouverture ouvrirEnSilence(AppState& s, QString* error) {
-    if (s.PortOEM.isOpen())
-        return Ouverture::Ouvert;
-    const QString port = lire(s, "PORT");
-    const QString texte = lire(s, "BAUD") + u',' + lire(s, "PARITE").left(1) + u',' +
-                          lire(s, "DATA") + u',' + lire(s, "STOP");
-
-    QString nom = QStringLiteral("\"%1\"").arg(port);
-    const QString device = deviceForPortName(port);
-    if (device != port)
+// Opens the port quietly (the caller reports a failure once). On failure *error names the
+// port and gives the reason.
+PortOpening::Result ouvrirEnSilence(AppState& s, QString* error) {
+    const PortOpening o = ouvrirPortSansMessage(s);
+    if (o.result == PortOpening::Opened)
+        return o.result;
+    QString nom = QStringLiteral("\"%1\"").arg(o.port);
+    const QString device = deviceForPortName(o.port);
+    if (device != o.port)
         nom += QStringLiteral(" (%1)").arg(device);
-
-    bool ok = false;
-    const LineSettings settings = LineSettings::parse(texte, &ok);
-    if (!ok) {
+    if (o.result == PortOpening::BadSettings) {
         *error = QStringLiteral("The line settings \"%1\" of the serial port %2 are not valid. "
                                 "Correct them in Parameters > Serial Link.")
-                     .arg(texte, nom);
-        return Ouverture::ReglagesInvalides;
+                     .arg(o.settingsText, nom);
+        return o.result;
     }
-    QString raison;
-    if (s.PortOEM.open(port, settings, &raison)) {
-        // As after OuvrirPort: a failure reported earlier may be reported again.
-        s.portFailureShown.clear();
-        return Ouverture::Ouvert;
-    }
-    if (raison.isEmpty())
-        raison = QStringLiteral("unknown error");
+    const QString raison = o.error.isEmpty() ? QStringLiteral("unknown error") : o.error;
     *error = QStringLiteral("The serial port %1 cannot be opened: %2.\nCheck that the serial "
                             "adapter is connected and that Parameters > Serial Link names the "
                             "right port.")
                  .arg(nom, raison);
-    return Ouverture::Impossible;
+    return o.result;
 }
 
 // One trial at the stored settings: open, empty the input, "SNU?", close. The answer is empty
 // when the port could not be opened.
-Ouverture essayer(AppState& s, QString* reponse, QString* error) {
+PortOpening::Result essayer(AppState& s, QString* reponse, QString* error) {
     reponse->clear();
     FermerPort(s);
-    const Ouverture o = ouvrirEnSilence(s, error);
-    if (o != Ouverture::Ouvert)
+    const PortOpening::Result o = ouvrirEnSilence(s, error);
+    if (o != PortOpening::Opened)
         return o;
     ViderReception(s);
     *reponse = EnvoyerCommande(s, QStringLiteral("SNU?"));
@@ -88,7 +73,7 @@ QString DetecterVitesse(AppState& s, const std::function<void(const QString&)>& 
     if (portError)
         portError->clear();
 
-    if (essayer(s, &reponse, &error) == Ouverture::Impossible)
+    if (essayer(s, &reponse, &error) == PortOpening::Failed)
         return echec();
     if (!reponse.isEmpty())
         return lire(s, "BAUD");
@@ -99,7 +84,7 @@ QString DetecterVitesse(AppState& s, const std::function<void(const QString&)>& 
         if (s.processEvents)
             s.processEvents();
         EcrireIni(s.generalIni(), kRs232, QStringLiteral("BAUD"), QString::number(rate));
-        if (essayer(s, &reponse, &error) == Ouverture::Impossible)
+        if (essayer(s, &reponse, &error) == PortOpening::Failed)
             return echec();
         if (!reponse.isEmpty())
             return QString::number(rate);

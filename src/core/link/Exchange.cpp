@@ -56,32 +56,44 @@ int halfPause(int pauseMs) {
     return static_cast<int>(roundHalfEven(pauseMs / 2.0));
 }
 
-bool OuvrirPort(AppState& s) {
+PortOpening ouvrirPortSansMessage(AppState& s) {
+    PortOpening o;
     if (s.PortOEM.isOpen())
-        return true;
-
+        return o;
     const QString ini = s.generalIni();
-    const QString port = LireIni(ini, kRs232, QStringLiteral("PORT"));
-    const QString settingsText = LireIni(ini, kRs232, QStringLiteral("BAUD")) + u',' +
-                                 LireIni(ini, kRs232, QStringLiteral("PARITE")).left(1) + u',' +
-                                 LireIni(ini, kRs232, QStringLiteral("DATA")) + u',' +
-                                 LireIni(ini, kRs232, QStringLiteral("STOP"));
-
-    QString error;
+    o.port = LireIni(ini, kRs232, QStringLiteral("PORT"));
+    o.settingsText = LireIni(ini, kRs232, QStringLiteral("BAUD")) + u',' +
+                     LireIni(ini, kRs232, QStringLiteral("PARITE")).left(1) + u',' +
+                     LireIni(ini, kRs232, QStringLiteral("DATA")) + u',' +
+                     LireIni(ini, kRs232, QStringLiteral("STOP"));
     bool ok = false;
-    const LineSettings settings = LineSettings::parse(settingsText, &ok);
-    if (!ok)
-        error = QStringLiteral("Invalid port settings \"%1\".").arg(settingsText);
-    else if (s.PortOEM.open(port, settings, &error)) {
-        s.portFailureShown.clear();
-        return true;
+    const LineSettings settings = LineSettings::parse(o.settingsText, &ok);
+    if (!ok) {
+        o.result = PortOpening::BadSettings;
+        return o;
     }
+    if (!s.PortOEM.open(o.port, settings, &o.error)) {
+        o.result = PortOpening::Failed;
+        return o;
+    }
+    // A failure reported earlier may be reported again.
+    s.portFailureShown.clear();
+    return o;
+}
 
-    if (error.isEmpty())
-        error = QStringLiteral("Cannot open the serial port \"%1\".").arg(port);
+bool OuvrirPort(AppState& s) {
+    const PortOpening o = ouvrirPortSansMessage(s);
+    if (o.result == PortOpening::Opened)
+        return true;
+
+    QString error = o.error;
+    if (o.result == PortOpening::BadSettings)
+        error = QStringLiteral("Invalid port settings \"%1\".").arg(o.settingsText);
+    else if (error.isEmpty())
+        error = QStringLiteral("Cannot open the serial port \"%1\".").arg(o.port);
     // A poll tick after a pulled cable would show the same box at every period: within ticks,
     // a failure already reported is not shown again until the port has opened once.
-    const QString failure = port + u'\n' + error;
+    const QString failure = o.port + u'\n' + error;
     const bool inTick = s.Timer && s.Timer->tickRunning();
     if (!inTick || failure != s.portFailureShown)
         s.prompts.message(error, serialLinkCaption(s), PromptIcon::Critical);

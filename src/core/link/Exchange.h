@@ -12,6 +12,17 @@ struct AppState;
 // Opens the port from the RS232 settings of General.ini; true when open afterwards.
 // On failure shows the platform's error text (critical icon, serial-link caption as title).
 bool OuvrirPort(AppState& s);
+// What a quiet opening found: the port opened, its line settings are unusable, or the
+// device refused (error holds the platform's text, possibly empty).
+struct PortOpening {
+    enum Result { Opened, BadSettings, Failed } result = Opened;
+    QString port;         // PORT as stored
+    QString settingsText; // "19200,N,8,1" as built from the stored settings
+    QString error;
+};
+// Opens the port from the RS232 settings like OuvrirPort, without any message; the caller
+// reports a failure.
+PortOpening ouvrirPortSansMessage(AppState& s);
 // Closes the port if open; false only if closing failed.
 bool FermerPort(AppState& s);
 // Sends one line (the caller adds the carriage return) with the configured pacing.
