@@ -35,7 +35,8 @@ double startOnce(const QString& dir) {
     FrmPrincipale w(s);
     w.Form_Load();
     w.show();
-    QTest::qWaitForWindowExposed(&w, 2000);
+    if (!QTest::qWaitForWindowExposed(&w, 2000))
+        std::fprintf(stderr, "window not exposed\n");
     return t.nsecsElapsed() / 1e6;
 }
 

@@ -10,6 +10,7 @@
 #include "ui/link/FrmView.h"
 #include "ui/link/FrmVisualisationFlux.h"
 #include "ui/support/Hourglass.h"
+#include "ui/support/WindowPlacement.h"
 
 #include <QLabel>
 
@@ -101,12 +102,14 @@ void AppliquerCheckOptions(AppState& s, QWidget* parent, QPointer<QWidget>& flux
     if (options & 1) {
         auto* w = new FrmVisualisationFlux(s, parent);
         w->setAttribute(Qt::WA_DeleteOnClose);
+        placeBeside(w, parent, true);
         w->show();
         flux = w;
     }
     if (options & 2) {
         auto* w = new FrmCommandesManuelles(s, parent);
         w->setAttribute(Qt::WA_DeleteOnClose);
+        placeBeside(w, parent, false);
         w->show();
         commandes = w;
     }

@@ -30,8 +30,8 @@ void ExecuterVue(AppState& s, QWidget* parent, QPointer<QWidget>& flux,
 
 // Closes both windows (the manual-command window closes the port) and opens again, modeless,
 // those whose bit of CheckOptions is set (bit 0: serial flow, which also sets FluxActif; bit 1:
-// manual commands). The windows delete themselves when closed. Also the start-up step when the
-// pointers are still null.
+// manual commands), beside the parent window. The windows delete themselves when closed. Also
+// the start-up step when the pointers are still null.
 void AppliquerCheckOptions(AppState& s, QWidget* parent, QPointer<QWidget>& flux,
                            QPointer<QWidget>& commandes);
 

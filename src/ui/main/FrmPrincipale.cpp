@@ -8,6 +8,7 @@
 #include "core/settings/Ini.h"
 #include "core/settings/Variant.h"
 #include "core/translation/DefaultTexts.h"
+#include "ui/link/LinkMenu.h"
 #include "ui/main/MenuWindows.h"
 #include "ui/support/Hourglass.h"
 #include "ui/support/TextLoader.h"
@@ -88,10 +89,6 @@ template <class T>
 T storedNumber(const QString& text) {
     return T(std::clamp<qint64>(leadingInteger(text), std::numeric_limits<T>::min(),
                                 std::numeric_limits<T>::max()));
-}
-
-bool bitSet(const QString& mask, int bit) {
-    return (leadingInteger(mask) >> bit) & 1;
 }
 
 } // namespace
@@ -246,13 +243,7 @@ void FrmPrincipale::Form_Load() {
     // 9. Menu texts.
     chargerTextesMenu();
     // 10. Serial-flow and manual-command windows.
-    const QString options = LireIni(s_.langueIni(), vs, QStringLiteral("CheckOptions"));
-    if (bitSet(options, 0)) {
-        s_.FluxActif = true;
-        openFluxWindow();
-    }
-    if (bitSet(options, 1))
-        openManualCommandWindow();
+    AppliquerCheckOptions(s_, this, fluxWindow, manualCommandWindow);
     // 11-13. Communication settings.
     const QString timeout = LireIni(s_.langueIni(), vs, QStringLiteral("TxtTimeoutValue"));
     s_.TempsTimeout = timeout.isEmpty() ? 200 : storedNumber<qint16>(timeout);
@@ -290,20 +281,6 @@ void FrmPrincipale::resizeEvent(QResizeEvent* event) {
         MessageBaudRate->move((width() - MessageBaudRate->width()) / 2, height() / 2);
 }
 
-void FrmPrincipale::openFluxWindow() {
-    if (!fluxWindow)
-        fluxWindow = ouvrirFenetreFlux(s_, this);
-    if (fluxWindow)
-        fluxWindow->show();
-}
-
-void FrmPrincipale::openManualCommandWindow() {
-    if (!manualCommandWindow)
-        manualCommandWindow = ouvrirFenetreCommandesManuelles(s_, this);
-    if (manualCommandWindow)
-        manualCommandWindow->show();
-}
-
 void FrmPrincipale::ChoixAsservissement_Click() {
     Hourglass wait;
     s_.FenetreActive = 5;
@@ -318,7 +295,7 @@ void FrmPrincipale::ChoixAsservissement_Click() {
 }
 
 void FrmPrincipale::Liaisonserie_Click() {
-    executerLiaisonSerie(s_, this);
+    ExecuterLiaisonSerie(s_, this);
 }
 
 void FrmPrincipale::Supervision_Click() {
@@ -330,11 +307,11 @@ void FrmPrincipale::commandesget_Click() {
 }
 
 void FrmPrincipale::view_Click() {
-    executerVue(s_, this, fluxWindow, manualCommandWindow);
+    ExecuterVue(s_, this, fluxWindow, manualCommandWindow);
 }
 
 void FrmPrincipale::baudrate_Click() {
-    executerDetectionVitesse(s_, *MessageBaudRate, *this);
+    ExecuterDetectionVitesse(s_, *MessageBaudRate, *this);
 }
 
 bool FrmPrincipale::RechargerParametresUsine() {

@@ -62,8 +62,6 @@ private:
     void buildMenus();
     void chargerTextesMenu();
     void setEntriesVisible(std::initializer_list<const char*> names, bool visible);
-    void openFluxWindow();
-    void openManualCommandWindow();
 
     AppState& s_;
     QHash<QString, QAction*> entries_;

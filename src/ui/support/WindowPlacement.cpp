@@ -16,4 +16,19 @@ void centreOnScreen(QWidget* window) {
                  area.top() + (area.height() - size.height()) / 2);
 }
 
+void placeBeside(QWidget* window, const QWidget* other, bool right) {
+    if (!other)
+        return;
+    window->adjustSize();
+    const QRect main = other->frameGeometry();
+    QPoint at = right ? QPoint(main.right() + 8, main.top())
+                      : QPoint(main.left() - 8 - window->frameGeometry().width(), main.top());
+    if (const QScreen* screen = other->screen()) {
+        const QRect area = screen->availableGeometry();
+        at.setX(qBound(area.left(), at.x(), qMax(area.left(), area.right() - window->width())));
+        at.setY(qBound(area.top(), at.y(), qMax(area.top(), area.bottom() - window->height())));
+    }
+    window->move(at);
+}
+
 } // namespace tav
