@@ -4,6 +4,8 @@
 #include "support/ManualClock.h"
 #include "support/ScriptedPrompts.h"
 
+#include "support/NullPort.h"
+
 #include <QElapsedTimer>
 #include <QTest>
 
@@ -13,20 +15,8 @@ using namespace tav;
 
 namespace {
 
-class NullPort final : public SerialPort {
-public:
-    bool open(const QString&, const LineSettings&, QString*) override { return false; }
-    void close() override {}
-    bool isOpen() const override { return false; }
-    bool write(const QByteArray&) override { return false; }
-    bool waitForInput(int) override { return false; }
-    qint64 bytesAvailable() const override { return 0; }
-    QByteArray readAll() override { return {}; }
-    void clearInput() override {}
-};
-
 struct Fixture {
-    NullPort port;
+    test::NullPort port;
     test::ManualClock clock;
     test::ScriptedPrompts prompts;
     AppState s{QStringLiteral("."), port, clock, prompts};

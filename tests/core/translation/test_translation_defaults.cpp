@@ -6,6 +6,8 @@
 #include "support/ManualClock.h"
 #include "support/ScriptedPrompts.h"
 
+#include "support/NullPort.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -13,18 +15,6 @@
 using namespace tav;
 
 namespace {
-
-class NoPort final : public SerialPort {
-public:
-    bool open(const QString&, const LineSettings&, QString*) override { return false; }
-    void close() override {}
-    bool isOpen() const override { return false; }
-    bool write(const QByteArray&) override { return false; }
-    bool waitForInput(int) override { return false; }
-    qint64 bytesAvailable() const override { return 0; }
-    QByteArray readAll() override { return {}; }
-    void clearInput() override {}
-};
 
 struct Section {
     QString name; // as written in the file
@@ -243,7 +233,7 @@ private slots:
     }
 
     void lookupFollowsTheCurrentLanguage() {
-        NoPort port;
+        test::NullPort port;
         test::ManualClock clock;
         test::ScriptedPrompts prompts;
         QTemporaryDir program;

@@ -6,6 +6,7 @@
 #include "core/translation/DefaultTexts.h"
 #include "model/InProcessPort.h"
 #include "support/BoardRig.h"
+#include "support/Modal.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedPrompts.h"
 #include "ui/link/FlowListModel.h"
@@ -58,17 +59,6 @@ void type(FrmCommandesManuelles& w, const QString& text) {
     auto* box = w.findChild<QLineEdit*>(QStringLiteral("TxtCommande"));
     box->setText(text);
     QTest::keyClick(box, Qt::Key_Return);
-}
-
-// Clicks a button of the modal window that the next exec() shows.
-void clickInNextModal(const QString& button, std::function<void(QWidget*)> before = {}) {
-    QTimer::singleShot(0, [button, before] {
-        QWidget* modal = QApplication::activeModalWidget();
-        QVERIFY(modal);
-        if (before)
-            before(modal);
-        modal->findChild<QPushButton*>(button)->click();
-    });
 }
 
 } // namespace
@@ -255,7 +245,7 @@ private slots:
         QPointer<QWidget> flux, commandes;
 
         // Both boxes checked: "3", both windows open, FluxActif set.
-        clickInNextModal(QStringLiteral("BoutonValider"), [](QWidget* modal) {
+        test::clickInNextModal(QStringLiteral("BoutonValider"), [](QWidget* modal) {
             for (auto* box : modal->findChildren<QCheckBox*>())
                 box->setChecked(true);
         });
@@ -271,7 +261,7 @@ private slots:
         // Clearing bit 0 closes the flow window but logging goes on (FluxActif stays set);
         // the reopened manual-command window reopened the port.
         const int opens = b.port.openCount();
-        clickInNextModal(QStringLiteral("BoutonValider"), [](QWidget* modal) {
+        test::clickInNextModal(QStringLiteral("BoutonValider"), [](QWidget* modal) {
             modal->findChild<QCheckBox*>(QStringLiteral("CheckOptions_0"))->setChecked(false);
         });
         ExecuterVue(b.s, &main, flux, commandes);

@@ -8,6 +8,7 @@
 #include "core/translation/DefaultTexts.h"
 #include "model/InProcessPort.h"
 #include "support/BoardRig.h"
+#include "support/Modal.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedPrompts.h"
 #include "ui/link/FrmConfigRS232.h"
@@ -42,16 +43,6 @@ struct Bench : test::BoardRig {
 
 QComboBox* list(QWidget* w, const char* name) {
     return w->findChild<QComboBox*>(QString::fromLatin1(name));
-}
-
-void clickInNextModal(const QString& button, std::function<void(QWidget*)> before = {}) {
-    QTimer::singleShot(0, [button, before] {
-        QWidget* modal = QApplication::activeModalWidget();
-        QVERIFY(modal);
-        if (before)
-            before(modal);
-        modal->findChild<QPushButton*>(button)->click();
-    });
 }
 
 } // namespace
@@ -156,7 +147,7 @@ private slots:
         QCOMPARE(b.port.openCount(), 1);
 
         // Only the rate changes: the open port keeps its settings.
-        clickInNextModal(QStringLiteral("BoutonValider"), [](QWidget* m) {
+        test::clickInNextModal(QStringLiteral("BoutonValider"), [](QWidget* m) {
             list(m, "ListeBaudRate")->setEditText(QStringLiteral("38400"));
         });
         ExecuterLiaisonSerie(b.s, nullptr);
@@ -166,14 +157,14 @@ private slots:
         QCOMPARE(b.port.openedSettings().baud, 19200);
 
         // The same port in other letter case is no change either.
-        clickInNextModal(QStringLiteral("BoutonValider"), [](QWidget* m) {
+        test::clickInNextModal(QStringLiteral("BoutonValider"), [](QWidget* m) {
             list(m, "ListePortCom")->setEditText(QStringLiteral("com1"));
         });
         ExecuterLiaisonSerie(b.s, nullptr);
         QCOMPARE(b.port.openCount(), 1);
 
         // A new port: closed and opened again with the new settings.
-        clickInNextModal(QStringLiteral("BoutonValider"), [](QWidget* m) {
+        test::clickInNextModal(QStringLiteral("BoutonValider"), [](QWidget* m) {
             list(m, "ListePortCom")->setEditText(QStringLiteral("/dev/pts/9"));
         });
         ExecuterLiaisonSerie(b.s, nullptr);

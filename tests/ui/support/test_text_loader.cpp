@@ -6,6 +6,8 @@
 #include "support/ScriptedPrompts.h"
 #include "ui/support/TextLoader.h"
 
+#include "support/NullPort.h"
+
 #include <QAction>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -20,27 +22,11 @@
 
 using namespace tav;
 
-namespace {
-
-class NoPort final : public SerialPort {
-public:
-    bool open(const QString&, const LineSettings&, QString*) override { return false; }
-    void close() override {}
-    bool isOpen() const override { return false; }
-    bool write(const QByteArray&) override { return false; }
-    bool waitForInput(int) override { return false; }
-    qint64 bytesAvailable() const override { return 0; }
-    QByteArray readAll() override { return {}; }
-    void clearInput() override {}
-};
-
-} // namespace
-
 class TestTextLoader : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir;
-    NoPort port;
+    test::NullPort port;
     test::ManualClock clock;
     test::ScriptedPrompts prompts;
 
