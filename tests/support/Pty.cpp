@@ -138,27 +138,13 @@ QByteArray exchangeRaw(int fd, const QByteArray& command, int timeoutMs) {
     return readAnswer(fd, timeoutMs);
 }
 
-QByteArray readAnswer(int fd, int timeoutMs) {
-    QByteArray answer;
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!answer.contains('\r') && !deadline.hasExpired()) {
-        pollfd pfd{fd, POLLIN, 0};
-        if (::poll(&pfd, 1, static_cast<int>(std::max<qint64>(1, deadline.remainingTime()))) <= 0)
-            continue;
-        char buf[512];
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n > 0)
-            answer.append(buf, static_cast<int>(n));
-        else if (n == 0 || (errno != EAGAIN && errno != EINTR))
-            break;
-    }
-    return answer;
-}
+namespace {
 
-QByteArray readFor(int fd, int ms) {
+// Reads until the time-out passes, the device closes or (when asked) a CR has arrived.
+QByteArray readUntil(int fd, int timeoutMs, bool stopAtCr) {
     QByteArray data;
-    const QDeadlineTimer deadline(ms);
-    while (!deadline.hasExpired()) {
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!(stopAtCr && data.contains('\r')) && !deadline.hasExpired()) {
         pollfd pfd{fd, POLLIN, 0};
         if (::poll(&pfd, 1, static_cast<int>(std::max<qint64>(1, deadline.remainingTime()))) <= 0)
             continue;
@@ -170,6 +156,16 @@ QByteArray readFor(int fd, int ms) {
             break;
     }
     return data;
+}
+
+} // namespace
+
+QByteArray readAnswer(int fd, int timeoutMs) {
+    return readUntil(fd, timeoutMs, true);
+}
+
+QByteArray readFor(int fd, int ms) {
+    return readUntil(fd, ms, false);
 }
 
 void closeDevice(int fd) {
