@@ -1,0 +1,60 @@
+#include "core/calibration/Calibration.h"
+
+#include <QtTest>
+
+using namespace tav;
+
+class TestCalibrationRules : public QObject {
+    Q_OBJECT
+private slots:
+    void tenths_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("tenths"); // -99999: refused
+        QTest::newRow("half to even down") << "12.25" << 122;
+        QTest::newRow("half to even, negative") << "-3.15" << -32;
+        QTest::newRow("half to even up") << "0.35" << 4;
+        QTest::newRow("plain") << "-12.34" << -123;
+        QTest::newRow("empty") << "" << 0;
+        QTest::newRow("exponent") << "1.5e1" << 150;
+        QTest::newRow("top of range") << "3276.7" << 32767;
+        QTest::newRow("bottom of range") << "-3276.8" << -32768;
+        QTest::newRow("tie rounds back into range") << "-3276.85" << -32768;
+        QTest::newRow("above range") << "3276.75" << -99999;
+        QTest::newRow("far below range") << "-5000" << -99999;
+    }
+    void tenths() {
+        QFETCH(QString, text);
+        QFETCH(int, tenths);
+        const std::optional<qint16> t = tenthsOf(text);
+        if (tenths == -99999)
+            QVERIFY(!t);
+        else
+            QCOMPARE(t.value_or(-1), qint16(tenths));
+    }
+
+    void messagesAndTables() {
+        QCOMPARE(calibrationWriteFailure("CI1", "CI1#"),
+                 QString::fromUtf8("La Commande CI1 a échoué. (Mode ADMINISTRATEUR obligatoire)."));
+        QCOMPARE(calibrationWriteFailure("CO2", "ERR"), QString::fromUtf8("La Commande CO2 a échoué."));
+        QCOMPARE(tenthsText("123"), QStringLiteral("12.3"));
+        QCOMPARE(tenthsText("-300"), QStringLiteral("-30"));
+        QVERIFY(!referencesEntered(kReferenceMinUnset, 3));
+        QVERIFY(!referencesEntered(-20, kReferenceMaxUnset));
+        QVERIFY(referencesEntered(-20, 3));
+        // Unknown types show the input captions.
+        QCOMPARE(referenceCaptions(0).title, QString::fromUtf8("Puissance d'entrée"));
+        QCOMPARE(referenceCaptions(300).frame,
+                 QStringLiteral("Gamme d'utilisation de sortie Phs2 (dBm)"));
+        for (const CalibrationDef& d : calibrationDefs()) {
+            QCOMPARE(calibrationByCode(d.code), &d);
+            QCOMPARE(calibrationByType(d.type), &d);
+        }
+        QCOMPARE(thresholdKeys()[kThresholdLcmMax], QStringLiteral("TxtLCM_1"));
+        QCOMPARE(thresholdBuiltInCaption(8), QStringLiteral("TCH Min"));
+        QCOMPARE(currentLimitText("+3000"), QStringLiteral("3000"));
+        QCOMPARE(currentLimitText(""), QString());
+    }
+};
+
+QTEST_APPLESS_MAIN(TestCalibrationRules)
+#include "test_calibration_rules.moc"
