@@ -1,0 +1,398 @@
+#include "core/calibration/Calibration.h"
+#include "core/control/PanelRules.h"
+#include "core/poll/Poll.h"
+#include "support/BoardRig.h"
+#include "support/Modal.h"
+#include "ui/calibration/CalibrationMenu.h"
+#include "ui/calibration/FrmAlarmsThresholds.h"
+#include "ui/calibration/FrmEtalonnage.h"
+#include "ui/main/FrmPrincipale.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace tav;
+using namespace tav::test;
+
+namespace {
+
+const QString kNotNumeric = QString::fromUtf8("Veuillez saisir une valeur numérique.");
+
+// Runs `run` on the modal window that the next exec() shows.
+void inNextModal(std::function<void(QWidget*)> run) {
+    QTimer::singleShot(0, [run] {
+        QWidget* modal = QApplication::activeModalWidget();
+        QVERIFY(modal);
+        run(modal);
+    });
+}
+
+// Calibration windows against the in-process board, with a poll the tests tick by hand.
+struct CalibrationRig : BoardRig {
+    Poll poll{s};
+
+    CalibrationRig() {
+        board.setNoiseEnabled(false);
+        port.setAnswerDelay(3);
+        s.Timer = &poll;
+        s.TempsTimeout = 250;
+        s.TempsRafraichissement = 250;
+        s.NbRepetitions = 1;
+    }
+    ~CalibrationRig() { delete window.data(); }
+
+    // The menu entry's sequence with the two references typed (an empty text is left empty;
+    // a null minimum closes the bounds window without validating).
+    FrmEtalonnage* open(int code, const QString& min = "-30", const QString& max = "0") {
+        inNextModal([min, max](QWidget* modal) {
+            if (min.isNull()) {
+                modal->close();
+                return;
+            }
+            modal->findChild<QLineEdit*>("TxtPinMin")->setText(min);
+            modal->findChild<QLineEdit*>("TxtPinMax")->setText(max);
+            modal->findChild<QPushButton*>("BoutonValider")->click();
+        });
+        window = static_cast<FrmEtalonnage*>(OuvrirEtalonnage(s, nullptr, *calibrationByCode(code)));
+        return window.data();
+    }
+    QStringList sent() const {
+        QStringList out;
+        for (const QByteArray& l : port.receivedLines())
+            out << QString::fromLatin1(l);
+        return out;
+    }
+    void clear() {
+        port.clearHistory();
+        prompts.clear();
+    }
+    // Answers lines starting with `prefix` with `answer` (an empty answer is silence).
+    void answer(const QByteArray& prefix, const QByteArray& answer) {
+        port.responder = [prefix, answer](const QByteArray& line) -> std::optional<QByteArray> {
+            if (line.startsWith(prefix)) return answer;
+            return std::nullopt;
+        };
+    }
+    QPointer<FrmEtalonnage> window;
+};
+
+template <class T> T* child(QWidget* w, const QString& name) {
+    T* c = w->findChild<T*>(name);
+    if (!c) qWarning("no control %s", qPrintable(name));
+    return c;
+}
+
+} // namespace
+
+class TestCalibrationWindows : public QObject {
+    Q_OBJECT
+private slots:
+    void fullInputCalibrationFromTheMenu();
+    void openingNeedsBothReferences_data();
+    void openingNeedsBothReferences();
+    void refusedPoints_data();
+    void refusedPoints();
+    void badEntriesSendNothing_data();
+    void badEntriesSendNothing();
+    void portFailure_data();
+    void portFailure();
+    void modeRefusals();
+    void thresholdsFirstOpening();
+    void thresholdsOkAndCancel();
+};
+
+void TestCalibrationWindows::fullInputCalibrationFromTheMenu() {
+    CalibrationRig rig;
+    FrmPrincipale main(rig.s); // its poll serves the window
+    clickInNextModal("BoutonValider", [](QWidget* modal) {
+        QCOMPARE(modal->windowTitle(), QString::fromUtf8("Puissance d'entrée"));
+        modal->findChild<QLineEdit*>("TxtPinMin")->setText("-30");
+        modal->findChild<QLineEdit*>("TxtPinMax")->setText("-2.5");
+    });
+    main.entry("Puissancedentree")->trigger();
+    QPointer<QWidget> w = main.calibrationWindow;
+    QVERIFY(w);
+    QCOMPARE(w->objectName(), QStringLiteral("FrmEtalonnagePIN"));
+    QCOMPARE(rig.s.TypeEtalonnage, 100);
+    QCOMPARE(rig.s.FenetreActive, qint16(1));
+    QCOMPARE(child<QLabel>(w, "ReadLabel_0")->text(), QStringLiteral("-30"));
+    QCOMPARE(child<QLabel>(w, "ReadLabel_1")->text(), QStringLiteral("-2.5"));
+    QCOMPARE(child<QLineEdit>(w, "TxtCI1")->toolTip().left(4), QStringLiteral("CI1 "));
+    QCOMPARE(rig.sent(), QStringList{"ASS=1"});
+    QCOMPARE(rig.board.mode(), 1);
+    QVERIFY(main.Timer.isEnabled());
+    QCOMPARE(main.Timer.period(), 250);
+
+    // Low and high points: the password, the write in tenths (halves to even), the A/D read.
+    rig.clear();
+    rig.board.setInputPower(-30);
+    child<QLineEdit>(w, "TxtCI1")->setText("12.25");
+    child<QPushButton>(w, "BoutonCI1")->click();
+    const QString adLow = child<QLabel>(w, "ReadLabel_2")->text();
+    QCOMPARE(adLow, QString::number(rig.board.adValue("ADI")));
+    rig.board.setInputPower(-2.5);
+    child<QLineEdit>(w, "TxtCI2")->setText("-3.15");
+    child<QPushButton>(w, "BoutonCI2")->click();
+    QCOMPARE(rig.sent(), (QStringList{"PWD=QUILTA", "CI1=122", "ADI?", "PWD=QUILTA", "CI2=-32",
+                                      "ADI?"}));
+    QVERIFY(rig.prompts.shown.isEmpty());
+    QCOMPARE(rig.board.param("CI1"), 122);
+    QCOMPARE(rig.board.param("AI1"), adLow.toInt());
+    for (const char* name : {"grpframe_0", "grpframe_1"})
+        QVERIFY(child<QGroupBox>(w, name)->isHidden());
+    QVERIFY(!child<QPushButton>(w, "BoutonCI1")->isEnabled());
+
+    // Each tick reads back the validated points, high point first.
+    rig.clear();
+    rig.board.setParam("CI2", 123);
+    main.Timer.TraiterTop();
+    QCOMPARE(rig.sent(), (QStringList{"CI2?", "CI1?"}));
+    QCOMPARE(child<QLineEdit>(w, "TxtCI2")->text(), QStringLiteral("12.3"));
+    QCOMPARE(child<QLineEdit>(w, "TxtCI1")->text(), QStringLiteral("12.2"));
+
+    rig.clear();
+    child<QPushButton>(w, "BoutonExit")->click();
+    QCOMPARE(rig.sent(), QStringList{"ASS=0"});
+    QCOMPARE(rig.s.FenetreActive, AppState::kNoWindow);
+    QVERIFY(!main.Timer.isEnabled());
+    QCOMPARE(main.Timer.period(), 0);
+    QVERIFY(rig.port.isOpen());
+    QVERIFY(rig.prompts.shown.isEmpty());
+    QTRY_VERIFY(!w); // deleted once closed
+}
+
+void TestCalibrationWindows::openingNeedsBothReferences_data() {
+    QTest::addColumn<QString>("min");
+    QTest::addColumn<QString>("max");
+    QTest::newRow("cancelled") << QString() << QString();
+    QTest::newRow("only the minimum") << "-30" << "";
+    QTest::newRow("only the maximum") << "" << "0";
+}
+
+void TestCalibrationWindows::openingNeedsBothReferences() {
+    QFETCH(QString, min);
+    QFETCH(QString, max);
+    CalibrationRig rig;
+    QVERIFY(!rig.open(2, min, max));
+    QCOMPARE(rig.s.FenetreActive, AppState::kNoWindow);
+    QCOMPARE(rig.s.TypeEtalonnage, 200);
+    QVERIFY(rig.sent().isEmpty());
+    QVERIFY(!rig.poll.isEnabled());
+}
+
+void TestCalibrationWindows::refusedPoints_data() {
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("point");
+    QTest::addColumn<QByteArray>("prefix");
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<QString>("message"); // empty: none
+    QTest::addColumn<bool>("done");
+    const QString pout = QString::fromUtf8(
+        "La calibration POUT n'est autorisée qu'en mode administrateur.");
+    QTest::newRow("CI1 protected")
+        << 1 << 0 << QByteArray("CI1=") << QByteArray("CI1#")
+        << QString::fromUtf8("La Commande CI1 a échoué. (Mode ADMINISTRATEUR obligatoire).")
+        << true;
+    QTest::newRow("CI1 refused") << 1 << 0 << QByteArray("CI1=") << QByteArray("CI1=ERR")
+                                 << QString::fromUtf8("La Commande CI1 a échoué.") << true;
+    QTest::newRow("Phs1 low, password") << 2 << 0 << QByteArray("PWD") << QByteArray("PWD=ERR")
+                                        << pout << false;
+    QTest::newRow("Phs1 high, password") << 2 << 1 << QByteArray("PWD") << QByteArray("PWD=ERR")
+                                         << pout << false;
+    QTest::newRow("Phs2, password unanswered")
+        << 3 << 1 << QByteArray("PWD") << QByteArray() << QString() << false;
+}
+
+void TestCalibrationWindows::refusedPoints() {
+    QFETCH(int, code);
+    QFETCH(int, point);
+    QFETCH(QByteArray, prefix);
+    QFETCH(QByteArray, answer);
+    QFETCH(QString, message);
+    QFETCH(bool, done);
+    CalibrationRig rig;
+    FrmEtalonnage* w = rig.open(code);
+    QVERIFY(w);
+    rig.clear();
+    rig.answer(prefix, answer);
+    w->TxtPoint[point]->setText("-20");
+    w->BoutonPoint[point]->click();
+    const QStringList messages = rig.prompts.messageTexts();
+    QCOMPARE(messages, message.isEmpty() ? QStringList() : QStringList{message});
+    if (!message.isEmpty()) {
+        QCOMPARE(rig.prompts.shown.last().icon, PromptIcon::Critical);
+        QCOMPARE(rig.prompts.shown.last().title, w->windowTitle());
+    }
+    QCOMPARE(w->pointDone(point), done);
+    QCOMPARE(w->BoutonPoint[point]->isEnabled(), !done);
+    QCOMPARE(w->grpframe[point]->isHidden(), done);
+    // The A/D value is read after every write, accepted or not.
+    const QString ad = QStringList{"ADI?", "ADO?", "ADS?"}[code - 1];
+    QCOMPARE(rig.sent().contains(ad), done);
+}
+
+void TestCalibrationWindows::badEntriesSendNothing_data() {
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("point");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("byEnter"); // Enter in the box, or straight to the button
+    QTest::addColumn<QString>("message");
+    QTest::newRow("letters") << 1 << 0 << "abc" << true << kNotNumeric;
+    QTest::newRow("overflowing exponent") << 2 << 1 << "1e999" << true << kNotNumeric;
+    QTest::newRow("lone minus") << 3 << 0 << "-" << false << kNotNumeric;
+    QTest::newRow("lone point") << 3 << 1 << "." << false << kNotNumeric;
+    QTest::newRow("beyond 16 bits") << 1 << 1 << "5000" << false
+                                    << powerOutOfRangeText(QStringLiteral("5000"));
+}
+
+void TestCalibrationWindows::badEntriesSendNothing() {
+    QFETCH(int, code);
+    QFETCH(int, point);
+    QFETCH(QString, text);
+    QFETCH(bool, byEnter);
+    QFETCH(QString, message);
+    CalibrationRig rig;
+    FrmEtalonnage* w = rig.open(code);
+    rig.clear();
+    QLineEdit* box = w->TxtPoint[point];
+    box->setText(text);
+    if (byEnter)
+        QTest::keyClick(box, Qt::Key_Return);
+    else
+        w->BoutonPoint[point]->click();
+    QCOMPARE(rig.prompts.messageTexts(), QStringList{message});
+    QVERIFY(rig.sent().isEmpty());
+    QVERIFY(!w->pointDone(point));
+    // A text that is not a number is emptied; a number out of range stays for correction.
+    QCOMPARE(box->text(), message == kNotNumeric ? QString() : text);
+
+    // The bounds window applies the same rule on Enter.
+    rig.clear();
+    inNextModal([text](QWidget* modal) {
+        auto* max = modal->findChild<QLineEdit*>("TxtPinMax");
+        max->setText(text);
+        QTest::keyClick(max, Qt::Key_Return);
+        QCOMPARE(max->text(), isNumericText(text) ? text : QString());
+        modal->close();
+    });
+    QVERIFY(!OuvrirEtalonnage(rig.s, nullptr, *calibrationByCode(code)));
+    QCOMPARE(rig.prompts.messageTexts().size(), isNumericText(text) ? 0 : 1);
+}
+
+void TestCalibrationWindows::portFailure_data() {
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("msg10"); // stored msg_1_0 of the input window's section
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("icon");
+    QTest::newRow("input, built-in text")
+        << 1 << "" << portFailureFallback() << QString::fromUtf8("Calibration Puissance d'entrée")
+        << int(PromptIcon::Information);
+    QTest::newRow("input, stored text") << 1 << "Port closed." << "Port closed."
+                                        << QString::fromUtf8("Calibration Puissance d'entrée")
+                                        << int(PromptIcon::Information);
+    QTest::newRow("Phs2") << 3 << ""
+                          << QString::fromUtf8(
+                                 "La calibration de la puissance de sortie Phs2 a échoué.")
+                          << "Calibration Phs2" << int(PromptIcon::Critical);
+}
+
+void TestCalibrationWindows::portFailure() {
+    QFETCH(int, code);
+    QFETCH(QString, msg10);
+    QFETCH(QString, text);
+    QFETCH(QString, title);
+    QFETCH(int, icon);
+    CalibrationRig rig;
+    EcrireIni(rig.s.langueIni(), "FrmEtalonnagePinen", "msg_1_0", msg10);
+    rig.port.setOpenError("No such device");
+    FrmEtalonnage* w = rig.open(code);
+    QVERIFY(w && w->linkFailed());
+    QCOMPARE(rig.prompts.shown.last().text, text);
+    QCOMPARE(rig.prompts.shown.last().title, title);
+    QCOMPARE(int(rig.prompts.shown.last().icon), icon);
+    QVERIFY(!w->BoutonPoint[0]->isEnabled() && !w->BoutonPoint[1]->isEnabled());
+    QVERIFY(!rig.poll.isEnabled());
+    // Closing sends nothing: nothing was started.
+    rig.clear();
+    w->close();
+    QVERIFY(rig.prompts.shown.isEmpty());
+    QCOMPARE(rig.s.FenetreActive, AppState::kNoWindow);
+}
+
+void TestCalibrationWindows::modeRefusals() {
+    // "ASS=1" refused: the window stays usable without the poll; "ASS=0" refused at closing.
+    CalibrationRig rig;
+    rig.answer("ASS", "ASS=ERR");
+    FrmEtalonnage* w = rig.open(1);
+    QCOMPARE(rig.prompts.messageTexts(), QStringList{"Calibration failed."});
+    QVERIFY(!rig.poll.isEnabled());
+    QVERIFY(w->BoutonPoint[0]->isEnabled());
+    rig.clear();
+    w->close();
+    QCOMPARE(rig.sent(), QStringList{"ASS=0"});
+    QCOMPARE(rig.prompts.messageTexts(),
+             QStringList{QString::fromUtf8("La calibration de la puissance d'entrée a échoué.")});
+}
+
+void TestCalibrationWindows::thresholdsFirstOpening() {
+    CalibrationRig rig;
+    rig.board.setParam("IM2", 2750);
+    FrmAlarmsThresholds w(rig.s);
+    QStringList shown;
+    for (int i = 0; i < kThresholdCount; ++i)
+        shown << w.box(i)->text();
+    QCOMPARE(shown, (QStringList{"-10", "0", "5", "19", "1000", "2750", "-40", "-10", "40", "70"}));
+    QCOMPARE(rig.sent(), QStringList{"IM2?"});
+    QCOMPARE(w.grplabel[0]->text(),
+             QString::fromUtf8("Seuil de déclenchement de puissance d'entrée (dBm) Min"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Configuration des seuils"));
+
+    // Leaving a box with letters: the message, the box emptied.
+    w.TxtTCH[0]->setText("abc");
+    QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(w.TxtTCH[0], &leave);
+    QCOMPARE(rig.prompts.messageTexts(), QStringList{"Value must be numeric."});
+    QVERIFY(w.TxtTCH[0]->text().isEmpty());
+    // Going to the background is not leaving the box.
+    w.TxtTCH[0]->setText("abc");
+    QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QCoreApplication::sendEvent(w.TxtTCH[0], &away);
+    QCOMPARE(rig.prompts.shown.size(), 1);
+}
+
+void TestCalibrationWindows::thresholdsOkAndCancel() {
+    CalibrationRig rig;
+    const QString general = rig.s.generalIni();
+    {
+        // OK stores the texts as they stand, an emptied box as an empty value.
+        FrmAlarmsThresholds w(rig.s);
+        w.TxtIPT[0]->setText("5");
+        w.TxtIPT[1]->setText("-20"); // a reversed pair is kept as typed
+        w.TxtOPT[0]->clear();
+        w.Bouton[0]->click();
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+    }
+    QCOMPARE(LireIni(general, kThresholdsSection, "TxtIPT_0"), QStringLiteral("5"));
+    QCOMPARE(LireIni(general, kThresholdsSection, "TxtIPT_1"), QStringLiteral("-20"));
+    QCOMPARE(LireIni(general, kThresholdsSection, "TxtOPT_0"), QString());
+    QCOMPARE(LireIni(general, kThresholdsSection, "TxtLCM_1"), QStringLiteral("3000"));
+    {
+        // Cancel keeps what is stored; an empty upper current bound still gets "IM2?".
+        EcrireIni(general, kThresholdsSection, "TxtLCM_1", "");
+        rig.board.setParam("IM2", 2500);
+        FrmAlarmsThresholds w(rig.s);
+        w.TxtTCL[1]->setText("12");
+        w.TxtLCM[1]->setText("99");
+        w.Bouton[1]->click();
+    }
+    QCOMPARE(LireIni(general, kThresholdsSection, "TxtTCL_1"), QStringLiteral("-10"));
+    QCOMPARE(LireIni(general, kThresholdsSection, "TxtLCM_1"), QStringLiteral("2500"));
+}
+
+QTEST_MAIN(TestCalibrationWindows)
+#include "test_calibration_windows.moc"
