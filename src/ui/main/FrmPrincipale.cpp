@@ -1,6 +1,7 @@
 #include "ui/main/FrmPrincipale.h"
 
 #include "core/AppState.h"
+#include "core/calibration/Calibration.h"
 #include "core/Prompts.h"
 #include "core/link/Exchange.h"
 #include "core/link/SerialPort.h"
@@ -8,6 +9,7 @@
 #include "core/settings/Ini.h"
 #include "core/settings/Variant.h"
 #include "core/translation/DefaultTexts.h"
+#include "ui/calibration/CalibrationMenu.h"
 #include "ui/link/LinkMenu.h"
 #include "ui/main/MenuWindows.h"
 #include "ui/support/Hourglass.h"
@@ -167,6 +169,10 @@ void FrmPrincipale::buildMenus() {
     on("baudrate", &FrmPrincipale::baudrate_Click);
     on("ReloadVantrelParameters", &FrmPrincipale::ReloadVantrelParameters_Click);
     on("Passerlesoftenmodeclient", &FrmPrincipale::Passerlesoftenmodeclient_Click);
+    on("ValeursMinMaxThresholds", &FrmPrincipale::ValeursMinMaxThresholds_Click);
+    for (const CalibrationDef& d : calibrationDefs())
+        connect(entry(QString::fromLatin1(d.menuEntry)), &QAction::triggered, this,
+                [this, code = d.code] { Etalonnage_Click(code); });
 }
 
 QAction* FrmPrincipale::entry(const QString& name) const {
@@ -338,6 +344,24 @@ void FrmPrincipale::Passerlesoftenmodeclient_Click() {
                        "Supervision", "t8", "cryptfile", "t9", "Affichage",
                        "Passerlesoftenmodeclient", "t10"},
                       false);
+}
+
+void FrmPrincipale::ValeursMinMaxThresholds_Click() {
+    ExecuterBornageSeuils(s_, this);
+}
+
+void FrmPrincipale::Etalonnage_Click(int code) {
+    // One calibration at a time: the open one is brought forward.
+    if (calibrationWindow) {
+        calibrationWindow->raise();
+        calibrationWindow->activateWindow();
+        return;
+    }
+    if (const CalibrationDef* def = calibrationByCode(code)) {
+        calibrationWindow = OuvrirEtalonnage(s_, this, *def);
+        if (calibrationWindow)
+            calibrationWindow->show();
+    }
 }
 
 void FrmPrincipale::Quitter_Click() {

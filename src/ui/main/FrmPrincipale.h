@@ -42,6 +42,7 @@ public:
     QPointer<QWidget> manualCommandWindow;
     QPointer<QWidget> controlPanelWindow;
     QPointer<QWidget> manualConfigWindow;
+    QPointer<QWidget> calibrationWindow;
 
     // Menu handlers.
     void ChoixAsservissement_Click();
@@ -52,6 +53,9 @@ public:
     void baudrate_Click();
     void ReloadVantrelParameters_Click();
     void Passerlesoftenmodeclient_Click();
+    void ValeursMinMaxThresholds_Click();
+    // One of the three calibration entries, by its window code (1, 2, 3).
+    void Etalonnage_Click(int code);
     void Quitter_Click();
 
 protected:
