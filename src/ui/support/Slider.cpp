@@ -54,7 +54,9 @@ void NumericSlider::setMaximum(double maximum) {
 void NumericSlider::setRange(double minimum, double maximum) {
     if (std::isnan(minimum) || std::isnan(maximum))
         return;
-    min_ = minimum;
+    // Bounds given in reverse order (a reversed pair stored by the operator) span the same
+    // axis: the slider stays movable between them.
+    min_ = std::min(minimum, maximum);
     max_ = std::max(minimum, maximum);
     value_ = std::clamp(value_, min_, max_);
     updateGeometry(); // label widths may change

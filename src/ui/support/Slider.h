@@ -35,6 +35,7 @@ public:
     void setMinimum(double minimum);
     double maximum() const { return max_; }
     void setMaximum(double maximum);
+    // Bounds in either order: setRange(0, -10) spans -10 .. 0.
     void setRange(double minimum, double maximum);
 
     // Operator increment; 0 (the default) moves freely.

@@ -39,6 +39,10 @@ void TestSlider::programChangesRaiseNoEvent() {
     s.setMaximum(-5);
     QCOMPARE(s.minimum(), -5.0);
     QCOMPARE(s.value(), -5.0);
+    s.setRange(0, -10); // a reversed pair of stored bounds still spans an axis
+    QCOMPARE(s.minimum(), -10.0);
+    QCOMPARE(s.maximum(), 0.0);
+    QCOMPARE(s.value(), -5.0);
     s.setValue(qQNaN());
     QCOMPARE(s.value(), -5.0);
     QCOMPARE(spy.size(), 0);
