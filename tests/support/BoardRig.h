@@ -9,6 +9,7 @@
 #include "support/ManualClock.h"
 #include "support/ScriptedPrompts.h"
 
+#include <QStringList>
 #include <QTemporaryDir>
 
 namespace tav::test {
@@ -28,6 +29,18 @@ struct BoardRig {
         EcrireTextesDefaut(s.langueIni());
         EcrireIni(s.langueIni(), QStringLiteral("ValueSupervision"), QStringLiteral("Langue"),
                   QStringLiteral("En"));
+    }
+
+    // Lines the board received since the last clear.
+    QStringList sent() const {
+        QStringList out;
+        for (const QByteArray& l : port.receivedLines())
+            out << QString::fromLatin1(l);
+        return out;
+    }
+    void clear() {
+        port.clearHistory();
+        prompts.clear();
     }
 };
 

@@ -60,16 +60,6 @@ struct CalibrationRig : BoardRig {
         window = static_cast<FrmEtalonnage*>(OuvrirEtalonnage(s, nullptr, *calibrationByCode(code)));
         return window.data();
     }
-    QStringList sent() const {
-        QStringList out;
-        for (const QByteArray& l : port.receivedLines())
-            out << QString::fromLatin1(l);
-        return out;
-    }
-    void clear() {
-        port.clearHistory();
-        prompts.clear();
-    }
     // Answers lines starting with `prefix` with `answer` (an empty answer is silence).
     void answer(const QByteArray& prefix, const QByteArray& answer) {
         port.responder = [prefix, answer](const QByteArray& line) -> std::optional<QByteArray> {

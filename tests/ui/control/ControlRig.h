@@ -49,17 +49,6 @@ struct ControlRig : BoardRig {
         port.clearHistory();
         return w;
     }
-
-    QStringList sent() const {
-        QStringList out;
-        for (const QByteArray& l : port.receivedLines())
-            out << QString::fromLatin1(l);
-        return out;
-    }
-    void clear() {
-        port.clearHistory();
-        prompts.clear();
-    }
 };
 
 } // namespace tav::test
