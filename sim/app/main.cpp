@@ -65,10 +65,15 @@ const char kDescription[] =
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tavoem-sim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
+                                                .arg(TAV_VERSION_MAJOR)
+                                                .arg(TAV_VERSION_MINOR)
+                                                .arg(TAV_VERSION_PATCH));
 
     QCommandLineParser p;
     p.setApplicationDescription(QString::fromLatin1(kDescription));
     p.addHelpOption();
+    p.addVersionOption();
     const QCommandLineOption baud(QStringLiteral("baud"),
                                   QStringLiteral("Board rate (default 19200)."),
                                   QStringLiteral("RATE"), QStringLiteral("19200"));
