@@ -10,52 +10,80 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QFile>
 #include <QTimer>
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("tavoem"));
-    QApplication::setOrganizationName(QStringLiteral("TAV"));
-    QApplication::setApplicationVersion(
-        QStringLiteral("%1.%2.%3").arg(TAV_VERSION_MAJOR).arg(TAV_VERSION_MINOR).arg(TAV_VERSION_PATCH));
+namespace {
 
-    // Options serve the demo and tests only; without them the program behaves as installed.
-    QCommandLineParser options;
-    options.setApplicationDescription(QStringLiteral("TAV OEM amplifier supervision"));
-    options.addHelpOption();
-    options.addVersionOption();
-    const QCommandLineOption dirOption(
-        QStringLiteral("program-dir"),
-        QStringLiteral("Folder holding the settings files, logs and records."),
-        QStringLiteral("dir"));
-    const QCommandLineOption portOption(
-        QStringLiteral("port"), QStringLiteral("Serial port to store in the settings (COMn or a device path)."),
-        QStringLiteral("port"));
-    const QCommandLineOption quitOption(
+const QString kVersion =
+    QStringLiteral("%1.%2.%3").arg(TAV_VERSION_MAJOR).arg(TAV_VERSION_MINOR).arg(TAV_VERSION_PATCH);
+
+struct Options {
+    QCommandLineParser parser;
+    QCommandLineOption dir{QStringLiteral("program-dir"),
+                           QStringLiteral("Folder holding the settings files, logs and records."),
+                           QStringLiteral("dir")};
+    QCommandLineOption port{
+        QStringLiteral("port"),
+        QStringLiteral("Serial port to store in the settings (COMn or a device path)."),
+        QStringLiteral("port")};
+    QCommandLineOption quit{
         QStringLiteral("quit-after"),
         QStringLiteral("Close the main window after this many ms (smoke tests)."),
-        QStringLiteral("ms"));
-    options.addOptions({dirOption, portOption, quitOption});
-    options.process(app);
+        QStringLiteral("ms")};
+
+    Options() {
+        parser.setApplicationDescription(QStringLiteral("TAV OEM amplifier supervision"));
+        parser.addHelpOption();
+        parser.addVersionOption();
+        parser.addOptions({dir, port, quit});
+    }
+};
+
+void nameApplication() {
+    QCoreApplication::setApplicationName(QStringLiteral("tavoem"));
+    QCoreApplication::setOrganizationName(QStringLiteral("TAV"));
+    QCoreApplication::setApplicationVersion(kVersion);
+}
+
+// --help, --version and option errors are answered without a window system, so they work
+// on a console, over ssh and in package checks.
+void answerWithoutDisplay(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    nameApplication();
+    Options options;
+    options.parser.process(app); // exits on --help, --version and unknown options
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    answerWithoutDisplay(argc, argv);
+    QApplication app(argc, argv);
+    nameApplication();
+
+    // Options serve the demo and tests only; without them the program behaves as installed.
+    Options options;
+    options.parser.process(app);
+    const QCommandLineParser& parsed = options.parser;
 
     tav::SystemClock clock;
     tav::WidgetPrompts prompts;
     tav::QtSerialPort port;
-    tav::AppState state(tav::programDirectory(options.value(dirOption)), port, clock, prompts);
+    tav::AppState state(tav::programDirectory(parsed.value(options.dir)), port, clock, prompts);
 
     // The port is stored before the start-up opens any window that talks to the board.
-    if (options.isSet(portOption)) {
-        if (!QFile::exists(state.generalIni()))
-            tav::EcrireParametresDefaut(state.programDir);
+    if (parsed.isSet(options.port)) {
+        if (!QFile::exists(state.generalIni())) tav::EcrireParametresDefaut(state.programDir);
         tav::EcrireIni(state.generalIni(), QStringLiteral("RS232"), QStringLiteral("PORT"),
-                       options.value(portOption));
+                       parsed.value(options.port));
     }
     tav::FrmPrincipale window(state);
     prompts.setParent(&window);
     window.Form_Load();
     window.show();
-    if (options.isSet(quitOption))
-        QTimer::singleShot(options.value(quitOption).toInt(), &window, &QWidget::close);
+    if (parsed.isSet(options.quit))
+        QTimer::singleShot(parsed.value(options.quit).toInt(), &window, &QWidget::close);
     return app.exec();
 }
