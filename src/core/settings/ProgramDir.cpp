@@ -8,10 +8,17 @@
 namespace tav {
 
 bool directoryWritable(const QString& dir) {
-    if (!QDir(dir).exists())
-        return false;
+    if (!QDir(dir).exists()) return false;
     QTemporaryFile probe(QDir(dir).filePath(QStringLiteral(".write-probe-XXXXXX")));
     return probe.open();
+}
+
+bool isSystemFolder(const QString& dir) {
+    const QString path = QDir::cleanPath(QDir(dir).absolutePath());
+    for (const char* root : {"/usr", "/bin", "/sbin", "/lib"})
+        if (path == QLatin1String(root) || path.startsWith(QLatin1String(root) + QLatin1Char('/')))
+            return true;
+    return false;
 }
 
 QString programDirectory(const QString& requested) {
@@ -20,8 +27,7 @@ QString programDirectory(const QString& requested) {
         return QDir(requested).absolutePath();
     }
     const QString exeDir = QCoreApplication::applicationDirPath();
-    if (directoryWritable(exeDir))
-        return exeDir;
+    if (!isSystemFolder(exeDir) && directoryWritable(exeDir)) return exeDir;
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QDir().mkpath(data);
     return data;
