@@ -1,4 +1,5 @@
 #include "core/link/QtSerialPort.h"
+#include "core/link/PortAdvice.h"
 
 #include <QDeadlineTimer>
 #include <QThread>
@@ -58,7 +59,8 @@ bool QtSerialPort::open(const QString& portName, const LineSettings& settings, Q
     close();
     lost_ = false;
     baud_ = settings.baud > 0 ? settings.baud : 19200;
-    port_.setPortName(deviceForPortName(portName));
+    const QString device = deviceForPortName(portName);
+    port_.setPortName(device);
     port_.setBaudRate(settings.baud);
     port_.setDataBits(static_cast<QSerialPort::DataBits>(settings.dataBits));
     port_.setParity(toQtParity(settings.parity));
@@ -70,6 +72,8 @@ bool QtSerialPort::open(const QString& portName, const LineSettings& settings, Q
             *error = port_.errorString();
             if (error->isEmpty())
                 *error = QStringLiteral("Cannot open %1").arg(port_.portName());
+            if (port_.error() == QSerialPort::PermissionError)
+                *error += QLatin1Char(' ') + permissionAdvice(device);
         }
         port_.clearError();
         return false;

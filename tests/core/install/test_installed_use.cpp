@@ -1,0 +1,84 @@
+// What an installed program does differently from a portable one: its folder and its port errors.
+#include "core/link/QtSerialPort.h"
+#include "core/settings/ProgramDir.h"
+
+#include <QFileInfo>
+#include <QTest>
+
+#include <grp.h>
+#include <pty.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace tav;
+
+class InstalledUse : public QObject {
+    Q_OBJECT
+
+private slots:
+    void systemFolders_data() {
+        QTest::addColumn<QString>("dir");
+        QTest::addColumn<bool>("system");
+        QTest::newRow("usr/bin") << "/usr/bin" << true;
+        QTest::newRow("usr/local/bin") << "/usr/local/bin/" << true;
+        QTest::newRow("bin") << "/bin" << true;
+        QTest::newRow("user folder") << "/home/op/tavoem" << false;
+        QTest::newRow("prefix only") << "/usrlocal/bin" << false;
+        QTest::newRow("tmp") << "/tmp/usr/bin" << false;
+    }
+    void systemFolders() {
+        QFETCH(QString, dir);
+        QFETCH(bool, system);
+        QCOMPARE(isSystemFolder(dir), system);
+    }
+
+    // A device the user may not open: the message names the owning group and what to do.
+    // As root the opening runs in a child that gives up root, since root opens anything.
+    void permissionDeniedNamesTheGroup() {
+        int master = -1, slave = -1;
+        char name[256] = {};
+        QVERIFY(::openpty(&master, &slave, name, nullptr, nullptr) == 0);
+        ::close(slave);
+        const QString device = QString::fromLocal8Bit(name);
+        const QString group = QFileInfo(device).group();
+        QVERIFY(!group.isEmpty());
+
+        int out[2];
+        QVERIFY(::pipe(out) == 0);
+        const bool root = ::geteuid() == 0;
+        if (!root) QVERIFY(::chmod(name, 0) == 0);
+        const pid_t child = root ? ::fork() : 0;
+        if (child == 0) {
+            if (root &&
+                (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+                ::_exit(3);
+            QtSerialPort port;
+            QString error;
+            const QByteArray text =
+                port.open(device, LineSettings{}, &error) ? QByteArray("opened") : error.toUtf8();
+            [[maybe_unused]] const ssize_t n =
+                ::write(out[1], text.constData(), size_t(text.size()));
+            if (root) ::_exit(0);
+        } else {
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            QCOMPARE(WEXITSTATUS(status), 0);
+        }
+        ::close(out[1]);
+        QByteArray got;
+        char buf[512];
+        for (ssize_t n; (n = ::read(out[0], buf, sizeof buf)) > 0;)
+            got.append(buf, n);
+        ::close(out[0]);
+        ::close(master);
+        const QString message = QString::fromUtf8(got);
+        QVERIFY2(message.contains(QStringLiteral("ermission denied")), qPrintable(message));
+        QVERIFY2(message.contains(QStringLiteral("group \"%1\" that owns %2").arg(group, device)),
+                 qPrintable(message));
+        QVERIFY(message.contains(QStringLiteral("log in again")));
+    }
+};
+
+QTEST_GUILESS_MAIN(InstalledUse)
+#include "test_installed_use.moc"
