@@ -49,7 +49,7 @@ FrmAlarmsThresholds::FrmAlarmsThresholds(AppState& s, QWidget* parent) : QDialog
         grplabel[u] = label;
         auto* edit = new QLineEdit(grpframe);
         edit->setObjectName(thresholdKeys()[u]);
-        edit->setMaximumWidth(80);
+        edit->setFixedWidth(72);
         edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         (*arrays[u / 2])[u % 2] = edit;
         boxes_[u] = edit;

@@ -97,7 +97,7 @@ void FrmEtalonnage::buildControls() {
         TxtPoint[p] = new QLineEdit(grpframe[p]);
         TxtPoint[p]->setObjectName(QString::fromLatin1(def_.boxes[p]));
         TxtPoint[p]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        TxtPoint[p]->setMaximumWidth(80);
+        TxtPoint[p]->setFixedWidth(80);
         // Catalogue keys until the load replaces them by the catalogue texts.
         TxtPoint[p]->setToolTip(QString::number(def_.writeKeys[p]));
         BoutonPoint[p] = new QPushButton(QStringLiteral("&Valider"), grpframe[p]);

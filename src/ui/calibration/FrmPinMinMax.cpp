@@ -34,7 +34,7 @@ FrmPinMinMax::FrmPinMinMax(AppState& s, QWidget* parent) : QDialog(parent), s_(s
         boxes[i] = new QLineEdit(grpframe);
         boxes[i]->setObjectName(QString::fromLatin1(names[i]));
         boxes[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        boxes[i]->setMaximumWidth(90);
+        boxes[i]->setFixedWidth(90);
         check->watch(boxes[i]);
         grid->addWidget(grplabel[i], i, 0);
         grid->addWidget(boxes[i], i, 1);
