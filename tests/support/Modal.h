@@ -9,11 +9,18 @@
 
 namespace tav::test {
 
-// Clicks a button of the modal window that the next exec() shows, after `before` has run on it.
-inline void clickInNextModal(const QString& button, std::function<void(QWidget*)> before = {}) {
-    QTimer::singleShot(0, [button, before] {
+// Runs `run` on the modal window that the next exec() shows.
+inline void inNextModal(std::function<void(QWidget*)> run) {
+    QTimer::singleShot(0, [run] {
         QWidget* modal = QApplication::activeModalWidget();
         QVERIFY(modal);
+        run(modal);
+    });
+}
+
+// Clicks a button of the modal window that the next exec() shows, after `before` has run on it.
+inline void clickInNextModal(const QString& button, std::function<void(QWidget*)> before = {}) {
+    inNextModal([button, before](QWidget* modal) {
         if (before)
             before(modal);
         modal->findChild<QPushButton*>(button)->click();

@@ -32,7 +32,7 @@ private slots:
             QCOMPARE(t.value_or(-1), qint16(tenths));
     }
 
-    void messagesAndTables() {
+    void messages() {
         QCOMPARE(calibrationWriteFailure("CI1", "CI1#"),
                  QString::fromUtf8("La Commande CI1 a échoué. (Mode ADMINISTRATEUR obligatoire)."));
         QCOMPARE(calibrationWriteFailure("CO2", "ERR"), QString::fromUtf8("La Commande CO2 a échoué."));
@@ -41,18 +41,6 @@ private slots:
         QVERIFY(!referencesEntered(kReferenceMinUnset, 3));
         QVERIFY(!referencesEntered(-20, kReferenceMaxUnset));
         QVERIFY(referencesEntered(-20, 3));
-        // Unknown types show the input captions.
-        QCOMPARE(referenceCaptions(0).title, QString::fromUtf8("Puissance d'entrée"));
-        QCOMPARE(referenceCaptions(300).frame,
-                 QStringLiteral("Gamme d'utilisation de sortie Phs2 (dBm)"));
-        for (const CalibrationDef& d : calibrationDefs()) {
-            QCOMPARE(calibrationByCode(d.code), &d);
-            QCOMPARE(calibrationByType(d.type), &d);
-        }
-        QCOMPARE(thresholdKeys()[kThresholdLcmMax], QStringLiteral("TxtLCM_1"));
-        QCOMPARE(thresholdBuiltInCaption(8), QStringLiteral("TCH Min"));
-        QCOMPARE(currentLimitText("+3000"), QStringLiteral("3000"));
-        QCOMPARE(currentLimitText(""), QString());
     }
 };
 
