@@ -25,23 +25,6 @@
 
 namespace tav {
 
-// Keeps the window alive while one of its handlers runs (an exchange may let events run, and
-// one of them may close the window): the deletion waits for the outermost handler.
-struct CalibrationBusy {
-    explicit CalibrationBusy(FrmEtalonnage& w) : w_(w) { ++w_.busy_; }
-    ~CalibrationBusy() {
-        if (--w_.busy_ == 0 && w_.deleteWhenIdle_) {
-            w_.deleteWhenIdle_ = false;
-            w_.deleteLater();
-        }
-    }
-    CalibrationBusy(const CalibrationBusy&) = delete;
-    CalibrationBusy& operator=(const CalibrationBusy&) = delete;
-
-private:
-    FrmEtalonnage& w_;
-};
-
 namespace {
 
 QString utf8(const char* text) {
@@ -139,7 +122,7 @@ void FrmEtalonnage::buildControls() {
 // Load and unload
 
 void FrmEtalonnage::Form_Load() {
-    CalibrationBusy busy(*this);
+    HandlerDepth::Scope busy(handlers_);
     if (s_.FenetreActive < 0) {
         // Not opened from its menu entry: close at once, touching nothing.
         loadAborted_ = true;
@@ -209,11 +192,7 @@ void FrmEtalonnage::Form_Unload() {
 
 void FrmEtalonnage::closeEvent(QCloseEvent* event) {
     Form_Unload();
-    if (busy_ > 0 && testAttribute(Qt::WA_DeleteOnClose)) {
-        // A handler further up the stack still uses the window: delete it when it returns.
-        setAttribute(Qt::WA_DeleteOnClose, false);
-        deleteWhenIdle_ = true;
-    }
+    handlers_.closing(); // a handler further up the stack may still use the window
     event->accept();
 }
 
@@ -246,8 +225,8 @@ bool FrmEtalonnage::TxtPoint_Check(int point) {
 void FrmEtalonnage::BoutonPoint_Click(int point) {
     // One operation at a time: a click that arrives while another handler waits for the
     // board is ignored.
-    if (busy_ > 0 || unloaded_ || done_[point]) return;
-    CalibrationBusy busy(*this);
+    if (handlers_.busy() || unloaded_ || done_[point]) return;
+    HandlerDepth::Scope busy(handlers_);
     QLineEdit* box = TxtPoint[point];
     if (!TxtPoint_Check(point)) return;
     const std::optional<qint16> tenths = tenthsOf(box->text());
@@ -288,8 +267,8 @@ void FrmEtalonnage::BoutonPoint_Click(int point) {
 
 void FrmEtalonnage::TraiterTopEtalonnage() {
     // The read-back never runs inside a button's exchanges.
-    if (busy_ > 0 || unloaded_) return;
-    CalibrationBusy busy(*this);
+    if (handlers_.busy() || unloaded_) return;
+    HandlerDepth::Scope busy(handlers_);
     for (int point : {1, 0}) {
         const QString mne = mnemonicOf(TxtPoint[point]);
         if (!done_[point] || mne.isEmpty()) continue;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/support/HandlerDepth.h"
+
 #include <QWidget>
 
 #include <array>
@@ -68,10 +70,7 @@ private:
     bool linkFailed_ = false;
     bool loadAborted_ = false;
     bool unloaded_ = false;
-    int busy_ = 0;
-    bool deleteWhenIdle_ = false;
-
-    friend struct CalibrationBusy;
+    HandlerDepth handlers_{*this};
 };
 
 } // namespace tav

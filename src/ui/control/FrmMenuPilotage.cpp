@@ -56,22 +56,9 @@ QColor FrmMenuPilotage::buttonFace() {
     return QApplication::palette().color(QPalette::Button);
 }
 
-// Keeps the window alive while one of its handlers runs: a close requested from inside
-// (events processed between two exchanges) is carried out, but the deletion waits until the
-// outermost handler has returned.
-struct BusyScope {
-    explicit BusyScope(FrmMenuPilotage& w) : w_(w) { ++w_.busy_; }
-    ~BusyScope() {
-        if (--w_.busy_ == 0 && w_.deleteWhenIdle_) {
-            w_.deleteWhenIdle_ = false;
-            w_.deleteLater();
-        }
-    }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    FrmMenuPilotage& w_;
+// One running handler of the panel (see HandlerDepth).
+struct BusyScope : HandlerDepth::Scope {
+    explicit BusyScope(FrmMenuPilotage& w) : HandlerDepth::Scope(w.handlers_) {}
 };
 
 namespace {
@@ -716,11 +703,7 @@ void FrmMenuPilotage::Form_Unload() {
 
 void FrmMenuPilotage::closeEvent(QCloseEvent* event) {
     Form_Unload();
-    if (busy_ > 0 && testAttribute(Qt::WA_DeleteOnClose)) {
-        // A handler further up the stack still uses the window: delete it when it returns.
-        setAttribute(Qt::WA_DeleteOnClose, false);
-        deleteWhenIdle_ = true;
-    }
+    handlers_.closing(); // a handler further up the stack may still use the window
     event->accept();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/support/HandlerDepth.h"
+
 #include <QColor>
 #include <QDateTime>
 #include <QWidget>
@@ -165,8 +167,7 @@ private:
     bool unloaded_ = false;
     bool eyeSafetyLoaded_ = false;
     bool logFailureReported_ = false;
-    int busy_ = 0;
-    bool deleteWhenIdle_ = false;
+    HandlerDepth handlers_{*this};
     QString alarmText_;
     QString warningText_;
 
