@@ -357,6 +357,14 @@ void FrmPrincipale::Etalonnage_Click(int code) {
         calibrationWindow->activateWindow();
         return;
     }
+    // The poll serves one window at a time, and a calibration runs the board in its own mode.
+    if (controlPanelWindow || manualConfigWindow) {
+        s_.prompts.message(
+            QStringLiteral("Close the Control Panel and the manual configuration window before "
+                           "calibrating a photodiode: they use the board's refresh and mode."),
+            QStringLiteral("Calibration"), PromptIcon::Information);
+        return;
+    }
     if (const CalibrationDef* def = calibrationByCode(code)) {
         calibrationWindow = OuvrirEtalonnage(s_, this, *def);
         if (calibrationWindow)

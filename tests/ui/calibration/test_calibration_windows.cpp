@@ -80,6 +80,15 @@ private slots:
 void TestCalibrationWindows::fullInputCalibrationFromTheMenu() {
     CalibrationRig rig;
     FrmPrincipale main(rig.s); // its poll serves the window
+    {
+        // Not while the control panel uses the poll.
+        QWidget panel;
+        main.controlPanelWindow = &panel;
+        main.entry("Puissancedentree")->trigger();
+        QVERIFY(!main.calibrationWindow && rig.sent().isEmpty());
+        QCOMPARE(rig.prompts.shown.size(), 1);
+        rig.clear();
+    }
     clickInNextModal("BoutonValider", [](QWidget* modal) {
         modal->findChild<QLineEdit*>("TxtPinMin")->setText("-30");
         modal->findChild<QLineEdit*>("TxtPinMax")->setText("-2.5");
