@@ -4,9 +4,9 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
+#include <utility>
 
 #include <cerrno>
 #include <cstdlib>
@@ -20,28 +20,12 @@ namespace tav::test {
 namespace {
 
 speed_t speedFor(qint32 baud) {
-    switch (baud) {
-    case 1200:
-        return B1200;
-    case 2400:
-        return B2400;
-    case 4800:
-        return B4800;
-    case 9600:
-        return B9600;
-    case 19200:
-        return B19200;
-    case 38400:
-        return B38400;
-    case 57600:
-        return B57600;
-    case 115200:
-        return B115200;
-    case 230400:
-        return B230400;
-    default:
-        return B0;
-    }
+    static const std::pair<qint32, speed_t> speeds[] = {
+        {1200, B1200},   {2400, B2400},   {4800, B4800},     {9600, B9600},    {19200, B19200},
+        {38400, B38400}, {57600, B57600}, {115200, B115200}, {230400, B230400}};
+    for (const auto& [rate, speed] : speeds)
+        if (rate == baud) return speed;
+    return B0;
 }
 
 } // namespace

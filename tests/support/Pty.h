@@ -27,20 +27,20 @@ public:
     SimProcess& operator=(const SimProcess&) = delete;
 
     // Starts the simulator with these options and waits for the device path it prints first.
-    bool start(const QStringList& args = {}, int timeoutMs = 5000);
+    bool start(const QStringList& args = {}, int timeoutMs = 15000);
     QString devicePath() const { return path_; }
 
     // Sends one standard-input command ("unplug", "replug", "pin -20", "case 70", "status"...)
     // and returns the next line the simulator prints ("ok", "unplugged", the new device path
     // after "replug", ...); empty on time-out. A replug also updates devicePath().
-    QString command(const QString& line, int timeoutMs = 3000);
+    QString command(const QString& line, int timeoutMs = 10000);
     // The next line printed on standard output (without its newline); empty on time-out.
-    QString readLine(int timeoutMs = 3000);
+    QString readLine(int timeoutMs = 10000);
     // Ends standard input (for --exit-on-eof).
     void closeStdin() { proc_.closeWriteChannel(); }
 
     // SIGTERM and wait; true when it exited by itself with status 0.
-    bool stop(int timeoutMs = 3000);
+    bool stop(int timeoutMs = 10000);
     bool isRunning() const { return proc_.state() != QProcess::NotRunning; }
     QString errorOutput(); // what it printed on standard error so far
     QProcess& process() { return proc_; }
