@@ -1,26 +1,15 @@
 #pragma once
 
-#include "core/AppState.h"
 #include "core/poll/Poll.h"
-#include "core/settings/Defaults.h"
-#include "core/settings/Ini.h"
-#include "core/translation/DefaultTexts.h"
-#include "model/BoardModel.h"
-#include "model/InProcessPort.h"
 #include "support/BoardRig.h"
-#include "support/ManualClock.h"
-#include "support/ScriptedPrompts.h"
 #include "ui/control/FrmMenuPilotage.h"
-
-#include <QStringList>
-#include <QTemporaryDir>
 
 #include <memory>
 
 namespace tav::test {
 
-// A control panel against the in-process board on the manual clock, in a fresh program
-// directory with the default settings and texts.
+// A control panel against the in-process board on the manual clock; ticks are driven by the
+// tests, never by the event loop.
 struct ControlRig : BoardRig {
     Poll poll{s};
 
@@ -32,7 +21,7 @@ struct ControlRig : BoardRig {
         s.TempsTimeout = 250;
         s.TempsRafraichissement = 250;
         s.NbRepetitions = 1;
-        s.processEvents = [] {}; // ticks are driven by the tests, never by the event loop
+        s.processEvents = [] {};
         s.FenetreActive = FrmMenuPilotage::kCode;
     }
 
@@ -48,6 +37,19 @@ struct ControlRig : BoardRig {
         w->TraiterTopPanneau();
         port.clearHistory();
         return w;
+    }
+    // Answers lines starting with `prefix` with `answer` (empty: silence); the board the rest.
+    void refuse(const QByteArray& prefix, const QByteArray& answer) {
+        port.responder = [prefix, answer](const QByteArray& line) -> std::optional<QByteArray> {
+            if (line.startsWith(prefix)) return answer;
+            return std::nullopt;
+        };
+    }
+    QString eyeSafetyStored() const {
+        return LireIni(s.generalIni(), "PAR_DEFAUT", "CheckActivateEyeSafety");
+    }
+    void storeEyeSafety(const QString& v) {
+        EcrireIni(s.generalIni(), "PAR_DEFAUT", "CheckActivateEyeSafety", v);
     }
 };
 
