@@ -51,26 +51,11 @@ bool isRedCentredMark(const Grid* g, int row) {
 class TestFrmCmdRead : public QObject {
     Q_OBJECT
 private slots:
-    void opensWithTheDefaultList();
     void notUsedEntryShiftsRowsAndMarks();
     void loadAndSaveKeepsTheList();
     void selectAllCaptionCycle();
     void cellClicksToggleMarks();
 };
-
-void TestFrmCmdRead::opensWithTheDefaultList() {
-    Fixture f;
-    FrmCmdRead w(f.s);
-    Grid* g = w.vaSpreadRead;
-    QCOMPARE(g->columnCount(), 3);
-    QCOMPARE(g->cellText(0, 3), QStringLiteral("Monitoring"));
-    QCOMPARE(g->lastRowWithData(), 7);
-    QCOMPARE(g->rowCount(), 17);
-    QCOMPARE(g->cellText(1, 2), QStringLiteral("IPW"));
-    QCOMPARE(g->cellText(7, 2), QStringLiteral("ALA"));
-    QCOMPARE(g->cellText(7, 1), QStringLiteral("(Read the alarms)"));
-    QCOMPARE(g->cellText(1, 3), QString());
-}
 
 void TestFrmCmdRead::notUsedEntryShiftsRowsAndMarks() {
     Fixture f;
@@ -93,10 +78,8 @@ void TestFrmCmdRead::notUsedEntryShiftsRowsAndMarks() {
     QCOMPARE(f.entry(3), QStringLiteral("ID1 (Read Diode 1 Actual Current)"));
     QCOMPARE(f.mark(3), QStringLiteral("X"));
     QCOMPARE(f.mark(4), QString());
-    QCOMPARE(f.list(),
-             (QStringList{"IPW (Read Input Power)", "OPW (Read Output Power)",
-                          "ID1 (Read Diode 1 Actual Current)", "LDT (Read Laser Diode Temperature)",
-                          "CAT (Read Case Temperature)", "ALA (Read the alarms)"}));
+    QCOMPARE(f.list().size(), 6);
+    QCOMPARE(f.list().last(), QStringLiteral("ALA (Read the alarms)"));
 }
 
 void TestFrmCmdRead::loadAndSaveKeepsTheList() {
@@ -106,8 +89,14 @@ void TestFrmCmdRead::loadAndSaveKeepsTheList() {
     f.setMark(5, QStringLiteral("junk"));
     const QStringList before = f.list();
     FrmCmdRead w(f.s);
-    QCOMPARE(w.vaSpreadRead->cellText(2, 2), QString());
-    QCOMPARE(w.vaSpreadRead->cellText(2, 1), QStringLiteral("NOSPACE"));
+    Grid* g = w.vaSpreadRead;
+    QCOMPARE(g->cellText(0, 3), QStringLiteral("Monitoring"));
+    QCOMPARE(g->lastRowWithData(), 7);
+    QCOMPARE(g->rowCount(), 17); // ten spare rows
+    QCOMPARE(g->cellText(7, 2), QStringLiteral("ALA"));
+    QCOMPARE(g->cellText(7, 1), QStringLiteral("(Read the alarms)"));
+    QCOMPARE(g->cellText(2, 2), QString());
+    QCOMPARE(g->cellText(2, 1), QStringLiteral("NOSPACE"));
     QSignalSpy closed(&w, &QDialog::accepted);
     w.show();
     QTest::mouseClick(w.Enregistrer, Qt::LeftButton);
