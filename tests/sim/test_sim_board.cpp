@@ -150,16 +150,6 @@ private slots:
         QCOMPARE(b.handleLine(QByteArray(BoardModel::kMaxLine + 1, 'A')), QByteArray());
     }
 
-    void eepromImageRoundTrip() {
-        ScriptedBoard b;
-        b.run("PWD=QUILTA; PON=23; WKP=1");
-        ScriptedBoard other;
-        QVERIFY(other.loadEepromImage(b.eepromImage()));
-        QVERIFY(!other.loadEepromImage("PON=abc\n"));
-        QVERIFY(!other.loadEepromImage("garbage line\n"));
-        other.run("PON? > PON=+23");
-    }
-
     void downloadSequence() {
         ScriptedBoard b;
         const QByteArray good1 = hexRecord("\x02\x00\x01\x02", 0x0000);
@@ -177,16 +167,6 @@ private slots:
               " > !; UPL=2 > UPL!; UPL=3 > UPL!; VER? > VER=V2.00");
         QVERIFY(!b.downloadMode());
         b.run("UPL=1; UPL=2 > -"); // no record: not a good image
-    }
-
-    void noiseStaysSmall() {
-        BoardModel b;
-        b.setRampEnabled(false);
-        b.handleLine("ASS=2");
-        for (int i = 0; i < 50; ++i) {
-            QVERIFY(qAbs(b.handleLine("IPW?").mid(4).toInt() + 30) <= 1);
-            QVERIFY(qAbs(b.handleLine("OPW?").mid(4).toInt() - 170) <= 2);
-        }
     }
 };
 
