@@ -13,7 +13,7 @@ class Prompts {
 public:
     virtual ~Prompts() = default;
     virtual void message(const QString& text, const QString& title, PromptIcon icon) = 0;
-    // True for Yes.
+    // True for Yes. No is the default answer (Enter), since Yes overwrites board data.
     virtual bool askYesNo(const QString& text, const QString& title, PromptIcon icon) = 0;
     // Empty optional when the operator cancels.
     virtual std::optional<QString> inputText(const QString& prompt, const QString& title,

@@ -32,6 +32,8 @@ void WidgetPrompts::message(const QString& text, const QString& title, PromptIco
 bool WidgetPrompts::askYesNo(const QString& text, const QString& title, PromptIcon icon) {
     NormalCursor normal;
     QMessageBox box(boxIcon(icon), title, text, QMessageBox::Yes | QMessageBox::No, parent_);
+    // Every question of the program overwrites board data on Yes: Enter must not say Yes.
+    box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
 

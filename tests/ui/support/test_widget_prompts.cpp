@@ -1,0 +1,66 @@
+// The real dialogs: keys an operator presses without reading.
+#include "core/AppState.h"
+#include "support/BoardRig.h"
+#include "ui/main/FrmMotDePasse.h"
+#include "ui/support/WidgetPrompts.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace tav;
+
+class WidgetPromptsTest : public QObject {
+    Q_OBJECT
+
+    // Presses a key in the modal window that the next exec() shows.
+    static void pressInNextModal(Qt::Key key) {
+        QTimer::singleShot(0, [key] {
+            QWidget* modal = QApplication::activeModalWidget();
+            QVERIFY(modal);
+            QTest::keyClick(modal, key);
+        });
+    }
+
+private slots:
+    void enterOrEscAnswersNo_data() {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Enter") << int(Qt::Key_Return);
+        QTest::newRow("Esc") << int(Qt::Key_Escape);
+    }
+    void enterOrEscAnswersNo() {
+        QFETCH(int, key);
+        WidgetPrompts prompts;
+        pressInNextModal(Qt::Key(key));
+        QVERIFY(!prompts.askYesNo(QStringLiteral("Overwrite?"), QStringLiteral("t"),
+                                  PromptIcon::Critical));
+    }
+
+    void passwordWindowButtons() {
+        test::BoardRig rig;
+        FrmMotDePasse dlg(rig.s);
+        QCOMPARE(dlg.findChild<QLabel*>(QStringLiteral("prompt"))->text(), dlg.windowTitle());
+        // OK checks the box as Enter does, once.
+        dlg.show();
+        dlg.TxtPWD->setText(QStringLiteral("wrong"));
+        dlg.findChild<QPushButton*>(QStringLiteral("ok"))->click();
+        QCOMPARE(rig.prompts.messageTexts(), QStringList({"Invalid password."}));
+        dlg.TxtPWD->setText(QStringLiteral("QUILTA"));
+        dlg.findChild<QPushButton*>(QStringLiteral("ok"))->click();
+        QVERIFY(rig.s.MotDePasseValide);
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        // Cancel closes without a password.
+        FrmMotDePasse again(rig.s);
+        again.show();
+        again.TxtPWD->setText(QStringLiteral("quilta"));
+        again.findChild<QPushButton*>(QStringLiteral("cancel"))->click();
+        QVERIFY(!rig.s.MotDePasseValide);
+        QCOMPARE(again.result(), int(QDialog::Rejected));
+    }
+};
+
+QTEST_MAIN(WidgetPromptsTest)
+#include "test_widget_prompts.moc"
