@@ -5,6 +5,8 @@
 #include "core/settings/Defaults.h"
 #include "core/settings/Ini.h"
 #include "core/settings/ProgramDir.h"
+#include "core/settings/Variant.h"
+#include "core/translation/DefaultTexts.h"
 #include "ui/main/FrmPrincipale.h"
 #include "ui/support/WidgetPrompts.h"
 
@@ -13,6 +15,9 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -32,12 +37,15 @@ struct Options {
         QStringLiteral("quit-after"),
         QStringLiteral("Close the main window after this many ms (smoke tests)."),
         QStringLiteral("ms")};
+    QCommandLineOption factory{QStringLiteral("factory"),
+                               QStringLiteral("Start in the internal (factory) variant: writes the "
+                                              "factory marker into the program folder.")};
 
     Options() {
         parser.setApplicationDescription(QStringLiteral("TAV OEM amplifier supervision"));
         parser.addHelpOption();
         parser.addVersionOption();
-        parser.addOptions({dir, port, quit});
+        parser.addOptions({dir, port, quit, factory});
     }
 };
 
@@ -54,6 +62,15 @@ void answerWithoutDisplay(int argc, char** argv) {
     nameApplication();
     Options options;
     options.parser.process(app); // exits on --help, --version and unknown options
+#ifdef Q_OS_LINUX
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        std::fprintf(stderr, "tavoem needs a display: start it in a desktop session, or under a "
+                             "virtual display with \"xvfb-run -a tavoem\" (or \"xvfb-run -a "
+                             "scripts/demo\").\n");
+        std::exit(1);
+    }
+#endif
 }
 
 } // namespace
@@ -73,6 +90,12 @@ int main(int argc, char** argv) {
     tav::QtSerialPort port;
     tav::AppState state(tav::programDirectory(parsed.value(options.dir)), port, clock, prompts);
 
+    // The start-up deletes the factory marker when "langue.ini" is missing, so the texts are
+    // written first.
+    if (parsed.isSet(options.factory)) {
+        if (!QFile::exists(state.langueIni())) tav::EcrireTextesDefaut(state.langueIni());
+        tav::EcrireMarqueurUsine(state.programDir);
+    }
     // The port is stored before the start-up opens any window that talks to the board.
     if (parsed.isSet(options.port)) {
         if (!QFile::exists(state.generalIni())) tav::EcrireParametresDefaut(state.programDir);

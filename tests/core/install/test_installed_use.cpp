@@ -1,8 +1,11 @@
 // What an installed program does differently from a portable one: its folder and its port errors.
 #include "core/link/QtSerialPort.h"
 #include "core/settings/ProgramDir.h"
+#include "core/settings/Variant.h"
 
 #include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <grp.h>
@@ -31,6 +34,42 @@ private slots:
         QFETCH(QString, dir);
         QFETCH(bool, system);
         QCOMPARE(isSystemFolder(dir), system);
+    }
+
+    // The executable's own answers, without a display where none is needed.
+    void commandLine_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("platform"); // QT_QPA_PLATFORM, "" for none and no display
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("output");
+        QTest::newRow("version") << QStringList{"--version"} << "" << 0 << "tavoem 1.";
+        QTest::newRow("help") << QStringList{"--help"} << "" << 0 << "--program-dir";
+        QTest::newRow("no display") << QStringList{} << "" << 1 << "xvfb-run -a";
+        QTest::newRow("factory") << QStringList{"--factory", "--quit-after", "100"} << "offscreen"
+                                 << 0 << "";
+    }
+    void commandLine() {
+        QFETCH(QStringList, args);
+        QFETCH(QString, platform);
+        QFETCH(int, exitCode);
+        QFETCH(QString, output);
+        const QString bin = qEnvironmentVariable("TAVOEM_BIN");
+        QVERIFY2(!bin.isEmpty(), "TAVOEM_BIN must name the built tavoem (CTest sets it)");
+        QTemporaryDir dir;
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* var : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QString::fromLatin1(var));
+        if (!platform.isEmpty())
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+        p.setProcessEnvironment(env);
+        p.start(bin, QStringList{"--program-dir", dir.path()} + args);
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), exitCode);
+        QVERIFY(QString::fromLocal8Bit(p.readAllStandardOutput() + p.readAllStandardError())
+                    .contains(output));
+        // The factory variant survives the start-up, which needs its texts file.
+        QCOMPARE(VarianteUsine(dir.path()), args.contains("--factory"));
     }
 
     // A device the user may not open: the message names the owning group and what to do.
