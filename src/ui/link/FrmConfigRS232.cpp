@@ -1,6 +1,8 @@
 #include "ui/link/FrmConfigRS232.h"
 
 #include "core/AppState.h"
+#include "core/Prompts.h"
+#include "core/link/LineCheck.h"
 #include "core/link/SerialPort.h"
 #include "core/settings/Ini.h"
 #include "core/settings/Variant.h"
@@ -9,6 +11,7 @@
 #include "ui/support/WindowPlacement.h"
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -18,6 +21,8 @@
 #include <QSerialPortInfo>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tav {
 
@@ -35,8 +40,7 @@ protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
         QStyledItemDelegate::initStyleOption(option, index);
         const QString d = index.data(FrmConfigRS232::kDescriptionRole).toString();
-        if (!d.isEmpty())
-            option->text += QStringLiteral("  \u2014  ") + d;
+        if (!d.isEmpty()) option->text += QStringLiteral("  \u2014  ") + d;
     }
 };
 
@@ -83,8 +87,8 @@ FrmConfigRS232::FrmConfigRS232(AppState& s, QWidget* parent) : QDialog(parent), 
     BoutonValider->setDefault(true);
 
     auto* grid = new QGridLayout(grpframe);
-    const std::array<QWidget*, 5> lists{ListePortCom, ListeBaudRate, ListeParite,
-                                        ListeBitsDonnees, ListeBitsStop};
+    const std::array<QWidget*, 5> lists{ListePortCom, ListeBaudRate, ListeParite, ListeBitsDonnees,
+                                        ListeBitsStop};
     for (int i = 0; i < 5; ++i) {
         grid->addWidget(grplabel_5[i], i, 0);
         grid->addWidget(lists[i], i, 1);
@@ -124,8 +128,7 @@ FrmConfigRS232::FrmConfigRS232(AppState& s, QWidget* parent) : QDialog(parent), 
     const QString ini = s_.generalIni();
     const auto stocke = [&](const char* key, auto setter) {
         const QString v = LireIni(ini, kRs232, QString::fromLatin1(key));
-        if (!v.isEmpty())
-            setter(v);
+        if (!v.isEmpty()) setter(v);
     };
     stocke("PORT", [this](const QString& v) { ListePortCom->setEditText(v); });
     stocke("PARITE", [this](const QString& v) { ListeParite->setEditText(v); });
@@ -133,13 +136,15 @@ FrmConfigRS232::FrmConfigRS232(AppState& s, QWidget* parent) : QDialog(parent), 
     stocke("DATA", [this](const QString& v) { ListeBitsDonnees->setEditText(v); });
     stocke("STOP", [this](const QString& v) { ListeBitsStop->setEditText(v); });
     stocke("TxtSleepTwoChars", [this](const QString& v) { TxtSleepTwoChars->setText(v); });
+    montrerPortEntier();
+    connect(ListePortCom, &QComboBox::editTextChanged, this, &FrmConfigRS232::montrerPortEntier);
 
     // 4. Customer variant: only the port can be changed.
     if (!VarianteUsine(s_.programDir)) {
-        for (QWidget* w : {static_cast<QWidget*>(ListeBaudRate), static_cast<QWidget*>(ListeParite),
-                           static_cast<QWidget*>(ListeBitsDonnees),
-                           static_cast<QWidget*>(ListeBitsStop),
-                           static_cast<QWidget*>(TxtSleepTwoChars)})
+        for (QWidget* w :
+             {static_cast<QWidget*>(ListeBaudRate), static_cast<QWidget*>(ListeParite),
+              static_cast<QWidget*>(ListeBitsDonnees), static_cast<QWidget*>(ListeBitsStop),
+              static_cast<QWidget*>(TxtSleepTwoChars)})
             w->hide();
         for (int i : {1, 2, 3, 4, 10})
             grplabel_5[i]->hide();
@@ -158,17 +163,15 @@ void FrmConfigRS232::remplirPorts() {
         const QString path = info.systemLocation();
         QString description = info.description();
         if (!info.manufacturer().isEmpty() && !description.contains(info.manufacturer()))
-            description = description.isEmpty() ? info.manufacturer()
-                                                 : description + QStringLiteral(", ") +
-                                                       info.manufacturer();
+            description = description.isEmpty()
+                              ? info.manufacturer()
+                              : description + QStringLiteral(", ") + info.manufacturer();
         int row = -1;
         for (int n = 1; n <= 20 && row < 0; ++n) {
-            if (deviceForPortName(QStringLiteral("COM%1").arg(n)) == path)
-                row = n - 1;
+            if (deviceForPortName(QStringLiteral("COM%1").arg(n)) == path) row = n - 1;
         }
         if (row < 0) {
-            if (ListePortCom->findText(path, Qt::MatchFixedString) >= 0)
-                continue;
+            if (ListePortCom->findText(path, Qt::MatchFixedString) >= 0) continue;
             ListePortCom->addItem(path);
             row = ListePortCom->count() - 1;
         }
@@ -186,12 +189,52 @@ void FrmConfigRS232::chargerTextes() {
     t.named({BoutonValider});
     // Pause box and frame: texts where the file has them, else the built-in ones.
     const QString pause = t.text(QStringLiteral("grplabel_5_10"));
-    if (!pause.isEmpty())
-        grplabel_5[10]->setText(pause);
+    if (!pause.isEmpty()) grplabel_5[10]->setText(pause);
     grpframe->setTitle(t.text(QStringLiteral("grplabel_5_12")));
 }
 
+void FrmConfigRS232::montrerPortEntier() {
+    // A device path is shown whole, up to a width that still fits a screen; the tooltip always
+    // holds all of it.
+    const QString text = ListePortCom->currentText();
+    const int needed = ListePortCom->fontMetrics().horizontalAdvance(text) + 48;
+    ListePortCom->setMinimumWidth(std::min(needed, 640));
+    ListePortCom->setToolTip(text);
+}
+
+bool FrmConfigRS232::reglagesUtilisables() {
+    // Hidden fields (customer variant) keep whatever is stored.
+    if (!VarianteUsine(s_.programDir)) return true;
+    const LineFields f{ListeBaudRate->currentText(), ListeParite->currentText(),
+                       ListeBitsDonnees->currentText(), ListeBitsStop->currentText()};
+    const LineField bad = unusableLineField(f);
+    if (bad == LineField::None) return true;
+    const int i = int(bad); // Baud..Stop caption the lists 1..4
+    const QString typed = std::array{f.baud, f.baud, f.parity, f.data, f.stop}[i];
+    QString hint;
+    switch (bad) {
+    case LineField::Baud:
+        hint = QStringLiteral("a whole number of bits per second");
+        break;
+    case LineField::Parity:
+        hint = QStringLiteral("NONE, ODD, EVEN, MARK or SPACE");
+        break;
+    case LineField::Data:
+        hint = QStringLiteral("5, 6, 7 or 8");
+        break;
+    default:
+        hint = QStringLiteral("1 or 2 on this computer");
+        break;
+    }
+    s_.prompts.message(QStringLiteral("%1: \"%2\" cannot be used by the serial port. Choose %3. "
+                                      "Nothing was stored.")
+                           .arg(grplabel_5[i]->text(), typed.trimmed(), hint),
+                       windowTitle(), PromptIcon::Critical);
+    return false;
+}
+
 void FrmConfigRS232::BoutonValider_Click() {
+    if (!reglagesUtilisables()) return;
     const QString ini = s_.generalIni();
     const std::array<std::pair<const char*, QString>, 6> valeurs{{
         {"PORT", ListePortCom->currentText().trimmed()},

@@ -36,6 +36,7 @@ public:
     QPushButton* BoutonExit = nullptr;
 
     // Writes PORT, BAUD, PARITE, DATA, STOP and TxtSleepTwoChars, in that order, and closes.
+    // In the internal variant, line settings the port cannot take are refused first.
     void BoutonValider_Click();
     // Closes without storing.
     void BoutonExit_Click();
@@ -45,6 +46,8 @@ public:
 
 private:
     void remplirPorts();
+    void montrerPortEntier();
+    bool reglagesUtilisables();
     void chargerTextes();
 
     AppState& s_;
