@@ -1,11 +1,11 @@
 #include "core/control/MeasurementLog.h"
 
 #include "core/AppState.h"
+#include "core/io/FileReplace.h"
 #include "core/text/Cp1252.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace tav {
 
@@ -77,26 +77,18 @@ LogWriteResult writeMeasurementLog(const QString& path, int lastRow, int columns
                            .arg(QDir::toNativeSeparators(info.absolutePath()));
         return result;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        result.error = file.errorString();
-        return result;
-    }
+    QByteArray data;
     QStringList cells;
     cells.reserve(columns);
     for (int row = 0; row <= lastRow; ++row) {
         cells.clear();
         for (int col = 1; col <= columns; ++col)
             cells.append(cell(row, col));
-        const QByteArray line = logLine(cells);
-        if (file.write(line) != line.size()) {
-            result.error = file.errorString();
-            file.cancelWriting();
-            return result;
-        }
+        data += logLine(cells);
     }
-    if (!file.commit()) {
-        result.error = file.errorString();
+    const ReplaceResult written = replaceFile(path, data);
+    if (!written.ok) {
+        result.error = written.error;
         return result;
     }
     result.ok = true;

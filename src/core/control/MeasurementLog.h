@@ -62,9 +62,8 @@ struct LogWriteResult {
 };
 
 // Rewrites the log file from a sheet: rows 0 (header) to lastRow, columns 1 to `columns`,
-// cell(row, col) giving each text. The file is replaced atomically (temporary file in the same
-// folder, renamed over the old one): a failure (unwritable folder, full disk) leaves the previous
-// file untouched. The folder is created when missing.
+// cell(row, col) giving each text, through replaceFile: a failure (unwritable folder, full disk)
+// leaves the previous file untouched. The folder is created when missing.
 LogWriteResult writeMeasurementLog(const QString& path, int lastRow, int columns,
                                    const std::function<QString(int, int)>& cell);
 

@@ -1,5 +1,6 @@
 #include "core/settings/Ini.h"
 
+#include "core/io/FileReplace.h"
 #include "core/text/Cp1252.h"
 
 #include <QDateTime>
@@ -7,8 +8,8 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
-#include <QSaveFile>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -66,27 +67,30 @@ void classify(Line& line) {
 
 // A parsed file. Sections are looked up through an index of their first occurrence.
 struct Document {
+    static constexpr char kBom[] = "\xEF\xBB\xBF";
+    QByteArray bom; // kept in front of the first line
     std::vector<Line> lines;
     QHash<QString, qsizetype> sections; // folded name -> line index of first header
 
+    // Hand-edited files may start with a UTF-8 byte-order mark and end lines with CR, LF or
+    // CR LF; the mark and every line ending are kept as they are.
     void parse(const QByteArray& data) {
         lines.clear();
-        qsizetype pos = 0;
+        bom = data.startsWith(kBom) ? QByteArray(kBom) : QByteArray();
+        qsizetype pos = bom.size();
         const qsizetype n = data.size();
+        const char* p = data.constData();
         while (pos < n) {
-            qsizetype nl = data.indexOf('\n', pos);
+            qsizetype end = pos;
+            while (end < n && p[end] != '\r' && p[end] != '\n')
+                ++end;
+            qsizetype next = end;
+            if (next < n)
+                next += (p[next] == '\r' && next + 1 < n && p[next + 1] == '\n') ? 2 : 1;
             Line line;
-            if (nl < 0) {
-                line.content = data.mid(pos);
-                pos = n;
-            } else {
-                qsizetype end = nl;
-                if (end > pos && data[end - 1] == '\r')
-                    --end;
-                line.content = data.mid(pos, end - pos);
-                line.eol = data.mid(end, nl + 1 - end);
-                pos = nl + 1;
-            }
+            line.content = data.mid(pos, end - pos);
+            line.eol = data.mid(end, next - end);
+            pos = next;
             classify(line);
             lines.push_back(std::move(line));
         }
@@ -101,8 +105,8 @@ struct Document {
     }
 
     QByteArray serialize() const {
-        QByteArray out;
-        qsizetype total = 0;
+        QByteArray out = bom;
+        qsizetype total = bom.size();
         for (const auto& l : lines)
             total += l.content.size() + l.eol.size();
         out.reserve(total);
@@ -131,15 +135,18 @@ struct Document {
         return -1;
     }
 
-    void set(const QByteArray& sectionRaw, const QByteArray& keyRaw, const QByteArray& value) {
+    // False when the key already holds exactly this value.
+    bool set(const QByteArray& sectionRaw, const QByteArray& keyRaw, const QByteArray& value) {
         const QString section = fold(sectionRaw);
         const QString key = fold(keyRaw);
         qsizetype header = -1;
         const qsizetype at = findKey(section, key, &header);
         if (at >= 0) {
             Line& l = lines[at];
+            if (l.content.mid(l.valueStart) == value)
+                return false;
             l.content = l.content.left(l.valueStart) + value;
-            return;
+            return true;
         }
         Line keyLine;
         keyLine.content = keyRaw + '=' + value;
@@ -154,7 +161,7 @@ struct Document {
             lines.push_back(std::move(h));
             lines.push_back(std::move(keyLine));
             sections.insert(section, qsizetype(lines.size()) - 2);
-            return;
+            return true;
         }
         // After the section's last non-blank line.
         qsizetype insertAt = header + 1;
@@ -170,6 +177,7 @@ struct Document {
             lines[insertAt - 1].eol = "\r\n";
         lines.insert(lines.begin() + insertAt, std::move(keyLine));
         reindex();
+        return true;
     }
 
     void terminateLastLine() {
@@ -261,17 +269,31 @@ std::shared_ptr<const Document> load(const QString& path) {
     return doc;
 }
 
+QMutex failureMutex;
+IniFailureHandler failureHandler;
+QList<IniFailure> unheardFailures; // failures before anybody listened, one per reason
+
+void reportFailure(const IniFailure& failure) {
+    QMutexLocker lock(&failureMutex);
+    if (!failureHandler) {
+        const bool known = std::any_of(unheardFailures.cbegin(), unheardFailures.cend(),
+                                       [&](const IniFailure& f) { return f.reason == failure.reason; });
+        if (!known && unheardFailures.size() < 8)
+            unheardFailures.append(failure);
+        return;
+    }
+    const IniFailureHandler handler = failureHandler;
+    lock.unlock();
+    handler(failure);
+}
+
 bool store(const QString& path, const std::shared_ptr<Document>& doc) {
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
     const QByteArray data = doc->serialize();
-    if (f.write(data) != data.size()) {
-        f.cancelWriting();
+    const ReplaceResult r = replaceFile(path, data);
+    if (!r.ok) {
+        reportFailure({path, r.error});
         return false;
     }
-    if (!f.commit())
-        return false;
     QMutexLocker lock(&cacheMutex);
     cache.insert(path, {stampOf(path), doc, data});
     return true;
@@ -303,6 +325,22 @@ QByteArray encodeValue(const QString& value) {
 
 } // namespace
 
+void setIniFailureHandler(IniFailureHandler handler) {
+    QList<IniFailure> unheard;
+    {
+        QMutexLocker lock(&failureMutex);
+        failureHandler = handler;
+        if (handler)
+            unheard.swap(unheardFailures);
+    }
+    for (const IniFailure& f : unheard)
+        handler(f);
+}
+
+bool iniHasSection(const QString& file, const QString& section) {
+    return load(file)->sections.contains(section.trimmed().toCaseFolded());
+}
+
 QString LireIni(const QString& file, const QString& section, const QString& key) {
     const auto doc = load(file);
     const qsizetype at = doc->findKey(section.trimmed().toCaseFolded(),
@@ -310,12 +348,27 @@ QString LireIni(const QString& file, const QString& section, const QString& key)
     if (at < 0)
         return {};
     const Line& l = doc->lines[at];
-    QByteArray v = l.content.mid(l.valueStart, kReadBuffer - 1);
+    // As the platform's profile functions read it: blanks and tabs around the value dropped,
+    // then one pair of enclosing double or single quotes; cut to the buffer and at a NUL.
+    QByteArray v = l.content.mid(l.valueStart);
+    qsizetype begin = 0;
+    qsizetype end = v.size();
+    while (begin < end && isBlank(v[begin]))
+        ++begin;
+    while (end > begin && isBlank(v[end - 1]))
+        --end;
+    const bool quoted =
+        end - begin >= 2 && (v[begin] == '"' || v[begin] == '\'') && v[end - 1] == v[begin];
+    if (quoted) {
+        ++begin;
+        --end;
+    }
+    v = v.mid(begin, std::min(end - begin, kReadBuffer - 1));
     const qsizetype nul = v.indexOf('\0');
     if (nul >= 0)
         v.truncate(nul);
-    qsizetype end = v.size();
-    while (end > 0 && isBlank(v[end - 1]))
+    end = v.size();
+    while (!quoted && end > 0 && isBlank(v[end - 1])) // blanks before a cut
         --end;
     v.truncate(end);
     return fromCp1252(v);
@@ -351,8 +404,8 @@ void IniBatch::write(const QString& section, const QString& key, const QString& 
         d->valid = false;
         return;
     }
-    d->doc->set(toCp1252(section.trimmed()), toCp1252(key.trimmed()), encodeValue(value));
-    d->dirty = true;
+    if (d->doc->set(toCp1252(section.trimmed()), toCp1252(key.trimmed()), encodeValue(value)))
+        d->dirty = true;
 }
 
 bool IniBatch::commit() {

@@ -4,14 +4,21 @@
 #include "support/ScriptedPort.h"
 #include "support/ScriptedPrompts.h"
 
+#include "support/Child.h"
+
+#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <unistd.h>
-
 using namespace tav;
+
+namespace {
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+} // namespace
 
 class TestMeasurementLog : public QObject {
     Q_OBJECT
@@ -69,32 +76,31 @@ private slots:
         auto cell = [&](int r, int c) { return sheet[r].value(c - 1); };
         LogWriteResult r = writeMeasurementLog(path, 2, 3, cell);
         QVERIFY2(r.ok, qPrintable(r.error));
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), QByteArray("Date\tTime\tOutput Power (dBm)\t\r\n"
+        QCOMPARE(readAll(path), QByteArray("Date\tTime\tOutput Power (dBm)\t\r\n"
                                          "05/12/2026\t09:07:00\t12.3\t\r\n"
                                          "05/12/2026\t09:07:40\t\t\r\n"));
-        f.close();
 
         // A rewrite with fewer rows replaces the file as a whole.
-        r = writeMeasurementLog(path, 0, 3, cell);
-        QVERIFY(r.ok);
-        QCOMPARE(QFileInfo(path).size(),
-                 qint64(QByteArray("Date\tTime\tOutput Power (dBm)\t\r\n").size()));
+        const QByteArray header = "Date\tTime\tOutput Power (dBm)\t\r\n";
+        QVERIFY(writeMeasurementLog(path, 0, 3, cell).ok);
+        QCOMPARE(readAll(path), header);
 
-        // An unwritable folder: the error is reported and the last log stays as it was.
-        if (QFileInfo(dir.path()).isWritable() && ::geteuid() != 0) {
-            QFile::setPermissions(dir.filePath("Results"),
-                                  QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-            r = writeMeasurementLog(path, 2, 3, cell);
-            QVERIFY(!r.ok);
-            QVERIFY(!r.error.isEmpty());
-            QCOMPARE(QFileInfo(path).size(),
-                     qint64(QByteArray("Date\tTime\tOutput Power (dBm)\t\r\n").size()));
-            QFile::setPermissions(dir.filePath("Results"), QFileDevice::ReadOwner |
-                                                               QFileDevice::WriteOwner |
-                                                               QFileDevice::ExeOwner);
-        }
+        // A full disk (a file-size limit binds root too) while the longer sheet is written, and a
+        // Results folder that is a file: the error is reported, and the last log stays as it was,
+        // in the same file (a hard link to it sees no change) with no temporary file left over.
+        QCOMPARE(::link(qPrintable(path), qPrintable(dir.filePath("link"))), 0);
+        const int failed = test::inChild([&] { test::limitFileSize(header.size() + 10); }, [&] {
+            const LogWriteResult full = writeMeasurementLog(path, 2, 3, cell);
+            return !full.ok && full.error == "File too large" ? 1 : 0;
+        });
+        QCOMPARE(failed, 1);
+        r = writeMeasurementLog(dir.filePath("link/Results/x.xls"), 2, 3, cell);
+        QVERIFY(!r.ok);
+        QVERIFY(r.error.contains("link"));
+        QCOMPARE(QDir(dir.filePath("Results")).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"5_12_2026_9_7.xls"});
+        QCOMPARE(readAll(path), header);
+        QCOMPARE(readAll(dir.filePath("link")), header);
     }
 };
 

@@ -1,0 +1,116 @@
+#include "core/io/FileReplace.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace tav {
+
+namespace {
+
+// Writes all of `bytes` from the start of the open file, straight to the system: Qt's buffered
+// writes report a short write without its reason ("File too large", "No space left on device").
+bool writeAll(QFileDevice& f, const QByteArray& bytes, QString* error) {
+#ifdef Q_OS_UNIX
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::pwrite(f.handle(), bytes.constData() + done, size_t(bytes.size() - done), done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            *error = QString::fromLocal8Bit(std::strerror(n < 0 ? errno : EIO));
+            return false;
+        }
+        done += n;
+    }
+    return true;
+#else
+    if (f.seek(0) && f.write(bytes) == bytes.size() && f.flush())
+        return true;
+    *error = f.errorString();
+    return false;
+#endif
+}
+
+// Size of the open file as the system sees it.
+qint64 sizeOf(QFileDevice& f) {
+#ifdef Q_OS_UNIX
+    struct stat st {};
+    return ::fstat(f.handle(), &st) == 0 ? qint64(st.st_size) : -1;
+#else
+    return f.size();
+#endif
+}
+
+// Puts `bytes` at the start of the file and cuts it to their size.
+bool putAt0(QFile& f, const QByteArray& bytes, QString* error) {
+    if (!writeAll(f, bytes, error))
+        return false;
+    if (!f.resize(bytes.size()) || sizeOf(f) != bytes.size()) {
+        *error = f.errorString();
+        return false;
+    }
+    return true;
+}
+
+// The in-place route never truncates before the new bytes are down, so on a failure the file
+// still holds at least its old length and the old bytes can go back where they stood.
+ReplaceResult rewriteInPlace(const QString& path, const QByteArray& data) {
+    ReplaceResult r;
+    r.inPlace = true;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadWrite)) {
+        r.error = f.errorString();
+        return r;
+    }
+    const QByteArray old = f.readAll();
+    if (f.error() != QFileDevice::NoError) {
+        r.error = f.errorString();
+        return r;
+    }
+    r.ok = putAt0(f, data, &r.error);
+    QString ignored;
+    if (!r.ok && !putAt0(f, old, &ignored))
+        r.error += QStringLiteral(" (the previous content could not be put back)");
+    return r;
+}
+
+} // namespace
+
+ReplaceResult replaceFile(const QString& path, const QByteArray& data) {
+    ReplaceResult r;
+    QSaveFile f(path);
+    f.setDirectWriteFallback(false); // its direct write truncates first: see rewriteInPlace
+    if (!f.open(QIODevice::WriteOnly)) {
+        const QFileInfo existing(path);
+        if (existing.isFile() && existing.isWritable())
+            return rewriteInPlace(path, data);
+        r.error = f.errorString();
+        return r;
+    }
+    // Checked before the rename: commit() alone renames a short file over the good one.
+    if (!writeAll(f, data, &r.error) || sizeOf(f) != data.size()) {
+        if (r.error.isEmpty())
+            r.error = QStringLiteral("the data could not all be written");
+        f.cancelWriting();
+        return r; // the temporary file goes with `f`
+    }
+    if (!f.commit()) {
+        r.error = f.errorString();
+        return r;
+    }
+    if (QFileInfo(path).size() != data.size()) {
+        r.error = QStringLiteral("the file was written short");
+        return r;
+    }
+    r.ok = true;
+    return r;
+}
+
+} // namespace tav

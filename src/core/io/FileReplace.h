@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace tav {
+
+// Result of a file replacement.
+struct ReplaceResult {
+    bool ok = false;
+    bool inPlace = false; // the folder took no temporary file: the file was rewritten where it is
+    QString error;        // the system's description when not ok
+};
+
+// Gives the file `path` the content `data`; every file the program rewrites goes through here.
+// The data go to a temporary file in the same folder, are flushed and checked (error state and
+// size) and only then renamed over the file. When the folder cannot take a temporary file but
+// the file exists and may be written, the file is rewritten in place and its old bytes are put
+// back when that fails. On any failure the old file keeps its content (a missing file stays
+// missing) and no temporary file is left behind.
+ReplaceResult replaceFile(const QString& path, const QByteArray& data);
+
+} // namespace tav
