@@ -99,8 +99,9 @@ int main(int argc, char** argv) {
     // The port is stored before the start-up opens any window that talks to the board.
     if (parsed.isSet(options.port)) {
         if (!QFile::exists(state.generalIni())) tav::EcrireParametresDefaut(state.programDir);
-        tav::EcrireIni(state.generalIni(), QStringLiteral("RS232"), QStringLiteral("PORT"),
-                       parsed.value(options.port));
+        if (QFile::exists(state.generalIni())) // no stub without the defaults when they failed
+            tav::EcrireIni(state.generalIni(), QStringLiteral("RS232"), QStringLiteral("PORT"),
+                           parsed.value(options.port));
     }
     tav::FrmPrincipale window(state);
     prompts.setParent(&window);

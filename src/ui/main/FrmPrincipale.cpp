@@ -13,6 +13,7 @@
 #include "ui/link/LinkMenu.h"
 #include "ui/main/MenuWindows.h"
 #include "ui/support/Hourglass.h"
+#include "ui/support/SettingsReport.h"
 #include "ui/support/TextLoader.h"
 #include "ui/support/WindowPlacement.h"
 
@@ -23,7 +24,6 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
-#include <QDir>
 #include <QScreen>
 
 #include <algorithm>
@@ -212,9 +212,12 @@ void FrmPrincipale::setEntriesVisible(std::initializer_list<const char*> names, 
 void FrmPrincipale::Form_Load() {
     // 1. Caption.
     setWindowTitle(captionPrincipale());
+    // Settings that cannot be saved are reported once per kind of failure for the whole run.
+    new SettingsFailureReport(s_.prompts, captionPrincipale(), this);
     // 2. Default settings on a first start.
     if (!QFile::exists(s_.generalIni()))
         EcrireParametresDefaut(s_.programDir);
+    const QString damaged = damagedSettingsMessage(s_); // before the language is written back
     // 3. A new language file resets the installation to the customer variant.
     const bool langueMissing = !QFile::exists(s_.langueIni());
     if (langueMissing && QFile::exists(s_.fichIni()))
@@ -245,7 +248,8 @@ void FrmPrincipale::Form_Load() {
     s_.LangueCourante = LireIni(s_.langueIni(), vs, QStringLiteral("Langue"));
     if (s_.LangueCourante.isEmpty())
         s_.LangueCourante = QStringLiteral("En");
-    EcrireIni(s_.langueIni(), vs, QStringLiteral("Langue"), s_.LangueCourante);
+    if (QFile::exists(s_.langueIni())) // no stub without texts when the defaults failed
+        EcrireIni(s_.langueIni(), vs, QStringLiteral("Langue"), s_.LangueCourante);
     // 9. Menu texts.
     chargerTextesMenu();
     // 10. Serial-flow and manual-command windows.
@@ -258,15 +262,8 @@ void FrmPrincipale::Form_Load() {
     const QString repeats = LireIni(s_.langueIni(), vs, QStringLiteral("TxtRepeatCycle"));
     s_.NbRepetitions = repeats.isEmpty() ? 3 : storedNumber<qint16>(repeats);
 
-    // Settings that cannot be stored would be lost silently: say so once.
-    if (!QFile::exists(s_.generalIni()) || !QFile::exists(s_.langueIni())) {
-        s_.prompts.message(
-            QStringLiteral("The program folder \"%1\" cannot be written, so the settings cannot "
-                           "be saved. Give your user write access to this folder, or start the "
-                           "program from a folder you can write to.")
-                .arg(QDir::toNativeSeparators(s_.programDir)),
-            captionPrincipale(), PromptIcon::Critical);
-    }
+    if (!damaged.isEmpty())
+        s_.prompts.message(damaged, captionPrincipale(), PromptIcon::Critical);
 }
 
 void FrmPrincipale::chargerTextesMenu() {

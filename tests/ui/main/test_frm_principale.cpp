@@ -190,7 +190,8 @@ private slots:
         Fixture f;
         f.write(f.s.generalIni(), QByteArray("\0\xff\xfe[RS232\nPORT", 16));
         f.start();
-        QVERIFY(f.prompts.shown.isEmpty());
+        QCOMPARE(f.prompts.shown.size(), 1); // the damaged General.ini is named
+        QVERIFY(f.prompts.shown[0].text.contains("General.ini"));
 
         // A folder that cannot be created, even by root: one message.
         Fixture g;
@@ -198,8 +199,9 @@ private slots:
         AppState s(g.dir.filePath("file/sub"), g.port, g.clock, g.prompts);
         FrmPrincipale w(s);
         w.Form_Load();
+        QCoreApplication::processEvents();
         QCOMPARE(g.prompts.shown.size(), 1);
-        QVERIFY(g.prompts.shown[0].text.contains("cannot be written"));
+        QVERIFY(g.prompts.shown[0].text.contains("could not be saved"));
         QCOMPARE(s.TempsTimeout, qint16(200));
     }
 
