@@ -2,7 +2,9 @@
 // QSerialPort against tavoem-sim on a pseudo-terminal sending at the pace of 19200 baud, with
 // the default pacing (100 ms of pauses per command) and with TempsPause2 = 2. Prints the median
 // and mean tick, the line-time limit of the same bytes (10 bits per character) and the floor
-// that pacing and the 10 ms end-of-answer silence add to it.
+// that pacing and the end of each answer (two character times after its carriage return) add to
+// it. For TempsPause2 = 2 the same nine exchanges are then scripted with pyserial
+// (bench/exchange_pyserial.py) against the same simulator, for comparison in the same run.
 #include "core/AppState.h"
 #include "core/Clock.h"
 #include "core/link/Exchange.h"
@@ -12,6 +14,7 @@
 #include "core/translation/DefaultTexts.h"
 #include "support/Pty.h"
 #include "support/ScriptedPrompts.h"
+#include "PySerial.h"
 #include "ui/control/FrmMenuPilotage.h"
 
 #include <QApplication>
@@ -48,7 +51,7 @@ Figures measure(AppState& s, FrmMenuPilotage& w, int pauseMs) {
     // Bytes on the line for one tick: each command and its answer, carriage returns included.
     // The floor of one exchange: half the pause, then the other half or the line time of the
     // answer when longer (the board answers during the second half), then the 10 ms of silence
-    // that ends an answer. A pseudo-terminal does not pace the program's own writes, so the
+    // after the carriage return that ends an answer. A pseudo-terminal does not pace the program's own writes, so the
     // command's line time is in the limit but not in this floor.
     s.ReponseBrute = true;
     qint64 bytes = 0;
@@ -58,7 +61,7 @@ Figures measure(AppState& s, FrmMenuPilotage& w, int pauseMs) {
         const qint64 out = c.size() + 1;
         const qint64 in = EnvoyerCommande(s, c).size() + 1;
         bytes += out + in;
-        floorMs += half + std::max<double>(half, charMs(in)) + kSilenceMs;
+        floorMs += half + std::max<double>(half, charMs(in)) + answerEndMs(LineSettings{});
     }
     s.ReponseBrute = false;
 
@@ -121,7 +124,16 @@ int main(int argc, char** argv) {
                 kBaud, kTicks);
     print("default pacing (100 ms)", measure(s, w, 100));
     EcrireIni(s.generalIni(), "RS232", "TempsPause2", "2");
-    print("TempsPause2 = 2", measure(s, w, 2));
+    const Figures fast = measure(s, w, 2);
+    print("TempsPause2 = 2", fast);
+
+    // The same nine exchanges with pyserial, the port handed over for the time of the script.
+    FermerPort(s);
+    const double py = bench::pyserialRoundMs(sim.devicePath(), kBaud, 2, kTickCommands, kTicks);
+    if (py > 0)
+        std::printf("%-24s tick median %7.1f ms (pyserial read_until CR, same pauses); ours is "
+                    "%+.0f%% (target: within 20%%)\n",
+                    "pyserial, same exchanges", py, 100.0 * (fast.medianMs - py) / py);
     w.close();
     return 0;
 }

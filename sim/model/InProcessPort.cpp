@@ -23,7 +23,7 @@ bool InProcessPort::open(const QString& portName, const tav::LineSettings& setti
     line_.clear();
     overlong_ = false;
     pending_.clear();
-    input_.clear();
+    input_ = bytesAtOpen_;
     return true;
 }
 
@@ -42,6 +42,7 @@ void InProcessPort::unplug() {
 
 void InProcessPort::clearHistory() {
     received_.clear();
+    unreadAtLines_.clear();
     sent_.clear();
     rawWritten_.clear();
 }
@@ -72,6 +73,7 @@ bool InProcessPort::write(const QByteArray& data) {
 
 void InProcessPort::answerLine(const QByteArray& line) {
     received_.push_back(line);
+    unreadAtLines_.push_back(input_);
     board_.advanceTo(clock_.now());
 
     const bool wrongRate = boardBaud_ > 0 && settings_.baud != boardBaud_;

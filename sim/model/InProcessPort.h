@@ -21,7 +21,7 @@ namespace tav::sim {
 // with a manual clock a test never waits for real.
 //
 // Failure modes: no answer, garbage instead of the answer, answer delay, answer split in two
-// bursts, wrong line rate (silence or garbage), unplug (the port closes and open() fails until
+// bursts, wrong line rate (silence or garbage), bytes waiting at open, unplug (the port closes and open() fails until
 // replug(), also automatically after N commands) and open failure with an error text.
 class InProcessPort final : public tav::SerialPort {
 public:
@@ -74,6 +74,9 @@ public:
     void setDeviceName(const QString& name) { deviceName_ = name; }
     // open() fails with this text while it is not empty.
     void setOpenError(const QString& text) { openError_ = text; }
+    // Bytes already waiting in the input at each opening (noise or an old answer left in the
+    // adapter); empty: none.
+    void setBytesAtOpen(const QByteArray& bytes) { bytesAtOpen_ = bytes; }
 
     // The adapter disappears: the port closes, pending answers are lost, open() fails.
     void unplug();
@@ -87,6 +90,8 @@ public:
     // sent, without the closing carriage return (silence is not recorded).
     QList<QByteArray> receivedLines() const { return received_; }
     QList<QByteArray> sentAnswers() const { return sent_; }
+    // For each received line, the bytes that were waiting unread in the input as it came.
+    QList<QByteArray> unreadAtLines() const { return unreadAtLines_; }
     QByteArray lastLine() const { return received_.isEmpty() ? QByteArray() : received_.last(); }
     void clearHistory();
     QByteArray rawWritten() const { return rawWritten_; } // every byte written while open
@@ -111,6 +116,7 @@ private:
     bool unplugged_ = false;
     QString deviceName_;
     QString openError_;
+    QByteArray bytesAtOpen_;
     QString openedName_;
     tav::LineSettings settings_;
     int openCount_ = 0;
@@ -132,6 +138,7 @@ private:
     mutable QByteArray input_;
     QList<QByteArray> received_;
     QList<QByteArray> sent_;
+    QList<QByteArray> unreadAtLines_;
     QByteArray rawWritten_;
 };
 

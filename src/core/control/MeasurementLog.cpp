@@ -95,4 +95,23 @@ LogWriteResult writeMeasurementLog(const QString& path, int lastRow, int columns
     return result;
 }
 
+QStringList logHeader(const QStringList& readingTitles) {
+    return QStringList{QStringLiteral("Date"), QStringLiteral("Time")} + readingTitles +
+           QStringList{QStringLiteral("Ala"), QStringLiteral("War")};
+}
+
+bool headerNeededAt(int ligne, const QStringList& header,
+                    const std::function<QString(int, int)>& cell) {
+    for (int row = ligne - 1; row >= 0; --row) {
+        if (cell(row, 1) != header.value(0))
+            continue;
+        for (int col = 1; col <= header.size(); ++col) {
+            if (cell(row, col) != header[col - 1])
+                return true;
+        }
+        return false;
+    }
+    return true;
+}
+
 } // namespace tav

@@ -67,4 +67,14 @@ struct LogWriteResult {
 LogWriteResult writeMeasurementLog(const QString& path, int lastRow, int columns,
                                    const std::function<QString(int, int)>& cell);
 
+// Header row of the log: "Date", "Time", the five reading titles in the order the row shows
+// them, "Ala", "War".
+QStringList logHeader(const QStringList& readingTitles);
+// True when a header row must go at row `ligne` before a data row whose columns `header`
+// describes: the nearest header row above it ("Date" in column 1) names other columns, or there
+// is none. Headers already written are never changed, so every row stays under the header that
+// describes it, also when the order changes while logging or a laser start goes back to row 1.
+bool headerNeededAt(int ligne, const QStringList& header,
+                    const std::function<QString(int, int)>& cell);
+
 } // namespace tav

@@ -48,12 +48,28 @@ PortOpening::Result essayer(AppState& s, QString* reponse, QString* error) {
     if (o != PortOpening::Opened)
         return o;
     ViderReception(s);
-    *reponse = EnvoyerCommande(s, QStringLiteral("SNU?"));
+    // Judged on the raw line: a board at another rate answers noise, which is no answer.
+    const bool raw = s.ReponseBrute;
+    s.ReponseBrute = true;
+    const QString brute = EnvoyerCommande(s, QStringLiteral("SNU?"));
+    s.ReponseBrute = raw;
+    if (isBoardAnswer(brute))
+        *reponse = brute;
     FermerPort(s);
     return o;
 }
 
 } // namespace
+
+bool isBoardAnswer(const QString& raw) {
+    if (raw.isEmpty())
+        return false;
+    for (const QChar c : raw) {
+        if (c.unicode() < 0x20 || c.unicode() > 0x7e)
+            return false;
+    }
+    return raw.contains(u'=') || raw.contains(u'!') || raw.contains(u'#') || raw.contains(u'/');
+}
 
 QString libelleBalayage(int rate) {
     return QStringLiteral("Scan for ") + QString::number(rate) + QStringLiteral(" vtl");

@@ -16,8 +16,13 @@ inline constexpr std::array<int, 6> kVitessesBalayees{19200, 4800, 9600, 19200, 
 // Caption shown while a rate is tried: "Scan for " + rate + " vtl".
 QString libelleBalayage(int rate);
 
+// True when a raw answer line reads as the board's own: printable text holding "=", "!", "#" or
+// "/". A board at another rate answers noise.
+bool isBoardAnswer(const QString& raw);
+
 // Finds the board's rate: probes with "SNU?" at the stored rate, then at each rate of the scan
-// list, writing each rate tried into RS232/BAUD. Returns the rate that answered (the stored BAUD
+// list, writing each rate tried into RS232/BAUD. Returns the rate that answered as the board does
+// (isBoardAnswer) (the stored BAUD
 // text when the board answers at once), or the empty text. The port is left closed.
 //
 // progress gets the caption of each scan trial; pending events run after it.

@@ -9,6 +9,8 @@
 #include "core/text/Cp1252.h"
 #include "core/text/Numbers.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 #include <limits>
 
@@ -44,6 +46,124 @@ void logFlow(AppState& s, FlowLog::List list, const QString& text) {
         s.flow.append(list, text);
 }
 
+// Drops what waits in the input without waiting for more; what is dropped is logged.
+void discardWaiting(AppState& s) {
+    QByteArray stale;
+    // Bounded: a device that never stops talking must not hold the exchange here.
+    for (int i = 0; i < 64 && s.PortOEM.waitForInput(0); ++i)
+        stale += s.PortOEM.readAll();
+    if (!stale.isEmpty())
+        logFlow(s, FlowLog::Answers, QStringLiteral("DISCARDED ") + fromCp1252(stale));
+}
+
+// Sends a line; with discardFirst, the input is emptied just before the line goes out.
+void sendLine(AppState& s, const QString& line, int attempt, bool discardFirst) {
+    if (!s.PortOEM.isOpen() && !OuvrirPort(s))
+        return;
+
+    const QByteArray bytes = toCp1252(line);
+    // Logged as the line leaves (before the pause after it), so its time stamp is the send time.
+    const auto logSent = [&] {
+        if (attempt == 0)
+            logFlow(s, FlowLog::Sent, line);
+    };
+    const QString byChar =
+        LireIni(s.langueIni(), QStringLiteral("ValueSupervision"), QStringLiteral("CheckChrByChr"));
+    if (byChar.compare(QLatin1String("1"), Qt::CaseInsensitive) == 0) {
+        const int gap = settingMs(s.generalIni(), QStringLiteral("TxtSleepTwoChars"));
+        if (discardFirst)
+            discardWaiting(s);
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
+            s.PortOEM.write(bytes.mid(i, 1));
+            if (i == bytes.size() - 1)
+                logSent();
+            s.clock.sleep(gap);
+        }
+        if (bytes.isEmpty())
+            logSent();
+    } else {
+        int pause = settingMs(s.generalIni(), QStringLiteral("TempsPause2"));
+        if (pause == 0)
+            pause = 100;
+        if (s.PauseLongue)
+            pause = settingMs(s.generalIni(), QStringLiteral("TempsPause"));
+        const int half = halfPause(pause);
+        s.clock.sleep(half);
+        if (discardFirst)
+            discardWaiting(s);
+        s.PortOEM.write(bytes);
+        logSent();
+        s.clock.sleep(half);
+    }
+}
+
+// LireReponse; with a command given, answers to other commands are discarded and the wait goes
+// on until the time-out.
+QString readAnswer(AppState& s, const QString& command) {
+    SerialPort& port = s.PortOEM;
+    if (!port.isOpen())
+        return {};
+    const int endMs = answerEndMs(port.exchangeSettings);
+    const qint64 deadline = s.clock.now() + s.TempsTimeout;
+    QByteArray raw; // what followed a discarded answer in the same burst
+    for (;;) {
+        // Wait for the first character in the port's own blocking wait.
+        while (raw.isEmpty()) {
+            const qint64 remaining = qMax<qint64>(0, deadline - s.clock.now());
+            if (port.waitForInput(static_cast<int>(remaining))) {
+                raw = port.readAll();
+                continue;
+            }
+            if (!port.isOpen())
+                return {}; // device lost while waiting
+            if (s.clock.now() >= deadline) {
+                logFlow(s, FlowLog::Answers, QStringLiteral("TIMEOUT"));
+                return {};
+            }
+        }
+
+        // Characters already received are taken at once. The answer ends when the input stays
+        // silent: briefly once its carriage return has come, kSilenceMs before. An answer still
+        // arriving TempsTimeout after its first character is no answer.
+        const qint64 first = s.clock.now();
+        for (;;) {
+            if (!port.waitForInput(raw.contains('\r') ? endMs : kSilenceMs)) {
+                // Device lost: a line it finished sending is still its answer; a partial one is
+                // not.
+                if (!port.isOpen() && !raw.contains('\r'))
+                    return {};
+                break;
+            }
+            raw += port.readAll();
+            if (s.clock.now() > first + s.TempsTimeout) {
+                logFlow(s, FlowLog::Answers, QStringLiteral("TIMEOUT ") + fromCp1252(raw));
+                return {};
+            }
+        }
+
+        const qsizetype cr = raw.indexOf('\r');
+        if (isOtherCommandsAnswer(fromCp1252(cr < 0 ? raw : raw.left(cr)), command)) {
+            // Not ours: dropped with its line feed; what came after it may be ours.
+            qsizetype next = cr < 0 ? raw.size() : cr + 1;
+            if (next < raw.size() && raw[next] == '\n')
+                ++next;
+            logFlow(s, FlowLog::Answers, QStringLiteral("DISCARDED ") + fromCp1252(raw.left(next)));
+            raw.remove(0, next);
+            if (raw.isEmpty() && !port.isOpen())
+                return {};
+            continue;
+        }
+        const QString answer = fromCp1252(raw);
+        if (cr < 0)
+            return answer;
+        if (s.FluxActif) {
+            s.flow.append(FlowLog::Answers, answer);
+            letEventsRun(s);
+        }
+        return answer.left(cr);
+    }
+}
+
 } // namespace
 
 QString serialLinkCaption(const AppState& s) {
@@ -76,6 +196,7 @@ PortOpening ouvrirPortSansMessage(AppState& s) {
         o.result = PortOpening::Failed;
         return o;
     }
+    s.PortOEM.exchangeSettings = settings;
     // A failure reported earlier may be reported again.
     s.portFailureShown.clear();
     return o;
@@ -108,88 +229,29 @@ bool FermerPort(AppState& s) {
 }
 
 void EcrireCommande(AppState& s, const QString& line, int attempt) {
-    if (!s.PortOEM.isOpen() && !OuvrirPort(s))
-        return;
-
-    const QByteArray bytes = toCp1252(line);
-    // Logged as the line leaves (before the pause after it), so its time stamp is the send time.
-    const auto logSent = [&] {
-        if (attempt == 0)
-            logFlow(s, FlowLog::Sent, line);
-    };
-    const QString byChar =
-        LireIni(s.langueIni(), QStringLiteral("ValueSupervision"), QStringLiteral("CheckChrByChr"));
-    if (byChar.compare(QLatin1String("1"), Qt::CaseInsensitive) == 0) {
-        const int gap = settingMs(s.generalIni(), QStringLiteral("TxtSleepTwoChars"));
-        for (qsizetype i = 0; i < bytes.size(); ++i) {
-            s.PortOEM.write(bytes.mid(i, 1));
-            if (i == bytes.size() - 1)
-                logSent();
-            s.clock.sleep(gap);
-        }
-        if (bytes.isEmpty())
-            logSent();
-    } else {
-        int pause = settingMs(s.generalIni(), QStringLiteral("TempsPause2"));
-        if (pause == 0)
-            pause = 100;
-        if (s.PauseLongue)
-            pause = settingMs(s.generalIni(), QStringLiteral("TempsPause"));
-        const int half = halfPause(pause);
-        s.clock.sleep(half);
-        s.PortOEM.write(bytes);
-        logSent();
-        s.clock.sleep(half);
-    }
+    sendLine(s, line, attempt, false);
 }
 
 QString LireReponse(AppState& s) {
-    SerialPort& port = s.PortOEM;
-    if (!port.isOpen())
-        return {};
+    return readAnswer(s, QString());
+}
 
-    // Wait for the first character in the port's own blocking wait.
-    const qint64 deadline = s.clock.now() + s.TempsTimeout;
-    for (;;) {
-        const qint64 remaining = qMax<qint64>(0, deadline - s.clock.now());
-        if (port.waitForInput(static_cast<int>(remaining)))
-            break;
-        if (!port.isOpen())
-            return {}; // device lost while waiting
-        if (s.clock.now() >= deadline) {
-            logFlow(s, FlowLog::Answers, QStringLiteral("TIMEOUT"));
-            return {};
-        }
-    }
+bool isOtherCommandsAnswer(const QString& answer, const QString& command) {
+    static const QRegularExpression answerStart(QStringLiteral("^([A-Z0-9]{3})[=!#]"),
+                                                QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression commandStart(QStringLiteral("^([A-Z0-9]{3})(?:[?=]|$)"),
+                                                 QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch a = answerStart.match(answer);
+    if (!a.hasMatch())
+        return false;
+    const QRegularExpressionMatch c = commandStart.match(command);
+    return c.hasMatch() && a.captured(1).compare(c.captured(1), Qt::CaseInsensitive) != 0;
+}
 
-    // The answer is what arrives until the input stays silent for kSilenceMs; characters already
-    // received are taken at once. An answer still arriving TempsTimeout after its first
-    // character is no answer.
-    const qint64 first = s.clock.now();
-    QByteArray raw = port.readAll();
-    for (;;) {
-        if (!port.waitForInput(kSilenceMs)) {
-            // Device lost: a line it finished sending is still its answer; a partial one is not.
-            if (!port.isOpen() && !raw.contains('\r'))
-                return {};
-            break;
-        }
-        raw += port.readAll();
-        if (s.clock.now() > first + s.TempsTimeout) {
-            logFlow(s, FlowLog::Answers, QStringLiteral("TIMEOUT ") + fromCp1252(raw));
-            return {};
-        }
-    }
-
-    const QString answer = fromCp1252(raw);
-    const qsizetype cr = answer.indexOf(u'\r');
-    if (cr < 0)
-        return answer;
-    if (s.FluxActif) {
-        s.flow.append(FlowLog::Answers, answer);
-        letEventsRun(s);
-    }
-    return answer.left(cr);
+int answerEndMs(const LineSettings& line) {
+    const qint64 baud = line.baud > 0 ? line.baud : 19200;
+    const qint64 twoCharsUs = 2LL * line.bitsPerCharacter() * 1000000 / baud;
+    return static_cast<int>(std::max<qint64>(1, (twoCharsUs + 999) / 1000));
 }
 
 QString EnvoyerCommande(AppState& s, const QString& command) {
@@ -199,8 +261,10 @@ QString EnvoyerCommande(AppState& s, const QString& command) {
     // A negative repeat count still sends the command once.
     const int attempts = qMax<int>(0, s.NbRepetitions) + 1;
     for (int attempt = 0; attempt < attempts; ++attempt) {
-        EcrireCommande(s, line, attempt);
-        answer = LireReponse(s);
+        // The tail of a late answer must not pass for this command's answer; the attempts of
+        // one command keep what arrives between them (a late answer to the same command).
+        sendLine(s, line, attempt, attempt == 0);
+        answer = readAnswer(s, command);
         if (!answer.isEmpty())
             break;
         // The port could not be opened or its device went away: nothing more can be sent

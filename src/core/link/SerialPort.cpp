@@ -51,6 +51,10 @@ QString LineSettings::toString() const {
         .arg(stop);
 }
 
+int LineSettings::bitsPerCharacter() const {
+    return 1 + dataBits + (parity == 'N' ? 0 : 1) + (stopBits == 1 ? 1 : 2);
+}
+
 QString deviceForPortName(const QString& portName) {
     static const QRegularExpression com(QStringLiteral("^COM([0-9]+)$"),
                                         QRegularExpression::CaseInsensitiveOption);

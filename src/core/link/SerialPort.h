@@ -14,6 +14,8 @@ struct LineSettings {
 
     static LineSettings parse(const QString& text, bool* ok = nullptr);
     QString toString() const;
+    // Bits on the line per character: start, data, parity, stop (1.5 counts as 2).
+    int bitsPerCharacter() const;
 };
 
 // The one serial port every window talks through.
@@ -33,6 +35,10 @@ public:
     virtual QByteArray readAll() = 0;
     // Drops whatever is waiting in the input.
     virtual void clearInput() = 0;
+
+    // Line settings of the last opening made by the exchange (OuvrirPort): they time the end
+    // of an answer.
+    LineSettings exchangeSettings;
 };
 
 // Device name for a port setting: "COMn" is the platform's n-th port; other text is a path.

@@ -741,7 +741,6 @@ void FrmMenuPilotage::setReadingRows(int tab) {
     grplabel[7]->setText(
         english.text(current ? QStringLiteral("grplabel_0") : QStringLiteral("grplabel_1")));
     assignTooltip(s_, kReadSyn, ReadLabel[1], current ? 9 : 10);
-    updateMeasureHeader();
 }
 
 void FrmMenuPilotage::showThresholdsLayout(bool thresholds) {
@@ -1152,12 +1151,6 @@ void FrmMenuPilotage::RafraichirEtatPanneau() {
         QLabel* label = ReadLabel[static_cast<std::size_t>(i)];
         if (label->palette().color(QPalette::Window) == buttonFace() || label->toolTip().isEmpty())
             continue;
-        const std::optional<int> divisor = readingDivisor(i, tab);
-        if (!divisor) {
-            // Power and current rows mean nothing on the thresholds tab: left as they are.
-            setReading(i, QString(), false);
-            continue;
-        }
         Voyant->setColor(kLightGreen);
         const QString answer = exchange(mnemonicOf(label) + u'?');
         if (answer.isEmpty()) {
@@ -1166,6 +1159,15 @@ void FrmMenuPilotage::RafraichirEtatPanneau() {
             readFailed = true;
             break;
         }
+        const std::optional<int> divisor = readingDivisor(i, tab);
+        if (!divisor) {
+            // Power and current rows mean nothing on the thresholds tab: still read (the link
+            // lamp tells), but shown as they were.
+            setReading(i, QString(), false);
+            continue;
+        }
+        // Every row, the power-limit one included, is shown white again once its value is back;
+        // nothing else would clear the light red of an "XXX".
         if (answer.compare(QStringLiteral("xxx"), Qt::CaseInsensitive) == 0)
             setReading(i, QStringLiteral("XXX"), true);
         else
@@ -1201,14 +1203,15 @@ void FrmMenuPilotage::RafraichirEtatPanneau() {
     if (unloaded_) return;
 
     if (CheckEnregistrement->isChecked() && measurementRowDue(s_.CompteurEnregistrement)) {
-        const int row = s_.LigneMesure;
-        vaSpreadMesure->setRowCount(rowCountForRow(row, vaSpreadMesure->rowCount()));
+        int row = s_.LigneMesure;
         const QDateTime now = currentTime();
-        const QStringList cells{logDateText(now),     logTimeText(now),     ReadLabel[0]->text(),
-                                ReadLabel[1]->text(), ReadLabel[2]->text(), ReadLabel[3]->text(),
-                                ReadLabel[4]->text(), alarmText_,           warningText_};
-        for (int c = 0; c < cells.size(); ++c)
-            vaSpreadMesure->setCellText(row, c + 1, cells[c]);
+        const QStringList header = measureHeader();
+        const Grid* sheet = vaSpreadMesure;
+        if (headerNeededAt(row, header, [sheet](int r, int c) { return sheet->cellText(r, c); }))
+            writeMeasureRow(row++, header);
+        writeMeasureRow(row, {logDateText(now), logTimeText(now), ReadLabel[0]->text(),
+                              ReadLabel[1]->text(), ReadLabel[2]->text(), ReadLabel[3]->text(),
+                              ReadLabel[4]->text(), alarmText_, warningText_});
         EnregistrerJournal();
         s_.LigneMesure = row + 1;
         s_.CompteurEnregistrement = 1;
@@ -1221,18 +1224,20 @@ void FrmMenuPilotage::RafraichirEtatPanneau() {
 void FrmMenuPilotage::PreparerFeuilleMesure() {
     vaSpreadMesure->setColumnCount(kLogColumns);
     vaSpreadMesure->clearBlock(1, 1);
-    vaSpreadMesure->setCellText(0, 1, QStringLiteral("Date"));
-    vaSpreadMesure->setCellText(0, 2, QStringLiteral("Time"));
-    updateMeasureHeader();
-    vaSpreadMesure->setCellText(0, 8, QStringLiteral("Ala"));
-    vaSpreadMesure->setCellText(0, 9, QStringLiteral("War"));
+    writeMeasureRow(0, measureHeader());
 }
 
-void FrmMenuPilotage::updateMeasureHeader() {
-    // The reading columns are named after the rows as they are now, so that a log started on a
-    // current-mode tab does not carry power titles over current values.
+QStringList FrmMenuPilotage::measureHeader() const {
+    QStringList titles;
     for (int i = 0; i < 5; ++i)
-        vaSpreadMesure->setCellText(0, 3 + i, grplabel[static_cast<std::size_t>(6 + i)]->text());
+        titles << grplabel[static_cast<std::size_t>(6 + i)]->text();
+    return logHeader(titles);
+}
+
+void FrmMenuPilotage::writeMeasureRow(int row, const QStringList& cells) {
+    vaSpreadMesure->setRowCount(rowCountForRow(row, vaSpreadMesure->rowCount()));
+    for (int c = 0; c < cells.size(); ++c)
+        vaSpreadMesure->setCellText(row, c + 1, cells[c]);
 }
 
 void FrmMenuPilotage::CheckEnregistrement_Click() {
@@ -1243,7 +1248,6 @@ void FrmMenuPilotage::CheckEnregistrement_Click() {
     vaSpreadMesure->clearBlock(1, 1);
     s_.LigneMesure = 1;
     logFailureReported_ = false;
-    updateMeasureHeader();
 }
 
 bool FrmMenuPilotage::EnregistrerJournal() {

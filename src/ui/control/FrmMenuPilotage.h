@@ -142,7 +142,10 @@ private:
     void showEyeSafetyRow(bool shown);
     void applyEyeSafetyState(bool checked);
     void setReadingRows(int tab);
-    void updateMeasureHeader();
+    // Header row of the measurement sheet for the reading rows as they are now.
+    QStringList measureHeader() const;
+    // Writes cells from column 1 of a sheet row, growing the sheet first when needed.
+    void writeMeasureRow(int row, const QStringList& cells);
     void setAlarmLamp(int lamp, bool set);
     void setWarningLamp(int lamp, bool set);
     void resetAlarmLamps();

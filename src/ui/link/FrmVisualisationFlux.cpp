@@ -80,6 +80,13 @@ FrmVisualisationFlux::FrmVisualisationFlux(AppState& s, QWidget* parent)
     chargerTextes();
 }
 
+FrmVisualisationFlux::~FrmVisualisationFlux() {
+    // Unloaded (closed, or closed and reopened by the View entry): its lists go with it.
+    for (FlowListModel* m : models_)
+        disconnect(&s_.flow, nullptr, m, nullptr);
+    s_.flow.clear();
+}
+
 void FrmVisualisationFlux::chargerTextes() {
     ChargerLangueCourante(s_);
     const TextLoader t(s_, QStringLiteral("FrmVisualisationFlux"));

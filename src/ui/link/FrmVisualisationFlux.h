@@ -16,13 +16,14 @@ struct AppState;
 class FlowListModel;
 
 // Serial-flow window (modeless): shows the two lists the exchange logs while FluxActif is set.
-// The lines live in AppState::flow, so lines logged while the window is closed or hidden are
-// shown when it opens again. Each line can carry a millisecond time stamp (CheckHorodatage) to
+// The lines live in AppState::flow, so lines logged while the window is hidden, or after it was
+// unloaded, are shown when it opens again; unloading the window empties them. Each line can carry a millisecond time stamp (CheckHorodatage) to
 // read response times; the logged text itself is never changed.
 class FrmVisualisationFlux final : public QWidget {
     Q_OBJECT
 public:
     explicit FrmVisualisationFlux(AppState& s, QWidget* parent = nullptr);
+    ~FrmVisualisationFlux() override;
 
     QListView* SendList = nullptr;
     QListView* AnswerList = nullptr;

@@ -102,6 +102,22 @@ private slots:
         QCOMPARE(readAll(path), header);
         QCOMPARE(readAll(dir.filePath("link")), header);
     }
+
+    // A header row goes before a data row only where the nearest header above names other
+    // columns (the order of the first two readings changed, or a laser start went back to row 1).
+    void headerRowsWhereTheColumnsChange() {
+        const QStringList power = logHeader({"P", "I", "T", "In", "C"});
+        const QStringList current = logHeader({"I", "P", "T", "In", "C"});
+        QCOMPARE(power.size(), kLogColumns);
+        const QList<QStringList> sheet{power, {"05/12/2026"}, current, {"05/12/2026"}};
+        const auto cell = [&](int r, int c) { return sheet.value(r).value(c - 1); };
+        QVERIFY(!headerNeededAt(2, power, cell));
+        QVERIFY(headerNeededAt(2, current, cell));
+        QVERIFY(!headerNeededAt(4, current, cell));
+        QVERIFY(headerNeededAt(4, power, cell));
+        QVERIFY(headerNeededAt(1, current, cell));
+        QVERIFY(headerNeededAt(0, power, cell));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestMeasurementLog)

@@ -207,18 +207,18 @@ private slots:
         w->OngletPilotage->setCurrentIndex(1);
         QCOMPARE(w->grplabel[6]->text(), QStringLiteral("Current (A)"));
         QCOMPARE(w->grplabel[7]->text(), QStringLiteral("Output Power (dBm)"));
-        QCOMPARE(w->vaSpreadMesure->cellText(0, 3), QStringLiteral("Current (A)"));
         rig.clear();
         w->RafraichirEtatPanneau();
         QCOMPARE(rig.sent().first(), QStringLiteral("LDC?"));
         QCOMPARE(w->ReadLabel[0]->text(), QStringLiteral("1.5")); // 1500 mA shown in A
 
-        // Thresholds tab: the first two readings are left alone and not read.
+        // Thresholds tab: the first two readings are read but left alone.
         w->OngletPilotage->setCurrentIndex(4);
         w->ReadLabel[0]->setText("kept");
         rig.clear();
         w->RafraichirEtatPanneau();
-        QCOMPARE(rig.sent(), (QStringList{"LDT?", "IPW?", "CAT?", "OPM?", "ALA?", "WAR?", "STS?"}));
+        QCOMPARE(rig.sent(), (QStringList{"LDC?", "OPW?", "LDT?", "IPW?", "CAT?", "OPM?", "ALA?",
+                                          "WAR?", "STS?"}));
         QCOMPARE(w->ReadLabel[0]->text(), QStringLiteral("kept"));
 
         // Back on a mode tab the "ASS?" check chooses the button.
@@ -598,6 +598,71 @@ private slots:
         QVERIFY(guard); // deleted only once the tick has returned
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!guard);
+    }
+
+    // Thresholds tab: a missing answer to a reading it does not show still turns the lamp red.
+    // The power-limit reading is white again once its value is back after an "XXX".
+    void thresholdsTabAndPowerLimitColours() {
+        ControlRig rig;
+        auto w = rig.openAndRead();
+        w->OngletPilotage->setCurrentIndex(4);
+        rig.refuse("OPW?", {});
+        w->RafraichirEtatPanneau();
+        QCOMPARE(w->Voyant->color(), FrmMenuPilotage::kLightRed);
+        rig.port.responder = nullptr;
+        rig.board.setUnavailable("OPM");
+        w->RafraichirEtatPanneau();
+        QCOMPARE(w->ReadLabel[5]->text(), QStringLiteral("XXX"));
+        QCOMPARE(back(w->ReadLabel[5]), FrmMenuPilotage::kLightRed);
+        rig.board.setUnavailable("OPM", false);
+        w->RafraichirEtatPanneau();
+        QCOMPARE(back(w->ReadLabel[5]), QColor(Qt::white));
+    }
+
+    // Rows stay under a header that names their columns: an existing header is kept, and a new
+    // one goes before the next row when the order changes or a laser start goes back to row 1.
+    void logRowsStayUnderTheirHeader() {
+        ControlRig rig;
+        auto w = rig.openAndRead();
+        w->CheckEnregistrement->click();
+        const auto row = [&](int r) { return w->vaSpreadMesure->cellText(r, 3); };
+        const auto tick = [&] {
+            rig.s.CompteurEnregistrement = 0;
+            w->RafraichirEtatPanneau();
+        };
+        tick();
+        w->OngletPilotage->setCurrentIndex(1);
+        QCOMPARE(row(0), QStringLiteral("Output Power (dBm)"));
+        tick();
+        tick();
+        QCOMPARE(row(2), QStringLiteral("Laser Diode Current (A)"));
+        QCOMPARE(w->vaSpreadMesure->cellText(2, 1), QStringLiteral("Date"));
+        QCOMPARE(rig.s.LigneMesure, 5);
+        w->BoutonStart->click();
+        QCOMPARE(rig.s.LigneMesure, 1);
+        tick();
+        QCOMPARE(w->vaSpreadMesure->cellText(1, 1), QStringLiteral("Date"));
+        QCOMPARE(row(1), QStringLiteral("Laser Diode Current (A)"));
+        QCOMPARE(rig.s.LigneMesure, 3);
+        QFile f(rig.s.NomJournal + ".xls");
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(f.readLine().startsWith("Date\tTime\tOutput Power (dBm)\t"));
+    }
+
+    // Answers 300 ms late, beyond the 250 ms time-out: values come on the second attempt and are
+    // never another command's.
+    void boardSlowerThanTheTimeOut() {
+        ControlRig rig;
+        EcrireIni(rig.s.generalIni(), "RS232", "TempsPause2", "2");
+        rig.port.setAnswerDelay(300);
+        auto w = rig.open();
+        w->TraiterTopPanneau();
+        w->TraiterTopPanneau();
+        QCOMPARE(LireIni(rig.s.generalIni(), "FrmAlarmsThresholds", "TxtOPT_1"), QStringLiteral("20"));
+        QCOMPARE(w->Txt[0]->text(), QStringLiteral("17.0"));
+        QCOMPARE(w->CWSlide[0]->maximum(), 20.5);
+        QCOMPARE(w->ReadLabel[4]->text(), QStringLiteral("25"));
+        QCOMPARE(w->Voyant->color(), FrmMenuPilotage::kLightGreen);
     }
 };
 
