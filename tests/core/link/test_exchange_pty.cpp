@@ -142,154 +142,148 @@ Q_DECLARE_METATYPE(QList<PtyBoard::Burst>)
 class TestExchangePty : public QObject {
     Q_OBJECT
 private slots:
-    void framingAndLineSettings();
-    void answerEndsAtItsCarriageReturn();
-    void boardSlowerThanTheTimeOut();
-    void unplugAndReplug_data();
-    void unplugAndReplug();
+    void framingAndLineSettings() {
+        PtyBoard board([](const QByteArray& line) {
+            return answer(line == "VER?\r" ? QByteArray("VER=1.02\r") : QByteArray("?/\r"));
+        });
+        Rig r;
+        QVERIFY(r.linkTo(board.slaveName));
+
+        // A pty keeps the speed and the stop bits; it forces 8 bits without parity, so those two
+        // are checked on the QSerialPort.
+        r.setLine("9600", "EVEN", "7", "2");
+        QVERIFY(OuvrirPort(r.s));
+        termios t = board.attributes();
+        QCOMPARE(cfgetospeed(&t), speed_t(B9600));
+        QVERIFY(t.c_cflag & CSTOPB);
+        QCOMPARE(r.port.lineSettings().toString(), QString("9600,E,7,2"));
+        // Raw line: no echo, no line editing, CR neither translated on input nor on output.
+        QVERIFY(!(t.c_lflag & (ICANON | ECHO | ISIG)));
+        QVERIFY(!(t.c_iflag & (ICRNL | IGNCR | INLCR)));
+        QVERIFY(!(t.c_oflag & OPOST));
+        QVERIFY(FermerPort(r.s));
+
+        r.setLine("19200", "NONE", "8", "1");
+        QCOMPARE(EnvoyerCommande(r.s, "VER?"), QString("1.02"));
+        QCOMPARE(board.lines(), QList<QByteArray>{"VER?\r"});
+        QVERIFY(r.prompts.shown.isEmpty());
+
+        // A missing device: the platform's error, critical, serial-link caption.
+        FermerPort(r.s);
+        EcrireIni(r.s.generalIni(), "RS232", "PORT", r.dir.filePath("nothing-here"));
+        QVERIFY(!OuvrirPort(r.s));
+        QCOMPARE(r.prompts.shown.size(), 1);
+        QCOMPARE(r.prompts.shown[0].icon, PromptIcon::Critical);
+        QCOMPARE(r.prompts.shown[0].title, QString("Serial Link"));
+    }
+
+    // The answer ends at its carriage return: a line feed right behind it goes with it, and what
+    // comes later (the rest of a split answer) is discarded, logged, before the next command.
+    void answerEndsAtItsCarriageReturn() {
+        const QByteArray sixty = "ABC=" + QByteArray(55, 'x') + '\r';
+        PtyBoard board([&](const QByteArray& line) -> QList<PtyBoard::Burst> {
+            if (line == "IPW?\r") return {{1, "IPW=+12.3\r\n"}};
+            if (line == "SPL?\r") return {{1, "SPL=4\r"}, {100, "5\r"}};
+            if (line == "ABC?\r") { // as a 19200 bit/s line delivers it: 6 characters per 3 ms
+                QList<PtyBoard::Burst> b;
+                for (int i = 0; i < sixty.size(); i += 6)
+                    b.push_back({i == 0 ? 1 : 3, sixty.mid(i, 6)});
+                return b;
+            }
+            return answer(line.left(3) + "=1\r");
+        });
+        Rig r;
+        r.s.TempsTimeout = 250;
+        r.s.FluxActif = true;
+        QVERIFY(r.linkTo(board.slaveName));
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(EnvoyerCommande(r.s, "IPW?"), QString("12.3"));
+            QCOMPARE(EnvoyerCommande(r.s, "ONE?"), QString("1"));
+        }
+        QCOMPARE(EnvoyerCommande(r.s, "ABC?"), QString(55, 'x'));
+        QCOMPARE(EnvoyerCommande(r.s, "SPL?"), QString("4"));
+        QThread::msleep(400); // the tail has surely come
+        QCOMPARE(EnvoyerCommande(r.s, "TWO?"), QString("1"));
+        QStringList answers;
+        for (const auto& l : r.s.flow.lines(FlowLog::Answers))
+            answers << l.text;
+        QCOMPARE(answers.mid(6), (QStringList{sixty, "SPL=4\r", "DISCARDED 5\r", "TWO=1\r"}));
+        for (const QString& a : answers.mid(0, 6)) // the line feed stayed with its answer
+            QVERIFY2(a == "IPW=+12.3\r\n" || a == "ONE=1\r", qPrintable(a));
+    }
+
+    // tavoem-sim answering 300 ms late, beyond the 250 ms time-out: after the first time-outs an
+    // answer is either its own command's or none, never another command's.
+    void boardSlowerThanTheTimeOut() {
+        test::SimProcess sim;
+        QVERIFY2(sim.start({"--no-noise", "--delay-ms", "300"}), qPrintable(sim.errorOutput()));
+        Rig r;
+        r.s.TempsTimeout = 250;
+        r.s.NbRepetitions = 1;
+        r.s.ReponseBrute = true;
+        QVERIFY(r.linkTo(sim.devicePath()));
+        int answered = 0;
+        for (int round = 0; round < 2; ++round) {
+            for (const QString c : {"CAT?", "SOP?", "PON?", "IM2?", "SDC?", "OPT?"}) {
+                const QString a = EnvoyerCommande(r.s, c);
+                if (a.isEmpty()) continue;
+                ++answered;
+                QVERIFY2(a.startsWith(c.left(3) + u'='), qPrintable(c + " answered " + a));
+            }
+        }
+        QVERIFY(answered > 0);
+    }
+
+    void unplugAndReplug_data() {
+        QTest::addColumn<QList<PtyBoard::Burst>>("pulled");
+        QTest::newRow("awaiting the answer") << QList<PtyBoard::Burst>{{30, {}}};
+        QTest::newRow("mid-answer") << QList<PtyBoard::Burst>{{1, "VER="}, {4, {}}};
+    }
+
+    void unplugAndReplug() {
+        QFETCH(QList<PtyBoard::Burst>, pulled);
+        // The adapter is pulled while the command is being answered.
+        auto first = std::make_unique<PtyBoard>([=](const QByteArray&) { return pulled; });
+        Rig r;
+        r.s.TempsTimeout = 5000;
+        r.s.NbRepetitions = 3;
+        QVERIFY(r.linkTo(first->slaveName));
+        QVERIFY(OuvrirPort(r.s));
+
+        QElapsedTimer t;
+        t.start();
+        QCOMPARE(EnvoyerCommande(r.s, "VER?"), QString());
+        // Nowhere near the 4 x 5 s of time-outs: the lost device ends the exchange.
+        QVERIFY2(t.elapsed() < 2500, qPrintable(QString::number(t.elapsed())));
+        QVERIFY(!r.s.PortOEM.isOpen());
+        QVERIFY(r.port.deviceLost());
+        QCOMPARE(first->lines().size(), 1);
+        QVERIFY(r.prompts.shown.isEmpty());
+
+        // Reading the closed port returns at once.
+        t.restart();
+        QCOMPARE(LireReponse(r.s), QString());
+        QVERIFY(t.elapsed() < 1000);
+
+        // The device and its link are gone (the freed pty number may already belong to another
+        // process): one opening error, nothing hangs.
+        first.reset();
+        QVERIFY(QFile::remove(r.link));
+        QCOMPARE(EnvoyerCommande(r.s, "VER?"), QString());
+        QCOMPARE(r.prompts.shown.size(), 1);
+        QCOMPARE(r.prompts.shown[0].icon, PromptIcon::Critical);
+
+        // A new pty under the same link path: the next exchange opens it again.
+        PtyBoard second([](const QByteArray& line) {
+            return answer(line == "VER?\r" ? QByteArray("VER=2.00\r") : QByteArray());
+        });
+        QVERIFY(r.linkTo(second.slaveName));
+        QCOMPARE(EnvoyerCommande(r.s, "VER?"), QString("2.00"));
+        QVERIFY(r.s.PortOEM.isOpen());
+        QVERIFY(!r.port.deviceLost());
+        QCOMPARE(r.prompts.shown.size(), 1);
+    }
 };
-
-void TestExchangePty::framingAndLineSettings() {
-    PtyBoard board([](const QByteArray& line) {
-        return answer(line == "VER?\r" ? QByteArray("VER=1.02\r") : QByteArray("?/\r"));
-    });
-    Rig r;
-    QVERIFY(r.linkTo(board.slaveName));
-
-    // A pty keeps the speed and the stop bits; it forces 8 bits without parity, so those two
-    // are checked on the QSerialPort.
-    r.setLine("9600", "EVEN", "7", "2");
-    QVERIFY(OuvrirPort(r.s));
-    termios t = board.attributes();
-    QCOMPARE(cfgetospeed(&t), speed_t(B9600));
-    QVERIFY(t.c_cflag & CSTOPB);
-    QCOMPARE(r.port.lineSettings().toString(), QString("9600,E,7,2"));
-    // Raw line: no echo, no line editing, CR neither translated on input nor on output.
-    QVERIFY(!(t.c_lflag & (ICANON | ECHO | ISIG)));
-    QVERIFY(!(t.c_iflag & (ICRNL | IGNCR | INLCR)));
-    QVERIFY(!(t.c_oflag & OPOST));
-    QVERIFY(FermerPort(r.s));
-
-    r.setLine("19200", "NONE", "8", "1");
-    QCOMPARE(EnvoyerCommande(r.s, "VER?"), QString("1.02"));
-    QCOMPARE(board.lines(), QList<QByteArray>{"VER?\r"});
-    QVERIFY(r.prompts.shown.isEmpty());
-
-    // A missing device: the platform's error, critical, serial-link caption.
-    FermerPort(r.s);
-    EcrireIni(r.s.generalIni(), "RS232", "PORT", r.dir.filePath("nothing-here"));
-    QVERIFY(!OuvrirPort(r.s));
-    QCOMPARE(r.prompts.shown.size(), 1);
-    QCOMPARE(r.prompts.shown[0].icon, PromptIcon::Critical);
-    QCOMPARE(r.prompts.shown[0].title, QString("Serial Link"));
-}
-
-// The answer ends at its carriage return: a line feed right behind it goes with it, and what
-// comes later (the rest of a split answer) is discarded, logged, before the next command.
-void TestExchangePty::answerEndsAtItsCarriageReturn() {
-    const QByteArray sixty = "ABC=" + QByteArray(55, 'x') + '\r';
-    PtyBoard board([&](const QByteArray& line) -> QList<PtyBoard::Burst> {
-        if (line == "IPW?\r") return {{1, "IPW=+12.3\r\n"}};
-        if (line == "SPL?\r") return {{1, "SPL=4\r"}, {100, "5\r"}};
-        if (line == "ABC?\r") { // as a 19200 bit/s line delivers it: 6 characters per 3 ms
-            QList<PtyBoard::Burst> b;
-            for (int i = 0; i < sixty.size(); i += 6)
-                b.push_back({i == 0 ? 1 : 3, sixty.mid(i, 6)});
-            return b;
-        }
-        return answer(line.left(3) + "=1\r");
-    });
-    Rig r;
-    r.s.TempsTimeout = 250;
-    r.s.FluxActif = true;
-    QVERIFY(r.linkTo(board.slaveName));
-    for (int i = 0; i < 3; ++i) {
-        QCOMPARE(EnvoyerCommande(r.s, "IPW?"), QString("12.3"));
-        QCOMPARE(EnvoyerCommande(r.s, "ONE?"), QString("1"));
-    }
-    QCOMPARE(EnvoyerCommande(r.s, "ABC?"), QString(55, 'x'));
-    QCOMPARE(EnvoyerCommande(r.s, "SPL?"), QString("4"));
-    QThread::msleep(400); // the tail has surely come
-    QCOMPARE(EnvoyerCommande(r.s, "TWO?"), QString("1"));
-    QStringList answers;
-    for (const auto& l : r.s.flow.lines(FlowLog::Answers))
-        answers << l.text;
-    QCOMPARE(answers.mid(6), (QStringList{sixty, "SPL=4\r", "DISCARDED 5\r", "TWO=1\r"}));
-    for (const QString& a : answers.mid(0, 6)) // the line feed stayed with its answer
-        QVERIFY2(a == "IPW=+12.3\r\n" || a == "ONE=1\r", qPrintable(a));
-}
-
-// tavoem-sim answering 300 ms late, beyond the 250 ms time-out: after the first time-outs an
-// answer is either its own command's or none, never another command's.
-void TestExchangePty::boardSlowerThanTheTimeOut() {
-    test::SimProcess sim;
-    QVERIFY2(sim.start({"--no-noise", "--delay-ms", "300"}), qPrintable(sim.errorOutput()));
-    Rig r;
-    r.s.TempsTimeout = 250;
-    r.s.NbRepetitions = 1;
-    r.s.ReponseBrute = true;
-    QVERIFY(r.linkTo(sim.devicePath()));
-    int answered = 0;
-    for (int round = 0; round < 2; ++round) {
-        for (const QString c : {"CAT?", "SOP?", "PON?", "IM2?", "SDC?", "OPT?"}) {
-            const QString a = EnvoyerCommande(r.s, c);
-            if (a.isEmpty()) continue;
-            ++answered;
-            QVERIFY2(a.startsWith(c.left(3) + u'='), qPrintable(c + " answered " + a));
-        }
-    }
-    QVERIFY(answered > 0);
-}
-
-void TestExchangePty::unplugAndReplug_data() {
-    QTest::addColumn<QList<PtyBoard::Burst>>("pulled");
-    QTest::newRow("awaiting the answer") << QList<PtyBoard::Burst>{{30, {}}};
-    QTest::newRow("mid-answer") << QList<PtyBoard::Burst>{{1, "VER="}, {4, {}}};
-}
-
-void TestExchangePty::unplugAndReplug() {
-    QFETCH(QList<PtyBoard::Burst>, pulled);
-    // The adapter is pulled while the command is being answered.
-    auto first = std::make_unique<PtyBoard>([=](const QByteArray&) { return pulled; });
-    Rig r;
-    r.s.TempsTimeout = 5000;
-    r.s.NbRepetitions = 3;
-    QVERIFY(r.linkTo(first->slaveName));
-    QVERIFY(OuvrirPort(r.s));
-
-    QElapsedTimer t;
-    t.start();
-    QCOMPARE(EnvoyerCommande(r.s, "VER?"), QString());
-    // Nowhere near the 4 x 5 s of time-outs: the lost device ends the exchange.
-    QVERIFY2(t.elapsed() < 2500, qPrintable(QString::number(t.elapsed())));
-    QVERIFY(!r.s.PortOEM.isOpen());
-    QVERIFY(r.port.deviceLost());
-    QCOMPARE(first->lines().size(), 1);
-    QVERIFY(r.prompts.shown.isEmpty());
-
-    // Reading the closed port returns at once.
-    t.restart();
-    QCOMPARE(LireReponse(r.s), QString());
-    QVERIFY(t.elapsed() < 1000);
-
-    // The device and its link are gone (the freed pty number may already belong to another
-    // process): one opening error, nothing hangs.
-    first.reset();
-    QVERIFY(QFile::remove(r.link));
-    QCOMPARE(EnvoyerCommande(r.s, "VER?"), QString());
-    QCOMPARE(r.prompts.shown.size(), 1);
-    QCOMPARE(r.prompts.shown[0].icon, PromptIcon::Critical);
-
-    // A new pty under the same link path: the next exchange opens it again.
-    PtyBoard second([](const QByteArray& line) {
-        return answer(line == "VER?\r" ? QByteArray("VER=2.00\r") : QByteArray());
-    });
-    QVERIFY(r.linkTo(second.slaveName));
-    QCOMPARE(EnvoyerCommande(r.s, "VER?"), QString("2.00"));
-    QVERIFY(r.s.PortOEM.isOpen());
-    QVERIFY(!r.port.deviceLost());
-    QCOMPARE(r.prompts.shown.size(), 1);
-}
 
 QTEST_GUILESS_MAIN(TestExchangePty)
 #include "test_exchange_pty.moc"

@@ -1,28 +1,18 @@
 // Manual-command, serial-flow and view-option windows against the in-process board.
-#include "core/AppState.h"
 #include "core/link/Exchange.h"
-#include "core/settings/Defaults.h"
-#include "core/settings/Ini.h"
-#include "core/translation/DefaultTexts.h"
-#include "model/InProcessPort.h"
 #include "support/BoardRig.h"
-#include "support/ManualClock.h"
 #include "support/Modal.h"
-#include "support/ScriptedPrompts.h"
-#include "ui/link/FlowListModel.h"
 #include "ui/link/FrmCommandesManuelles.h"
 #include "ui/link/FrmView.h"
 #include "ui/link/FrmVisualisationFlux.h"
 #include "ui/link/LinkMenu.h"
 
 #include <QCheckBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace tav;
@@ -69,8 +59,6 @@ private slots:
     void manualCommandsListsAnswers() {
         Bench b;
         FrmCommandesManuelles w(b.s);
-        QCOMPARE(w.windowTitle(), QStringLiteral("Manuals commands"));
-        QVERIFY(b.port.isOpen()); // opened on load
         auto* send = w.SendList;
         auto* answers = w.AnswerList;
 
@@ -115,8 +103,17 @@ private slots:
         QVERIFY(!b.s.ReponseBrute);
     }
 
-    void closingManualCommandsClosesThePort() {
+    void portOpenedOnLoadAndClosedOnClose() {
         Bench b;
+        b.prompts.messagesAreUnexpected = false;
+        b.port.setOpenError(QStringLiteral("Permission denied"));
+        {
+            FrmCommandesManuelles w(b.s);
+            QCOMPARE(b.prompts.messageTexts(), QStringList{"Permission denied"});
+            type(w, QStringLiteral("ver?"));
+            QCOMPARE(items(w.AnswerList), QStringList{"TIMEOUT"});
+        }
+        b.port.setOpenError(QString());
         {
             FrmCommandesManuelles w(b.s);
             w.show();
@@ -129,22 +126,11 @@ private slots:
         QCOMPARE(b.port.openCount(), 2);
     }
 
-    void manualCommandsWithAPortThatCannotOpen() {
-        Bench b;
-        b.prompts.messagesAreUnexpected = false;
-        b.port.setOpenError(QStringLiteral("Permission denied"));
-        FrmCommandesManuelles w(b.s);
-        QCOMPARE(b.prompts.messageTexts(), QStringList{"Permission denied"});
-        type(w, QStringLiteral("ver?"));
-        QCOMPARE(items(w.AnswerList), QStringList{"TIMEOUT"});
-    }
-
     void flowListsFollowTheExchange() {
         Bench b;
         b.s.FluxActif = true;
         FrmVisualisationFlux flux(b.s);
         flux.show();
-        QCOMPARE(flux.windowTitle(), QStringLiteral("Serial link flow"));
         QCOMPARE(EnvoyerCommande(b.s, QStringLiteral("VER?")), QStringLiteral("V1.20"));
         b.port.setFault(sim::InProcessPort::Fault::NoAnswer, 2);
         b.s.NbRepetitions = 1;
@@ -186,30 +172,19 @@ private slots:
         QCOMPARE(stored(again.AnswerList), QStringList{"SNU=TAV0001\r"});
     }
 
-    void viewOptionsStoreTheMask() {
-        Bench b;
-        b.setOptions(QStringLiteral("2"));
-        {
-            FrmView v(b.s);
-            QVERIFY(FrmView::estOuverte());
-            QVERIFY(!v.CheckOptions[0]->isChecked() && v.CheckOptions[1]->isChecked());
-            v.CheckOptions[0]->setChecked(true);
-            v.findChild<QPushButton*>(QStringLiteral("BoutonExit"))->click();
-            QVERIFY(!FrmView::estOuverte());
-        }
-        QCOMPARE(b.options(), QStringLiteral("2")); // Exit stores nothing
-
-        FrmView v(b.s);
-        v.CheckOptions[0]->setChecked(true);
-        v.findChild<QPushButton*>(QStringLiteral("BoutonValider"))->click();
-        QCOMPARE(b.options(), QStringLiteral("3"));
-        QVERIFY(!FrmView::estOuverte());
-    }
-
     void viewEntryReopensTheChosenWindows() {
         Bench b;
         QWidget main;
         QPointer<QWidget> flux, commandes;
+        b.setOptions(QStringLiteral("2"));
+        // Exit stores nothing.
+        test::clickInNextModal(QStringLiteral("BoutonExit"), [](QWidget* modal) {
+            QVERIFY(!modal->findChild<QCheckBox*>(QStringLiteral("CheckOptions_0"))->isChecked());
+            modal->findChild<QCheckBox*>(QStringLiteral("CheckOptions_0"))->setChecked(true);
+        });
+        ExecuterVue(b.s, &main, flux, commandes);
+        QCOMPARE(b.options(), QStringLiteral("2"));
+        QVERIFY(!FrmView::estOuverte());
 
         // Both boxes checked: "3", both windows open, FluxActif set.
         test::clickInNextModal(QStringLiteral("BoutonValider"), [](QWidget* modal) {
