@@ -658,7 +658,8 @@ private slots:
         auto w = rig.open();
         w->TraiterTopPanneau();
         w->TraiterTopPanneau();
-        QCOMPARE(LireIni(rig.s.generalIni(), "FrmAlarmsThresholds", "TxtOPT_1"), QStringLiteral("20"));
+        QCOMPARE(LireIni(rig.s.generalIni(), "FrmAlarmsThresholds", "TxtOPT_1"),
+                 QStringLiteral("20"));
         QCOMPARE(w->Txt[0]->text(), QStringLiteral("17.0"));
         QCOMPARE(w->CWSlide[0]->maximum(), 20.5);
         QCOMPARE(w->ReadLabel[4]->text(), QStringLiteral("25"));
