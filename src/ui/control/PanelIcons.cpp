@@ -9,9 +9,7 @@
 
 namespace tav {
 
-namespace {
-
-QIcon drawn(int size, const std::function<void(QPainter&, const QRectF&, bool)>& paint) {
+QIcon drawnIcon(int size, const std::function<void(QPainter&, const QRectF&, bool)>& paint) {
     QIcon icon;
     for (bool enabled : {true, false}) {
         QPixmap pm(size, size);
@@ -24,6 +22,8 @@ QIcon drawn(int size, const std::function<void(QPainter&, const QRectF&, bool)>&
     }
     return icon;
 }
+
+namespace {
 
 void disc(QPainter& p, const QRectF& r, const QColor& base) {
     const QRectF d =
@@ -40,7 +40,7 @@ void disc(QPainter& p, const QRectF& r, const QColor& base) {
 } // namespace
 
 QIcon startIcon(int size) {
-    return drawn(size, [](QPainter& p, const QRectF& r, bool enabled) {
+    return drawnIcon(size, [](QPainter& p, const QRectF& r, bool enabled) {
         disc(p, r, enabled ? QColor(40, 170, 60) : QColor(150, 150, 150));
         // Power symbol: an open ring and a bar.
         const double w = r.width();
@@ -54,7 +54,7 @@ QIcon startIcon(int size) {
 }
 
 QIcon stopIcon(int size) {
-    return drawn(size, [](QPainter& p, const QRectF& r, bool enabled) {
+    return drawnIcon(size, [](QPainter& p, const QRectF& r, bool enabled) {
         disc(p, r, enabled ? QColor(205, 40, 40) : QColor(150, 150, 150));
         const double w = r.width();
         p.setPen(Qt::NoPen);
@@ -64,7 +64,7 @@ QIcon stopIcon(int size) {
 }
 
 QIcon exitIcon(int size) {
-    return drawn(size, [](QPainter& p, const QRectF& r, bool enabled) {
+    return drawnIcon(size, [](QPainter& p, const QRectF& r, bool enabled) {
         const double w = r.width();
         const QColor frame = enabled ? QColor(90, 90, 100) : QColor(160, 160, 160);
         const QColor door = enabled ? QColor(150, 110, 70) : QColor(190, 190, 190);

@@ -162,6 +162,7 @@ void FrmPrincipale::buildMenus() {
     };
     on("Quitter", &FrmPrincipale::Quitter_Click);
     on("ChoixAsservissement", &FrmPrincipale::ChoixAsservissement_Click);
+    on("Configuration", &FrmPrincipale::Configuration_Click);
     on("Liaisonserie", &FrmPrincipale::Liaisonserie_Click);
     on("Supervision", &FrmPrincipale::Supervision_Click);
     on("view", &FrmPrincipale::view_Click);
@@ -295,6 +296,19 @@ void FrmPrincipale::ChoixAsservissement_Click() {
     controlPanelWindow = ouvrirPanneauPilotage(s_, this);
     if (controlPanelWindow)
         controlPanelWindow->show();
+}
+
+void FrmPrincipale::Configuration_Click() {
+    Hourglass wait;
+    s_.FenetreActive = 6;
+    if (manualConfigWindow) {
+        manualConfigWindow->raise();
+        manualConfigWindow->activateWindow();
+        return;
+    }
+    manualConfigWindow = ouvrirConfigManuelle(s_, this);
+    if (manualConfigWindow)
+        manualConfigWindow->show();
 }
 
 void FrmPrincipale::Liaisonserie_Click() {

@@ -46,6 +46,7 @@ public:
 
     // Menu handlers.
     void ChoixAsservissement_Click();
+    void Configuration_Click();
     void Liaisonserie_Click();
     void Supervision_Click();
     void view_Click();

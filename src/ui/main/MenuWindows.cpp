@@ -1,5 +1,6 @@
 #include "ui/main/MenuWindows.h"
 
+#include "ui/config/FrmConfigManuelle.h"
 #include "ui/control/FrmMenuPilotage.h"
 #include "ui/main/FrmCmdRead.h"
 #include "ui/main/FrmSupervision.h"
@@ -8,6 +9,12 @@ namespace tav {
 
 QWidget* ouvrirPanneauPilotage(AppState& s, QWidget* parent) {
     auto* w = new FrmMenuPilotage(s, parent);
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    return w;
+}
+
+QWidget* ouvrirConfigManuelle(AppState& s, QWidget* parent) {
+    auto* w = new FrmConfigManuelle(s, parent);
     w->setAttribute(Qt::WA_DeleteOnClose);
     return w;
 }

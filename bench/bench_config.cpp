@@ -1,0 +1,126 @@
+// Time of an Import of the configuration window (the full read: serial number, version,
+// fifteen parameters, version again, fifteen calibration values and the mode: 34 commands)
+// through QSerialPort against tavoem-sim on a pseudo-terminal at the pace of 19200 baud, with
+// the default pacing and with TempsPause2 = 2, beside the line-time limit of the same bytes
+// (10 bits per character). Then the time to lay out the report and to render it into a PDF.
+#include "core/AppState.h"
+#include "core/Clock.h"
+#include "core/link/Exchange.h"
+#include "core/link/QtSerialPort.h"
+#include "core/settings/Defaults.h"
+#include "core/settings/Ini.h"
+#include "core/translation/DefaultTexts.h"
+#include "report/ReportLayout.h"
+#include "support/Pty.h"
+#include "support/ScriptedPrompts.h"
+#include "ui/config/FrmConfigManuelle.h"
+#include "ui/support/Tooltips.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace tav;
+
+namespace {
+
+constexpr int kBaud = 19200;
+constexpr int kImports = 3;
+
+double charMs(qint64 n) {
+    return n * 10.0 * 1000.0 / kBaud;
+}
+
+// The read commands of an Import, in order.
+QStringList importCommands(const FrmConfigManuelle& w) {
+    QStringList c{mnemonicOf(w.TxtSNU), mnemonicOf(w.LabelTxt[0])};
+    for (const QLineEdit* box : w.CW)
+        c << mnemonicOf(box);
+    for (const QLabel* l : w.LabelTxt)
+        c << mnemonicOf(l);
+    c << QStringLiteral("ASS");
+    for (QString& m : c)
+        m += u'?';
+    return c;
+}
+
+void measure(const char* label, AppState& s, FrmConfigManuelle& w) {
+    s.ReponseBrute = true;
+    qint64 bytes = 0;
+    const QStringList commands = importCommands(w);
+    for (const QString& c : commands)
+        bytes += c.size() + 1 + EnvoyerCommande(s, c).size() + 1;
+    s.ReponseBrute = false;
+    std::vector<double> ms;
+    for (int i = 0; i < kImports; ++i) {
+        QElapsedTimer t;
+        t.start();
+        w.LireParametresCarte(true);
+        ms.push_back(t.nsecsElapsed() / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    std::printf("%-24s Import median %7.1f ms (%lld commands, %lld bytes: line-time limit "
+                "%5.1f ms)\n",
+                label, ms[ms.size() / 2], static_cast<long long>(commands.size()),
+                static_cast<long long>(bytes), charMs(bytes));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    test::SimProcess sim;
+    if (!sim.start({QStringLiteral("--no-noise"), QStringLiteral("--realtime"),
+                    QStringLiteral("--baud"), QString::number(kBaud)})) {
+        std::fprintf(stderr, "tavoem-sim did not start: %s\n", qPrintable(sim.errorOutput()));
+        return 1;
+    }
+    QTemporaryDir dir;
+    EcrireParametresDefaut(dir.path());
+    QtSerialPort port;
+    SystemClock clock;
+    test::ScriptedPrompts prompts;
+    AppState s(dir.path(), port, clock, prompts);
+    EcrireTextesDefaut(s.langueIni());
+    EcrireIni(s.langueIni(), "ValueSupervision", "Langue", "En");
+    EcrireIni(s.generalIni(), "RS232", "PORT", sim.devicePath());
+    EcrireIni(s.generalIni(), "RS232", "BAUD", QString::number(kBaud));
+    s.TempsTimeout = 250;
+    s.FenetreActive = FrmConfigManuelle::kCode;
+
+    FrmConfigManuelle w(s);
+    if (w.inert()) {
+        std::fprintf(stderr, "no link to the simulator\n");
+        return 1;
+    }
+    std::printf("configuration Import against tavoem-sim at %d baud (real-time line), %d runs\n",
+                kBaud, kImports);
+    measure("default pacing", s, w);
+    EcrireIni(s.generalIni(), "RS232", "TempsPause2", "2");
+    measure("TempsPause2 = 2", s, w);
+
+    const ConfigReport report = w.report();
+    constexpr int kRuns = 20;
+    QElapsedTimer t;
+    t.start();
+    int pages = 0;
+    for (int i = 0; i < kRuns; ++i)
+        pages = int(layoutReport(report, ReportPageSetup{}).size());
+    const double layoutMs = t.nsecsElapsed() / 1e6 / kRuns;
+    t.restart();
+    for (int i = 0; i < kRuns; ++i)
+        exportReportPdf(report, dir.filePath("bench.pdf"), QStringLiteral("05/12/2026"));
+    const double pdfMs = t.nsecsElapsed() / 1e6 / kRuns;
+    std::printf("report: %d pages, layout %.2f ms, layout and PDF file %.1f ms (mean of %d)\n",
+                pages, layoutMs, pdfMs, kRuns);
+    w.close();
+    return 0;
+}

@@ -1,0 +1,255 @@
+#include "report/ReportLayout.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPalette>
+#include <QPdfWriter>
+
+namespace tav {
+
+namespace {
+
+constexpr double kLogoWidth = 9000, kLogoHeight = 1600, kLogoTop = 700;
+constexpr double kTitleWidth = 2 * kTwipsPerInch;
+constexpr double kColumnWidth = kTwipsPerInch;
+constexpr double kCellPadding = 50;
+constexpr double kTablePoints = 9, kHeaderPoints = 16, kFooterPoints = 10;
+
+// A font sized in twips: painted through a twips-to-device scale it has its point size.
+QFont reportFont(double points, bool bold) {
+    QFont f(QStringLiteral("Sans Serif"));
+    // No ligatures, so that the PDF's text reads back as written ("fi", not one glyph).
+    f.setStyleHint(QFont::SansSerif, QFont::PreferNoShaping);
+    f.setPixelSize(qRound(points * 20));
+    f.setBold(bold);
+    return f;
+}
+
+double lineHeight(double points, bool bold) {
+    return QFontMetricsF(reportFont(points, bold)).lineSpacing();
+}
+
+QColor buttonFace() {
+    return qGuiApp ? QGuiApplication::palette().color(QPalette::Button) : QColor(240, 240, 240);
+}
+
+class Builder {
+public:
+    Builder(const ConfigReport& r, const ReportPageSetup& s)
+        : report_(r), setup_(s), rowHeight_(lineHeight(kTablePoints, true) + 2 * kCellPadding),
+          headerHeight_(lineHeight(kHeaderPoints, true)) {}
+
+    QList<ReportPage> build() {
+        newPage();
+        gap(5);
+        for (qsizetype i = 0; i < report_.sections.size(); ++i) {
+            if (i > 0) gap(2);
+            section(report_.sections[i]);
+        }
+        return pages_;
+    }
+
+private:
+    double bodyTop() const { return setup_.top + headerHeight_ + kCellPadding; }
+    double bodyBottom() const { return setup_.page.height() - setup_.bottom; }
+    double width() const { return setup_.page.width() - setup_.left - setup_.right; }
+
+    void newPage() {
+        ReportPage page;
+        const int number = int(pages_.size()) + 1;
+        ReportItem logo;
+        logo.kind = ReportItem::Logo;
+        logo.rect = QRectF(setup_.left, kLogoTop, kLogoWidth, kLogoHeight);
+        page.items << logo;
+        // The serial-number line starts at the same height on every page.
+        ReportItem serial;
+        serial.rect = QRectF(setup_.left, setup_.top, width(), headerHeight_);
+        serial.text = QStringLiteral("N° Série : ") + report_.serial;
+        serial.points = kHeaderPoints;
+        serial.bold = true;
+        serial.align = Qt::AlignHCenter | Qt::AlignVCenter;
+        page.items << serial;
+        const double footerHeight = lineHeight(kFooterPoints, true);
+        const QRectF footer(setup_.left, bodyBottom() + footerHeight, width(), footerHeight);
+        ReportItem left;
+        left.rect = footer;
+        left.text = QStringLiteral("Configuration carte ") + QStringLiteral(" Le ") +
+                    setup_.dateText;
+        left.points = kFooterPoints;
+        left.bold = true;
+        ReportItem right = left;
+        right.text = QStringLiteral("Page %1").arg(number);
+        right.align = Qt::AlignRight | Qt::AlignVCenter;
+        page.items << left << right;
+        pages_ << page;
+        y_ = bodyTop();
+    }
+
+    bool fits(double height) const { return y_ + height <= bodyBottom(); }
+
+    void gap(int rows) {
+        y_ += rows * rowHeight_;
+        if (y_ > bodyBottom()) newPage();
+    }
+
+    void cell(double x, double w, const QString& text, bool heading) {
+        ReportItem c;
+        c.kind = ReportItem::Cell;
+        c.rect = QRectF(x, y_, w, rowHeight_);
+        c.text = text;
+        c.points = kTablePoints;
+        c.bold = heading;
+        c.fill = heading;
+        c.border = true;
+        pages_.last().items << c;
+    }
+
+    void row(const QString& a, const QString& b, bool heading) {
+        if (!fits(rowHeight_)) newPage();
+        cell(setup_.left, kColumnWidth, a, heading);
+        cell(setup_.left + kColumnWidth, kColumnWidth, b, heading);
+        y_ += rowHeight_;
+    }
+
+    void section(const ReportSection& s) {
+        // Title, heading and first row stay together.
+        const int together = 2 + (s.rows.isEmpty() ? 0 : 1);
+        if (!fits(together * rowHeight_)) newPage();
+        cell(setup_.left, kTitleWidth, s.title, true);
+        y_ += rowHeight_;
+        row(QStringLiteral("Commande"), QStringLiteral("Valeur"), true);
+        for (const ReportRow& r : s.rows)
+            row(r.mnemonic, r.value, false);
+    }
+
+    const ConfigReport& report_;
+    const ReportPageSetup& setup_;
+    const double rowHeight_;
+    const double headerHeight_;
+    QList<ReportPage> pages_;
+    double y_ = 0;
+};
+
+// The program's logo: a blue band with a coiled fibre and the product name.
+void paintLogo(QPainter& p, const QRectF& r) {
+    p.save();
+    QLinearGradient band(r.topLeft(), r.topRight());
+    band.setColorAt(0, QColor(18, 62, 120));
+    band.setColorAt(1, QColor(60, 130, 200));
+    p.setPen(Qt::NoPen);
+    p.setBrush(band);
+    p.drawRoundedRect(r, r.height() * 0.18, r.height() * 0.18);
+    // Fibre coil: three loops drawn as ellipses, and the amplified beam leaving it.
+    const double h = r.height();
+    const QPointF centre(r.left() + h * 0.75, r.center().y());
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(255, 190, 60), h * 0.05));
+    for (int k = 0; k < 3; ++k)
+        p.drawEllipse(centre + QPointF(k * h * 0.12, 0), h * 0.42, h * 0.3);
+    p.setPen(QPen(QColor(255, 90, 60), h * 0.06, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(centre + QPointF(h * 0.65, 0), QPointF(r.left() + h * 1.9, centre.y()));
+    QFont name = reportFont(30, true);
+    p.setFont(name);
+    p.setPen(Qt::white);
+    const QRectF textArea(r.left() + h * 2.1, r.top(), r.width() - h * 2.3, h * 0.68);
+    p.drawText(textArea, Qt::AlignLeft | Qt::AlignBottom, QStringLiteral("TAV OEM"));
+    p.setFont(reportFont(11, false));
+    p.drawText(QRectF(textArea.left(), r.top() + h * 0.68, textArea.width(), h * 0.3),
+               Qt::AlignLeft | Qt::AlignTop, QStringLiteral("Erbium-doped fibre amplifier"));
+    p.restore();
+}
+
+} // namespace
+
+QList<ReportPage> layoutReport(const ConfigReport& report, const ReportPageSetup& setup) {
+    return Builder(report, setup).build();
+}
+
+void paintReportPage(QPainter& p, const ReportPage& page) {
+    for (const ReportItem& item : page.items) {
+        if (item.kind == ReportItem::Logo) {
+            paintLogo(p, item.rect);
+            continue;
+        }
+        if (item.fill) p.fillRect(item.rect, buttonFace());
+        if (item.border) {
+            p.setPen(QPen(Qt::black, 10));
+            p.setBrush(Qt::NoBrush);
+            p.drawRect(item.rect);
+        }
+        const QFont font = reportFont(item.points, item.bold);
+        p.setFont(font);
+        p.setPen(Qt::black);
+        const double pad = item.kind == ReportItem::Cell ? kCellPadding : 0;
+        const QRectF area = item.rect.adjusted(pad, 0, -pad, 0);
+        const QString text =
+            QFontMetricsF(font).elidedText(item.text, Qt::ElideRight, area.width());
+        p.drawText(area, int(item.align) | Qt::TextSingleLine, text);
+    }
+}
+
+ReportPageSetup setupFor(const QPagedPaintDevice& device, const QString& dateText) {
+    ReportPageSetup s;
+    s.page = device.pageLayout().fullRectPoints().size() * (kTwipsPerInch / 72.0);
+    s.dateText = dateText;
+    return s;
+}
+
+bool renderReport(const ConfigReport& report, QPagedPaintDevice& device, const QString& dateText) {
+    const ReportPageSetup setup = setupFor(device, dateText);
+    const QList<ReportPage> pages = layoutReport(report, setup);
+    QPainter p;
+    if (!p.begin(&device)) return false;
+    p.setRenderHint(QPainter::Antialiasing);
+    for (qsizetype i = 0; i < pages.size(); ++i) {
+        if (i > 0 && !device.newPage()) return false;
+        p.save();
+        p.scale(device.logicalDpiX() / kTwipsPerInch, device.logicalDpiY() / kTwipsPerInch);
+        paintReportPage(p, pages[i]);
+        p.restore();
+    }
+    return p.end();
+}
+
+bool exportReportPdf(const ConfigReport& report, const QString& fileName, const QString& dateText,
+                     QString* error) {
+    bool ok = false;
+    {
+        QPdfWriter writer(fileName);
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        writer.setTitle(QStringLiteral("Configuration carte ") + report.serial);
+        writer.setCreator(QStringLiteral("TAV OEM"));
+        ok = renderReport(report, writer, dateText);
+    }
+    if (!ok || !QFileInfo(fileName).isFile() || QFileInfo(fileName).size() == 0) {
+        if (error)
+            *error = QStringLiteral("The PDF file \"%1\" could not be written. Choose a folder "
+                                    "you can write to and try again.")
+                         .arg(fileName);
+        return false;
+    }
+    return true;
+}
+
+QImage reportPageImage(const ReportPage& page, const ReportPageSetup& setup, double dpi) {
+    const double scale = dpi / kTwipsPerInch;
+    QImage image((setup.page * scale).toSize(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.scale(scale, scale);
+    paintReportPage(p, page);
+    return image;
+}
+
+} // namespace tav

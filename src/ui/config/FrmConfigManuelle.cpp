@@ -1,0 +1,593 @@
+#include "ui/config/FrmConfigManuelle.h"
+
+#include "core/AppState.h"
+#include "core/Prompts.h"
+#include "core/config/ConfigReport.h"
+#include "core/config/ConfigRules.h"
+#include "core/control/MeasurementLog.h"
+#include "core/control/PanelRules.h"
+#include "core/link/Catalogue.h"
+#include "core/link/Exchange.h"
+#include "core/link/SerialPort.h"
+#include "core/poll/Poll.h"
+#include "core/settings/Ini.h"
+#include "core/text/Numbers.h"
+#include "core/translation/Texts.h"
+#include "ui/config/FrmImpression.h"
+#include "ui/main/FrmMotDePasse.h"
+#include "ui/support/Hourglass.h"
+#include "ui/support/Slider.h"
+#include "ui/support/Tabs.h"
+#include "ui/support/TextLoader.h"
+#include "ui/support/Tooltips.h"
+#include "ui/support/WindowPlacement.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+
+#include <algorithm>
+#include <cmath>
+
+namespace tav {
+
+const QColor FrmConfigManuelle::kRed(255, 0, 0);
+
+// Keeps the window alive while one of its operations runs (the operating-values refresh lets
+// events run, so the operator may close it meanwhile), and lets each operation report a port
+// that went away at most once.
+struct ConfigBusy {
+    explicit ConfigBusy(FrmConfigManuelle& w) : w_(w) {
+        if (w_.busy_++ == 0) w_.portLost_ = false;
+    }
+    ~ConfigBusy() {
+        if (--w_.busy_ == 0 && w_.deleteWhenIdle_) {
+            w_.deleteWhenIdle_ = false;
+            w_.deleteLater();
+        }
+    }
+    ConfigBusy(const ConfigBusy&) = delete;
+    ConfigBusy& operator=(const ConfigBusy&) = delete;
+
+private:
+    FrmConfigManuelle& w_;
+};
+
+namespace {
+
+const QString kWindow = QStringLiteral("FrmConfigManuelle");
+const QString kThresholds = QStringLiteral("FrmAlarmsThresholds");
+const QString kEepromTitle = QStringLiteral("Configuration Manuelle");
+const QString kSaveTitle = QStringLiteral("Sauve");
+
+bool acknowledged(const QString& answer) {
+    return answer.contains(u'!');
+}
+
+double bound(const AppState& s, const char* key) {
+    return leadingNumber(LireIni(s.generalIni(), kThresholds, QString::fromLatin1(key)));
+}
+
+} // namespace
+
+FrmConfigManuelle::FrmConfigManuelle(AppState& s, QWidget* parent)
+    : QWidget(parent, Qt::Window), s_(s) {
+    setObjectName(kWindow);
+    buildControls();
+    buildLayout();
+    inert_ = !Form_Load();
+
+    // Operator events, connected after the opening so that setting ranges runs no handler.
+    for (int i = 0; i < kParamCount; ++i) {
+        CW[static_cast<std::size_t>(i)]->installEventFilter(this);
+        connect(CWSlide[static_cast<std::size_t>(i)], &NumericSlider::valueChanged, this,
+                &FrmConfigManuelle::CWSlide_PointerValueChanged);
+    }
+    for (int k = 0; k < 4; ++k)
+        connect(OptionMode[static_cast<std::size_t>(k)], &QRadioButton::clicked, this,
+                [this, k] { OptionMode_Click(k); });
+    connect(Onglet, &TabControl::tabChanged, this, [this](int tab, int) { Onglet_Click(tab); });
+    connect(BoutonImporter, &QPushButton::clicked, this, &FrmConfigManuelle::BoutonImporter_Click);
+    connect(BoutonExporter, &QPushButton::clicked, this, &FrmConfigManuelle::BoutonExporter_Click);
+    connect(BoutonEeprom, &QToolButton::clicked, this, &FrmConfigManuelle::BoutonEeprom_Click);
+    connect(BoutonImprimer, &QToolButton::clicked, this, &FrmConfigManuelle::BoutonImprimer_Click);
+    connect(BoutonReinitialiser, &QPushButton::clicked, this,
+            &FrmConfigManuelle::BoutonReinitialiser_Click);
+    connect(BoutonExit, &QToolButton::clicked, this, &FrmConfigManuelle::BoutonExit_Click);
+}
+
+FrmConfigManuelle::~FrmConfigManuelle() {
+    Form_Unload();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Helpers
+
+QString FrmConfigManuelle::exchange(const QString& command) {
+    // After the window closed nothing may reopen the port; within one operation a port that
+    // cannot be opened is tried (and reported) once.
+    if (unloaded_ || portLost_) return {};
+    if (!s_.PortOEM.isOpen() && !OuvrirPort(s_)) {
+        portLost_ = true;
+        return {};
+    }
+    return EnvoyerCommande(s_, command);
+}
+
+bool FrmConfigManuelle::pump() {
+    if (s_.processEvents) s_.processEvents();
+    return !unloaded_;
+}
+
+void FrmConfigManuelle::paint(QWidget* control, bool red) {
+    QPalette p = control->palette();
+    p.setColor(qobject_cast<QLineEdit*>(control) ? QPalette::Base : QPalette::Window,
+               red ? kRed : QColor(Qt::white));
+    control->setPalette(p);
+}
+
+bool FrmConfigManuelle::isRed(const QWidget* control) const {
+    const auto role = qobject_cast<const QLineEdit*>(control) ? QPalette::Base : QPalette::Window;
+    return control->palette().color(role) == kRed;
+}
+
+double FrmConfigManuelle::boxValue(int i) const {
+    return leadingNumber(CW[static_cast<std::size_t>(i)]->text());
+}
+
+void FrmConfigManuelle::setBoxText(int i, const QString& text) {
+    CW[static_cast<std::size_t>(i)]->setText(text);
+}
+
+void FrmConfigManuelle::ActiverBoutonsConfig(bool actif) {
+    for (QWidget* b : {static_cast<QWidget*>(BoutonEeprom), static_cast<QWidget*>(BoutonExit),
+                       static_cast<QWidget*>(BoutonExporter),
+                       static_cast<QWidget*>(BoutonImporter)})
+        b->setEnabled(actif);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Opening and closing
+
+bool FrmConfigManuelle::Form_Load() {
+    ConfigBusy busy(*this);
+    if (s_.FenetreActive < 0) {
+        // Not opened from its menu entry: close at once, touching nothing.
+        loadAborted_ = true;
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+        return false;
+    }
+    centreOnScreen(this);
+    // The language is read as every window does, but this window always shows English.
+    ChargerLangueCourante(s_);
+    s_.LangueCourante = QStringLiteral("EN");
+    const TextLoader texts(s_, kWindow);
+    texts.title(this);
+    texts.family(grplabel, QStringLiteral("grplabel_"), 0, 38);
+    loadTooltip(s_, kWriteSyn, TxtSNU);
+    loadTooltips(s_, kWriteSyn, CW);
+    loadTooltips(s_, kReadSyn, LabelTxt);
+    loadTooltips(s_, kReadSyn, Label);
+
+    // Failure path: the window stays open, reads nothing and shows no message (beyond the
+    // port's own error).
+    if (!OuvrirPort(s_)) return false;
+    if (!EnvoyerCommande(s_, QStringLiteral("PWD=QUILTA")).contains(QLatin1String("PWD!")))
+        return false;
+    CWSlide[0]->setRange(0, 40);
+    CWSlide[1]->setRange(15, 30);
+    CWSlide[2]->setMinimum(0);
+    const QString im1 = EnvoyerCommande(s_, QStringLiteral("IM1?"));
+    if (im1.isEmpty()) return false;
+    CWSlide[2]->setMaximum(leadingNumber(im1));
+    CWSlide[3]->setRange(0, 1000);
+    CWSlide[4]->setMinimum(0);
+    const QString im2 = EnvoyerCommande(s_, QStringLiteral("IM2?"));
+    if (im2.isEmpty()) return false;
+    CWSlide[4]->setMaximum(leadingNumber(im2));
+    CWSlide[5]->setRange(0, 8000);
+    CWSlide[6]->setRange(0, 2000);
+    CWSlide[7]->setRange(3, 15);
+    CWSlide[8]->setRange(1, 10);
+    CWSlide[10]->setRange(bound(s_, "TxtIPT_0"), bound(s_, "TxtIPT_1"));
+    CWSlide[11]->setRange(bound(s_, "TxtOPT_0"), bound(s_, "TxtOPT_1"));
+    CWSlide[12]->setMinimum(bound(s_, "TxtLCM_0"));
+    const QString im2Again = EnvoyerCommande(s_, QStringLiteral("IM2?"));
+    if (im2Again.isEmpty()) return false;
+    const double lcmMax = leadingNumber(im2Again);
+    EcrireIni(s_.generalIni(), kThresholds, QStringLiteral("TxtLCM_1"), plainNumber(lcmMax));
+    CWSlide[12]->setMaximum(lcmMax);
+    CWSlide[13]->setRange(bound(s_, "TxtTCL_0"), bound(s_, "TxtTCL_1"));
+    CWSlide[14]->setRange(bound(s_, "TxtTCH_0"), bound(s_, "TxtTCH_1"));
+
+    s_.TempsRafraichissement = std::min<qint32>(s_.TempsRafraichissement, kPollPeriodMax);
+    if (s_.Timer) {
+        s_.Timer->setRefresh(kCode, [this] { TraiterTopConfig(); });
+        s_.Timer->start();
+    }
+    s_.RafraichissementDemande = true;
+    return true;
+}
+
+void FrmConfigManuelle::Form_Unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    if (loadAborted_) return;
+    FermerPort(s_);
+    if (s_.Timer) {
+        s_.Timer->clearRefresh(kCode);
+        s_.Timer->stop();
+    } else {
+        s_.FenetreActive = AppState::kNoWindow;
+    }
+}
+
+void FrmConfigManuelle::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    if (busy_ > 0 && testAttribute(Qt::WA_DeleteOnClose)) {
+        // An operation further up the stack still uses the window: delete it when it returns.
+        setAttribute(Qt::WA_DeleteOnClose, false);
+        deleteWhenIdle_ = true;
+    }
+    event->accept();
+}
+
+void FrmConfigManuelle::BoutonExit_Click() {
+    close();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Poll
+
+void FrmConfigManuelle::TraiterTopConfig() {
+    ConfigBusy busy(*this);
+    if (s_.RafraichissementDemande) LireParametresCarte(false);
+    s_.RafraichissementDemande = false;
+    RafraichirConfigManuelle();
+    if (unloaded_) return;
+    const QDateTime now = currentTime();
+    TxtDate->setText(logDateText(now));
+    TxtTime->setText(logTimeText(now));
+}
+
+void FrmConfigManuelle::RafraichirConfigManuelle() {
+    ConfigBusy busy(*this);
+    for (std::size_t i = 0; i < Label.size(); ++i) {
+        const QString mne = mnemonicOf(Label[i]);
+        if (!mne.isEmpty()) {
+            const QString answer = exchange(mne + u'?');
+            Label[i]->setText(plainNumber(leadingNumber(answer) / operatingScale(int(i))));
+        }
+        if (!pump()) return;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reading and writing the board
+
+bool FrmConfigManuelle::LireParametresCarte(bool tout) {
+    ConfigBusy busy(*this);
+    bool ok = true;
+    const QString snuMne = mnemonicOf(TxtSNU);
+    const QString snu = snuMne.isEmpty() ? QString() : exchange(snuMne + u'?');
+    if (snu.isEmpty()) return false;
+    TxtSNU->setText(snu);
+    const QString verMne = mnemonicOf(LabelTxt[0]);
+    const QString ver = verMne.isEmpty() ? QString() : exchange(verMne + u'?');
+    if (ver.isEmpty()) return false;
+    LabelTxt[0]->setText(ver);
+
+    for (int i = 0; i < kParamCount; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        const QString mne = mnemonicOf(CW[k]);
+        if (mne.isEmpty()) continue;
+        const QString answer = exchange(mne + u'?');
+        const int scale = readScale(mne);
+        std::optional<double> v = numericAnswer(answer);
+        // The board holds a ramp speed; the box shows the duration.
+        if (v && isRamp(mne)) v = rampDuration(*v);
+        paint(CW[k], !v);
+        if (v) {
+            CW[k]->setText(plainNumber(*v / scale));
+            CWSlide[k]->setValue(*v / scale);
+        }
+        if (answer.isEmpty()) {
+            ok = false;
+            if (!tout) break;
+        }
+    }
+    capOutputPower();
+
+    paint(LabelTxt[0], false);
+    LabelTxt[0]->setText(verMne.isEmpty() ? QString() : exchange(verMne + u'?'));
+    for (int i = 1; i < kReadOnlyCount; ++i) {
+        QLabel* l = LabelTxt[static_cast<std::size_t>(i)];
+        const QString mne = mnemonicOf(l);
+        if (mne.isEmpty()) continue;
+        const std::optional<double> v = numericAnswer(exchange(mne + u'?'));
+        paint(l, !v);
+        if (v) l->setText(plainNumber(*v / readOnlyScale(i)));
+    }
+
+    const QString ass = exchange(QStringLiteral("ASS?"));
+    if (ass.isEmpty()) ok = false;
+    if (const std::optional<int> mode = modeOfAnswer(ass)) {
+        OptionMode[static_cast<std::size_t>(*mode - 1)]->setChecked(true);
+        s_.ModeAsservissement = static_cast<qint16>(*mode);
+    }
+    return ok;
+}
+
+// The output-power set point never goes above the nominal power.
+void FrmConfigManuelle::capOutputPower() {
+    NumericSlider* s9 = CWSlide[kBoxOutput];
+    const double nominal = CWSlide[kBoxNominal]->value();
+    if (boxValue(kBoxNominal) < boxValue(kBoxOutput)) {
+        s9->setMaximum(boxValue(kBoxNominal));
+        s9->setValue(boxValue(kBoxNominal));
+    }
+    if (boxValue(kBoxOutput) > nominal) {
+        s9->setMaximum(std::floor(nominal));
+        setBoxText(kBoxOutput, intText(nominal));
+    }
+    s9->setMaximum(nominal);
+}
+
+bool FrmConfigManuelle::EcrireParametresCarte() {
+    ConfigBusy busy(*this);
+    if (!acknowledged(exchange(modeCommand(1)))) {
+        s_.prompts.message(QStringLiteral("Le démarrage du laser a échoué."), windowTitle(),
+                           PromptIcon::Critical);
+        return false;
+    }
+    bool ok = true;
+    const QString snuMne = mnemonicOf(TxtSNU);
+    if (TxtSNU->isEnabled() && !snuMne.isEmpty()) {
+        paint(TxtSNU, false);
+        if (!acknowledged(exchange(snuMne + u'=' + TxtSNU->text()))) {
+            ok = false;
+            paint(TxtSNU, true);
+        }
+    }
+    for (int i = 0; i < kParamCount; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        const QString mne = mnemonicOf(CW[k]);
+        if (!CW[k]->isEnabled() || mne.isEmpty()) continue;
+        paint(CW[k], false);
+        QString command;
+        if (isRamp(mne)) {
+            std::optional<qint64> speed = rampSpeed(boxValue(i));
+            if (boxValue(i) == 0) {
+                setBoxText(i, QStringLiteral("0"));
+                CWSlide[k]->setValue(0);
+                speed = kRampSpeedForZero;
+            }
+            if (speed) command = mne + u'=' + QString::number(*speed);
+        } else {
+            command = writeCommand(mne, boxValue(i) * readScale(mne));
+        }
+        if (command.isEmpty() || !acknowledged(exchange(command))) {
+            ok = false;
+            paint(CW[k], true);
+        }
+    }
+    if (s_.ModeAsservissement != 0 &&
+        !acknowledged(exchange(modeCommand(s_.ModeAsservissement))))
+        return false;
+    return ok;
+}
+
+void FrmConfigManuelle::EcrireParametre(int i) {
+    ConfigBusy busy(*this);
+    const auto k = static_cast<std::size_t>(i);
+    const QString mne = mnemonicOf(CW[k]);
+    if (CW[k]->isEnabled() && !mne.isEmpty()) {
+        if (i != kBoxRamp) {
+            paint(CW[k], false);
+            if (!acknowledged(exchange(writeCommand(mne, boxValue(i) * writeScale(i))))) {
+                paint(CW[k], true);
+            } else {
+                if (i == kBoxLimit2) {
+                    CWSlide[kBoxCurrent2]->setMaximum(boxValue(kBoxLimit2));
+                    if (boxValue(kBoxCurrent2) > boxValue(kBoxLimit2))
+                        setBoxText(kBoxCurrent2, CW[kBoxLimit2]->text());
+                }
+                CWSlide[k]->setValue(boxValue(i));
+            }
+        } else if (const std::optional<qint64> speed = rampSpeed(boxValue(i))) {
+            paint(CW[k], false);
+            if (!acknowledged(exchange(mne + u'=' + QString::number(*speed))))
+                paint(CW[k], true);
+        }
+    }
+    if (s_.ModeAsservissement != 0) exchange(modeCommand(s_.ModeAsservissement));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Operator events
+
+void FrmConfigManuelle::coupleBox(int i) {
+    const auto couple = [this](int box, int limitBox) {
+        const double limit = boxValue(limitBox);
+        if (limit < boxValue(box)) {
+            NumericSlider* s = CWSlide[static_cast<std::size_t>(box)];
+            s->setMaximum(limit);
+            setBoxText(box, intText(limit));
+            s->setValue(limit);
+        }
+    };
+    switch (i) {
+    case kBoxNominal:
+        CWSlide[kBoxOutput]->setMaximum(boxValue(kBoxNominal));
+        couple(kBoxOutput, kBoxNominal);
+        break;
+    case kBoxOutput:
+        couple(kBoxOutput, kBoxNominal);
+        break;
+    case kBoxCurrent1:
+        couple(kBoxCurrent1, kBoxLimit1);
+        break;
+    case kBoxLimit1:
+        CWSlide[kBoxCurrent1]->setMaximum(boxValue(kBoxLimit1));
+        if (boxValue(kBoxLimit1) < boxValue(kBoxCurrent1)) {
+            setBoxText(kBoxCurrent1, CW[kBoxLimit1]->text());
+            CWSlide[kBoxCurrent1]->setValue(boxValue(kBoxCurrent1));
+        }
+        break;
+    case kBoxCurrent2:
+        couple(kBoxCurrent2, kBoxLimit2);
+        break;
+    default:
+        break;
+    }
+}
+
+void FrmConfigManuelle::CW_Enter(int i) {
+    ConfigBusy busy(*this);
+    const NumericSlider* s = CWSlide[static_cast<std::size_t>(i)];
+    const double v = boxValue(i);
+    if (v < s->minimum())
+        setBoxText(i, plainNumber(s->minimum()));
+    else if (v > s->maximum())
+        setBoxText(i, plainNumber(s->maximum()));
+    coupleBox(i);
+    EcrireParametre(i);
+}
+
+void FrmConfigManuelle::CW_LostFocus(int i) {
+    if (i == kBoxCurrent1 && boxValue(kBoxCurrent1) > boxValue(kBoxLimit1))
+        setBoxText(kBoxCurrent1, CW[kBoxLimit1]->text());
+    else if (i == kBoxCurrent2 && boxValue(kBoxCurrent2) > boxValue(kBoxLimit2))
+        setBoxText(kBoxCurrent2, CW[kBoxLimit2]->text());
+}
+
+// A limit slider lowers the maximum of the set point it bounds (and the set point with it).
+void FrmConfigManuelle::coupleLimit(int currentBox, double v) {
+    NumericSlider* s = CWSlide[static_cast<std::size_t>(currentBox)];
+    s->setMaximum(std::floor(v));
+    if (v < boxValue(currentBox)) {
+        s->setMaximum(v);
+        s->setValue(v);
+        setBoxText(currentBox, intText(v));
+    }
+}
+
+void FrmConfigManuelle::CWSlide_PointerValueChanged(int i, double v) {
+    ConfigBusy busy(*this);
+    switch (i) {
+    case kBoxNominal:
+        coupleLimit(kBoxOutput, v);
+        break;
+    case kBoxLimit1:
+        coupleLimit(kBoxCurrent1, v);
+        break;
+    case kBoxLimit2:
+        coupleLimit(kBoxCurrent2, v);
+        break;
+    case kBoxCurrent1:
+    case kBoxCurrent2:
+    case kBoxOutput:
+        coupleBox(i);
+        break;
+    default:
+        break;
+    }
+    setBoxText(i, intText(v));
+    EcrireParametre(i);
+}
+
+void FrmConfigManuelle::BoutonImporter_Click() {
+    ConfigBusy busy(*this);
+    Hourglass wait;
+    ActiverBoutonsConfig(false);
+    LireParametresCarte(true);
+    if (!unloaded_) ActiverBoutonsConfig(true);
+}
+
+void FrmConfigManuelle::BoutonExporter_Click() {
+    ConfigBusy busy(*this);
+    Hourglass wait;
+    ActiverBoutonsConfig(false);
+    EcrireParametresCarte();
+    if (!unloaded_) ActiverBoutonsConfig(true);
+}
+
+void FrmConfigManuelle::BoutonEeprom_Click() {
+    ConfigBusy busy(*this);
+    if (!s_.prompts.askYesNo(QStringLiteral("Voulez-vous écraser les paramètres TAV?"),
+                             kEepromTitle, PromptIcon::Information))
+        return;
+    s_.MotDePasseValide = false;
+    {
+        FrmMotDePasse password(s_, this);
+        password.exec();
+    }
+    if (!s_.MotDePasseValide || unloaded_) return;
+    if (acknowledged(exchange(QStringLiteral("WKP=1"))))
+        s_.prompts.message(QStringLiteral("La commande WKP=1 a réussi."), kSaveTitle,
+                           PromptIcon::Information);
+    else
+        s_.prompts.message(QStringLiteral("La commande WKP=1 a échoué."), kSaveTitle,
+                           PromptIcon::Critical);
+}
+
+void FrmConfigManuelle::BoutonImprimer_Click() {
+    FrmImpression preview(s_, report(), this);
+    preview.exec();
+}
+
+ConfigReport FrmConfigManuelle::report() const {
+    auto source = [](const QWidget* w, const QString& text) {
+        return ReportSource{w->toolTip(), text};
+    };
+    std::array<ReportSource, 15> boxes;
+    for (std::size_t i = 0; i < CW.size(); ++i)
+        boxes[i] = source(CW[i], CW[i]->text());
+    std::array<ReportSource, 16> labels;
+    for (std::size_t i = 0; i < LabelTxt.size(); ++i)
+        labels[i] = source(LabelTxt[i], LabelTxt[i]->text());
+    return buildConfigReport(source(TxtSNU, TxtSNU->text()), boxes, labels);
+}
+
+void FrmConfigManuelle::BoutonReinitialiser_Click() {
+    for (QRadioButton* o : OptionMode) {
+        o->setAutoExclusive(false);
+        o->setChecked(false);
+        o->setAutoExclusive(true);
+    }
+}
+
+void FrmConfigManuelle::OptionMode_Click(int k) {
+    s_.ModeAsservissement = static_cast<qint16>(k + 1);
+}
+
+void FrmConfigManuelle::Onglet_Click(int tab) {
+    const bool shown = tab != 3;
+    BoutonImporter->setVisible(shown);
+    BoutonExporter->setVisible(shown);
+    BoutonEeprom->setVisible(shown);
+}
+
+bool FrmConfigManuelle::eventFilter(QObject* watched, QEvent* event) {
+    const auto it = std::find(CW.begin(), CW.end(), watched);
+    if (it != CW.end()) {
+        const int i = static_cast<int>(it - CW.begin());
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                CW_Enter(i);
+                return true;
+            }
+        } else if (event->type() == QEvent::FocusOut) {
+            CW_LostFocus(i);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace tav

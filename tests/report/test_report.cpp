@@ -1,0 +1,132 @@
+#include "ui/config/ConfigRig.h"
+
+#include "report/ReportLayout.h"
+#include "ui/config/FrmImpression.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace tav;
+using namespace tav::test;
+
+namespace {
+
+// The report of a configuration window that has read the simulated board.
+ConfigReport boardReport(const QString& rampBox = {}) {
+    ConfigRig rig;
+    auto w = rig.openAndRead();
+    if (!rampBox.isNull()) w->CW[8]->setText(rampBox);
+    return w->report();
+}
+
+const ReportItem* findItem(const ReportPage& page, const QString& prefix) {
+    for (const ReportItem& item : page.items)
+        if (item.kind != ReportItem::Logo && item.text.startsWith(prefix)) return &item;
+    return nullptr;
+}
+
+} // namespace
+
+class TestReport : public QObject {
+    Q_OBJECT
+private slots:
+    void sectionsOfTheDefaultCatalogue() {
+        const ConfigReport r = boardReport();
+        QCOMPARE(r.serial, QStringLiteral("TAV0001"));
+        QStringList titles, mnemonics;
+        QList<int> counts;
+        for (const ReportSection& s : r.sections) {
+            titles << s.title;
+            counts << int(s.rows.size());
+            for (const ReportRow& row : s.rows)
+                mnemonics << row.mnemonic;
+        }
+        QCOMPARE(titles, (QStringList{"Parameters Settings", QString::fromUtf8("Diode 1er étage"),
+                                      QString::fromUtf8("Diode 2ème étage"),
+                                      "configuration des seuils", "Calibration photodiodes",
+                                      QString::fromUtf8("Autres paramètres")}));
+        QCOMPARE(counts, (QList<int>{3, 3, 5, 5, 15, 1}));
+        QCOMPARE(mnemonics.mid(0, 11), (QStringList{"SNU", "PON", "VER", "TC1", "IC1", "IM1", "SDC",
+                                                    "IM2", "I2T", "ASO", "RP2"}));
+        QCOMPARE(mnemonics.last(), QStringLiteral("SOP"));
+        QCOMPARE(r.sections[2].rows[4].value, QStringLiteral("102")); // duration 2 s
+    }
+
+    void rampAndMnemonicRules_data() {
+        QTest::addColumn<QString>("rampBox");
+        QTest::addColumn<QString>("printed");
+        QTest::newRow("25 s") << "25" << "8";
+        QTest::newRow("zero") << "0" << "0";
+        QTest::newRow("no number") << "abc" << "abc";
+    }
+    void rampAndMnemonicRules() {
+        QFETCH(QString, rampBox);
+        QFETCH(QString, printed);
+        QCOMPARE(boardReport(rampBox).sections[2].rows[4].value, printed);
+        // A tooltip without "(" prints its text before the first blank.
+        QCOMPARE(reportMnemonic("XYZ set something"), QStringLiteral("XYZ"));
+        QCOMPARE(reportMnemonic("RP2 ((20 * RP2)/4095) Ecrit"), QStringLiteral("RP2"));
+    }
+
+    void longReportRepeatsTheHeader() {
+        ReportPageSetup setup;
+        setup.page.setHeight(9000);
+        setup.dateText = "05/12/2026";
+        const QList<ReportPage> pages = layoutReport(boardReport(), setup);
+        QVERIFY(pages.size() >= 3);
+        const double bottom = setup.page.height() - setup.bottom;
+        for (int p = 0; p < pages.size(); ++p) {
+            const ReportItem* header = findItem(pages[p], QString::fromUtf8("N° Série : TAV0001"));
+            QVERIFY(header);
+            QCOMPARE(header->rect, findItem(pages[0], QString::fromUtf8("N° Série"))->rect);
+            QCOMPARE(pages[p].items.first().kind, ReportItem::Logo);
+            QCOMPARE(pages[p].items.first().rect, QRectF(1440, 700, 9000, 1600));
+            QVERIFY(findItem(pages[p], QStringLiteral("Page %1").arg(p + 1)));
+            QVERIFY(findItem(pages[p], "Configuration carte  Le 05/12/2026"));
+            for (const ReportItem& item : pages[p].items)
+                if (item.kind == ReportItem::Cell) QVERIFY(item.rect.bottom() <= bottom);
+        }
+    }
+
+    void pdfExport() {
+        QTemporaryDir dir;
+        const ConfigReport r = boardReport();
+        const QString file = dir.filePath("report.pdf");
+        QString error;
+        QVERIFY2(exportReportPdf(r, file, "05/12/2026", &error), qPrintable(error));
+        QProcess text;
+        text.start("pdftotext", {"-layout", file, "-"});
+        QVERIFY2(text.waitForFinished(60000), "pdftotext (poppler-utils) must be installed");
+        QCOMPARE(text.exitCode(), 0);
+        const QString out = QString::fromUtf8(text.readAllStandardOutput());
+        ReportPageSetup a4;
+        QCOMPARE(out.count(u'\f'), int(layoutReport(r, a4).size()));
+        QCOMPARE(out.count(u'\f'), 2);
+        for (const char* expected : {"N° Série : TAV0001", "Diode 2ème étage", "Commande", "Valeur",
+                                     "RP2", "Calibration photodiodes", "Page 2", "Le 05/12/2026"})
+            QVERIFY2(out.contains(QString::fromUtf8(expected)), expected);
+
+        // Unwritable destination: refused with a message, nothing claimed.
+        QVERIFY(!exportReportPdf(r, dir.filePath("missing/report.pdf"), "05/12/2026", &error));
+        QVERIFY(error.contains("could not be written"));
+    }
+
+    void previewWindowExportsPdf() {
+        ConfigRig rig;
+        QTemporaryDir dir;
+        auto w = rig.openAndRead();
+        FrmImpression preview(rig.s, w->report(), w.get());
+        QCOMPARE(preview.windowTitle(), QString::fromUtf8("Aprerçu avant impression"));
+        QCOMPARE(preview.pages().size(), 2);
+        rig.prompts.fileAnswers << dir.filePath("cfg");
+        preview.BoutonExportPdf->click();
+        QVERIFY(QFile(dir.filePath("cfg.pdf")).size() > 0);
+        QVERIFY(rig.prompts.messageTexts().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestReport)
+#include "test_report.moc"

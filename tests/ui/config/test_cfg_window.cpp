@@ -1,0 +1,274 @@
+#include "ConfigRig.h"
+
+#include "ui/main/FrmMotDePasse.h"
+#include "ui/support/Slider.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QtTest>
+
+using namespace tav;
+using namespace tav::test;
+
+namespace {
+
+// Types text into a box and presses Enter, as the operator does.
+void type(QLineEdit* box, const QString& text) {
+    box->setText(text);
+    QTest::keyClick(box, Qt::Key_Return);
+}
+
+} // namespace
+
+class TestCfgWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void openingFirstTickAndClosing() {
+        ConfigRig rig;
+        auto w = rig.open();
+        QVERIFY(!w->inert());
+        QCOMPARE(rig.sent(), (QStringList{"PWD=QUILTA", "IM1?", "IM2?", "IM2?"}));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Manual configuration"));
+        QCOMPARE(w->grplabel[27]->text(),
+                 QString::fromUtf8("Seuil de déclenchement de puissance d'entrée (dBm)"));
+        QVERIFY(w->CW[8]->toolTip().startsWith("RP2 ("));
+        QCOMPARE(w->Label[6]->toolTip(), QStringLiteral("LDC (Read Laser Diode Current Set Point)"));
+        QCOMPARE(w->CWSlide[2]->maximum(), 400.0);
+        QCOMPARE(w->CWSlide[12]->minimum(), 1000.0);
+        QCOMPARE(w->CWSlide[12]->maximum(), 3000.0);
+        QCOMPARE(LireIni(rig.s.generalIni(), "FrmAlarmsThresholds", "TxtLCM_1"), QString("3000"));
+        QVERIFY(rig.poll.isEnabled());
+        QVERIFY(rig.poll.hasRefresh(FrmConfigManuelle::kCode));
+        QCOMPARE(rig.s.LangueCourante, QStringLiteral("EN"));
+
+        rig.port.clearHistory();
+        w->TraiterTopConfig();
+        QVERIFY(!rig.s.RafraichissementDemande);
+        const QStringList sent = rig.sent();
+        QCOMPARE(sent.mid(0, 3), (QStringList{"SNU?", "VER?", "PON?"}));
+        QCOMPARE(sent.mid(sent.indexOf("ASS?")),
+                 (QStringList{"ASS?", "IPW?", "PS2?", "OPW?", "CAT?", "LDT?", "ID1?", "LDC?"}));
+        QCOMPARE(w->TxtSNU->text(), QStringLiteral("TAV0001"));
+        QCOMPARE(w->LabelTxt[0]->text(), QStringLiteral("V1.20"));
+        QCOMPARE(w->CW[0]->text(), QStringLiteral("20"));
+        QCOMPARE(w->CW[8]->text(), QStringLiteral("2")); // speed 102
+        QCOMPARE(w->CW[9]->text(), QStringLiteral("17"));
+        QCOMPARE(w->CWSlide[9]->maximum(), 20.0);
+        QCOMPARE(w->LabelTxt[1]->text(), QStringLiteral("-30"));
+        QCOMPARE(w->Label[3]->text(), QStringLiteral("25"));
+        QCOMPARE(w->TxtDate->text(), QStringLiteral("05/12/2026"));
+        QCOMPARE(w->TxtTime->text(), QStringLiteral("09:07:30"));
+        QVERIFY(rig.prompts.shown.isEmpty());
+
+        w->close();
+        QVERIFY(!rig.port.isOpen());
+        QVERIFY(!rig.poll.isEnabled());
+        QVERIFY(!rig.poll.hasRefresh(FrmConfigManuelle::kCode));
+        QCOMPARE(rig.s.FenetreActive, AppState::kNoWindow);
+    }
+
+    void inertOpening_data() {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QByteArray>("answer");
+        QTest::newRow("password refused") << QByteArray("PWD=QUILTA") << QByteArray("PWD#");
+        QTest::newRow("no IM1") << QByteArray("IM1?") << QByteArray();
+        QTest::newRow("no IM2") << QByteArray("IM2?") << QByteArray();
+    }
+    void inertOpening() {
+        QFETCH(QByteArray, line);
+        QFETCH(QByteArray, answer);
+        ConfigRig rig;
+        rig.answers[line] = answer;
+        auto w = rig.open();
+        QVERIFY(w->inert());
+        QVERIFY(!rig.poll.isEnabled());
+        QVERIFY(!rig.poll.hasRefresh(FrmConfigManuelle::kCode));
+        QVERIFY(rig.prompts.shown.isEmpty());
+        QVERIFY(w->TxtSNU->text().isEmpty());
+    }
+
+    // One parameter read, with the window holding "7" in every box beforehand.
+    void readRules_data() {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<int>("box");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("red");
+        QTest::newRow("IPT tenths") << QByteArray("IPT?") << QByteArray("IPT=-95") << 10 << "-9.5"
+                                    << false;
+        QTest::newRow("RP2 duration") << QByteArray("RP2?") << QByteArray("RP2=41") << 8 << "4"
+                                      << false;
+        QTest::newRow("RP2 zero") << QByteArray("RP2?") << QByteArray("RP2=0") << 8 << "7" << true;
+        QTest::newRow("RP2 xxx") << QByteArray("RP2?") << QByteArray("RP2=xxx") << 8 << "7" << true;
+        QTest::newRow("no answer") << QByteArray("TC1?") << QByteArray() << 1 << "7" << true;
+    }
+    void readRules() {
+        QFETCH(QByteArray, line);
+        QFETCH(QByteArray, answer);
+        QFETCH(int, box);
+        QFETCH(QString, text);
+        QFETCH(bool, red);
+        ConfigRig rig;
+        auto w = rig.open();
+        for (QLineEdit* b : w->CW)
+            b->setText("7");
+        rig.answers[line] = answer;
+        QCOMPARE(w->LireParametresCarte(true), !answer.isEmpty());
+        QCOMPARE(w->CW[box]->text(), text);
+        QCOMPARE(w->isRed(w->CW[box]), red);
+        if (!red) QCOMPARE(w->CWSlide[box]->value(), text.toDouble());
+        QVERIFY(!w->isRed(w->CW[box == 1 ? 2 : 1]));
+    }
+
+    void modeAnswer_data() {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<int>("option");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("AACC") << QByteArray("ASS=3") << 2 << 3;
+        QTest::newRow("above 4") << QByteArray("ASS=7") << -1 << 2;
+        QTest::newRow("zero") << QByteArray("ASS=0") << -1 << 2;
+    }
+    void modeAnswer() {
+        QFETCH(QByteArray, answer);
+        QFETCH(int, option);
+        QFETCH(int, mode);
+        ConfigRig rig;
+        rig.s.ModeAsservissement = 2;
+        rig.answers["ASS?"] = answer;
+        auto w = rig.openAndRead();
+        for (int k = 0; k < 4; ++k)
+            QCOMPARE(w->OptionMode[k]->isChecked(), k == option);
+        QCOMPARE(int(rig.s.ModeAsservissement), mode);
+        // Every single write is followed by the mode.
+        type(w->CW[10], "-9.5");
+        QCOMPARE(rig.sent(), (QStringList{"IPT=-95", QStringLiteral("ASS=%1").arg(mode)}));
+    }
+
+    // Enter in a box after the first read: what is sent and what the box shows.
+    void enterRules_data() {
+        QTest::addColumn<int>("box");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("sent");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("RP2 4") << 8 << "4" << "RP2=51" << "4";
+        QTest::newRow("RP2 0 raised") << 8 << "0" << "RP2=204" << "1";
+        QTest::newRow("SOP capped") << 9 << "35" << "SOP=230" << "23";
+        QTest::newRow("IC1 coupled") << 2 << "900" << "IC1=800" << "800";
+        QTest::newRow("letters") << 1 << "abc" << "TC1=15" << "15";
+        QTest::newRow("1e999") << 1 << "1e999" << "TC1=15" << "15";
+        QTest::newRow("huge") << 1 << "99999999999999999999" << "TC1=30" << "30";
+        QTest::newRow("empty") << 14 << "" << "TCH=40" << "40";
+        QTest::newRow("decimal") << 10 << "-9.25" << "IPT=-92.5" << "-9.25";
+    }
+    void enterRules() {
+        QFETCH(int, box);
+        QFETCH(QString, typed);
+        QFETCH(QString, sent);
+        QFETCH(QString, shown);
+        ConfigRig rig;
+        rig.board.setParam("PON", 23);
+        rig.board.setParam("IM1", 1000);
+        auto w = rig.openAndRead();
+        w->CW[3]->setText("800");
+        type(w->CW[box], typed);
+        QCOMPARE(rig.sent(), QStringList{sent});
+        QCOMPARE(w->CW[box]->text(), shown);
+        if (box == 9) QCOMPARE(w->CWSlide[9]->value(), 23.0);
+        if (box == 2) QCOMPARE(w->CWSlide[2]->maximum(), 800.0);
+    }
+
+    void limitSliderLowersTheSetPoint() {
+        ConfigRig rig;
+        rig.s.ModeAsservissement = 3;
+        rig.answers["ASS?"] = "ASS=3";
+        auto w = rig.openAndRead();
+        w->CW[4]->setText("600");
+        w->CWSlide_PointerValueChanged(5, 500);
+        QCOMPARE(rig.sent(), (QStringList{"IM2=500", "ASS=3"}));
+        QCOMPARE(w->CWSlide[4]->maximum(), 500.0);
+        QCOMPARE(w->CW[4]->text(), QStringLiteral("500"));
+        QCOMPARE(w->CW[5]->text(), QStringLiteral("500"));
+    }
+
+    void sendToBoard() {
+        ConfigRig rig;
+        auto w = rig.openAndRead();
+        w->CW[8]->setText("0");
+        w->BoutonExporter->click();
+        const QStringList sent = rig.sent();
+        QCOMPARE(sent.first(), QStringLiteral("ASS=1"));
+        QCOMPARE(sent.size(), 17); // ASS=1, SNU and 15 parameters; no mode known
+        QVERIFY(sent.contains("RP2=250"));
+        QVERIFY(sent.contains("IPT=-80"));
+        QCOMPARE(w->CW[8]->text(), QStringLiteral("0"));
+        QVERIFY(w->BoutonImporter->isEnabled());
+
+        // The laser start refused: one message, nothing else written.
+        rig.port.clearHistory();
+        rig.answers["ASS=1"] = "ASS#";
+        w->BoutonExporter->click();
+        QCOMPARE(rig.sent(), QStringList{"ASS=1"});
+        QCOMPARE(rig.prompts.messageTexts(), QStringList{QString::fromUtf8("Le démarrage du laser a échoué.")});
+    }
+
+    void serialNumberWithoutVersion() {
+        ConfigRig rig;
+        auto w = rig.open();
+        rig.port.clearHistory();
+        rig.answers["VER?"] = "";
+        QVERIFY(!w->LireParametresCarte(true));
+        QCOMPARE(rig.sent(), (QStringList{"SNU?", "VER?", "VER?"})); // one repeat
+        QCOMPARE(w->TxtSNU->text(), QStringLiteral("TAV0001"));
+        QVERIFY(w->CW[0]->text().isEmpty());
+    }
+
+    void portLostDuringImport() {
+        ConfigRig rig;
+        auto w = rig.open();
+        rig.port.clearHistory();
+        rig.port.setDropAfter(5);
+        w->BoutonImporter->click();
+        QVERIFY(rig.prompts.shown.size() <= 1);
+        QVERIFY(w->isRed(w->CW[14]));
+        QVERIFY(w->BoutonImporter->isEnabled());
+    }
+
+    void eeprom_data() {
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QStringList>("sent");
+        QTest::newRow("saved") << true << "QUILTA" << QStringList{"WKP=1"};
+        QTest::newRow("declined") << false << "" << QStringList{};
+    }
+    void eeprom() {
+        QFETCH(bool, yes);
+        QFETCH(QString, password);
+        QFETCH(QStringList, sent);
+        ConfigRig rig;
+        auto w = rig.openAndRead();
+        rig.prompts.yesNoAnswers << yes;
+        if (yes)
+            QTimer::singleShot(0, [password] {
+                auto* dialog = qobject_cast<FrmMotDePasse*>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                dialog->TxtPWD->setText(password);
+                QTest::keyClick(dialog->TxtPWD, Qt::Key_Return);
+            });
+        w->BoutonEeprom->click();
+        QCOMPARE(rig.sent(), sent);
+        QCOMPARE(rig.prompts.shown.first().title, QStringLiteral("Configuration Manuelle"));
+        if (yes) {
+            QCOMPARE(rig.prompts.shown.last().text, QStringLiteral("La commande WKP=1 a réussi."));
+            QCOMPARE(rig.prompts.shown.last().title, QStringLiteral("Sauve"));
+            QCOMPARE(rig.board.eepromWrites(), 1);
+        }
+    }
+};
+
+QTEST_MAIN(TestCfgWindow)
+#include "test_cfg_window.moc"
