@@ -1,8 +1,10 @@
 #include "ConfigRig.h"
 
 #include "ui/main/FrmMotDePasse.h"
+#include "ui/main/FrmPrincipale.h"
 #include "ui/support/Slider.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -69,6 +71,20 @@ private slots:
         QVERIFY(!rig.port.isOpen());
         QVERIFY(!rig.poll.isEnabled());
         QVERIFY(!rig.poll.hasRefresh(FrmConfigManuelle::kCode));
+        QCOMPARE(rig.s.FenetreActive, AppState::kNoWindow);
+    }
+
+    void menuEntryOpensAndMainWindowUnloads() {
+        ConfigRig rig;
+        FrmPrincipale main(rig.s);
+        main.entry("Configuration")->trigger();
+        QVERIFY(main.manualConfigWindow);
+        QCOMPARE(main.manualConfigWindow->objectName(), QStringLiteral("FrmConfigManuelle"));
+        QCOMPARE(rig.s.FenetreActive, qint16(FrmConfigManuelle::kCode));
+        QVERIFY(main.Timer.hasRefresh(FrmConfigManuelle::kCode));
+        main.close();
+        QTRY_VERIFY(!main.manualConfigWindow);
+        QVERIFY(!rig.port.isOpen());
         QCOMPARE(rig.s.FenetreActive, AppState::kNoWindow);
     }
 
