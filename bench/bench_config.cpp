@@ -4,15 +4,10 @@
 // the default pacing and with TempsPause2 = 2, beside the line-time limit of the same bytes
 // (10 bits per character). Then the time to lay out the report and to render it into a PDF.
 #include "core/AppState.h"
-#include "core/Clock.h"
 #include "core/link/Exchange.h"
-#include "core/link/QtSerialPort.h"
-#include "core/settings/Defaults.h"
 #include "core/settings/Ini.h"
-#include "core/translation/DefaultTexts.h"
+#include "support/SimLinkRig.h"
 #include "report/ReportLayout.h"
-#include "support/Pty.h"
-#include "support/ScriptedPrompts.h"
 #include "ui/config/FrmConfigManuelle.h"
 #include "ui/support/Tooltips.h"
 
@@ -20,7 +15,6 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -77,24 +71,9 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
-    test::SimProcess sim;
-    if (!sim.start({QStringLiteral("--no-noise"), QStringLiteral("--realtime"),
-                    QStringLiteral("--baud"), QString::number(kBaud)})) {
-        std::fprintf(stderr, "tavoem-sim did not start: %s\n", qPrintable(sim.errorOutput()));
-        return 1;
-    }
-    QTemporaryDir dir;
-    EcrireParametresDefaut(dir.path());
-    QtSerialPort port;
-    SystemClock clock;
-    test::ScriptedPrompts prompts;
-    AppState s(dir.path(), port, clock, prompts);
-    EcrireTextesDefaut(s.langueIni());
-    EcrireIni(s.langueIni(), "ValueSupervision", "Langue", "En");
-    EcrireIni(s.generalIni(), "RS232", "PORT", sim.devicePath());
-    EcrireIni(s.generalIni(), "RS232", "BAUD", QString::number(kBaud));
-    s.TempsTimeout = 250;
-    s.FenetreActive = FrmConfigManuelle::kCode;
+    test::SimLinkRig rig;
+    if (!rig.start(kBaud, FrmConfigManuelle::kCode)) return 1;
+    AppState& s = rig.s;
 
     FrmConfigManuelle w(s);
     if (w.inert()) {
@@ -117,7 +96,7 @@ int main(int argc, char** argv) {
     const double layoutMs = t.nsecsElapsed() / 1e6 / kRuns;
     t.restart();
     for (int i = 0; i < kRuns; ++i)
-        exportReportPdf(report, dir.filePath("bench.pdf"), QStringLiteral("05/12/2026"));
+        exportReportPdf(report, rig.dir.filePath("bench.pdf"), QStringLiteral("05/12/2026"));
     const double pdfMs = t.nsecsElapsed() / 1e6 / kRuns;
     std::printf("report: %d pages, layout %.2f ms, layout and PDF file %.1f ms (mean of %d)\n",
                 pages, layoutMs, pdfMs, kRuns);

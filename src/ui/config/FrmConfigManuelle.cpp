@@ -15,6 +15,7 @@
 #include "core/translation/Texts.h"
 #include "ui/config/FrmImpression.h"
 #include "ui/main/FrmMotDePasse.h"
+#include "ui/support/HandlerDepth.h"
 #include "ui/support/Hourglass.h"
 #include "ui/support/Slider.h"
 #include "ui/support/Tabs.h"
@@ -38,24 +39,12 @@ namespace tav {
 
 const QColor FrmConfigManuelle::kRed(255, 0, 0);
 
-// Keeps the window alive while one of its operations runs (the operating-values refresh lets
-// events run, so the operator may close it meanwhile), and lets each operation report a port
-// that went away at most once.
-struct ConfigBusy {
-    explicit ConfigBusy(FrmConfigManuelle& w) : w_(w) {
-        if (w_.busy_++ == 0) w_.portLost_ = false;
+// One running operation of the window (see HandlerDepth). The outermost one also starts a fresh
+// record of a port that went away, so that each operation reports it at most once.
+struct ConfigBusy : HandlerDepth::Scope {
+    explicit ConfigBusy(FrmConfigManuelle& w) : HandlerDepth::Scope(w.handlers_) {
+        if (w.handlers_.depth() == 1) w.portLost_ = false;
     }
-    ~ConfigBusy() {
-        if (--w_.busy_ == 0 && w_.deleteWhenIdle_) {
-            w_.deleteWhenIdle_ = false;
-            w_.deleteLater();
-        }
-    }
-    ConfigBusy(const ConfigBusy&) = delete;
-    ConfigBusy& operator=(const ConfigBusy&) = delete;
-
-private:
-    FrmConfigManuelle& w_;
 };
 
 namespace {
@@ -229,11 +218,7 @@ void FrmConfigManuelle::Form_Unload() {
 
 void FrmConfigManuelle::closeEvent(QCloseEvent* event) {
     Form_Unload();
-    if (busy_ > 0 && testAttribute(Qt::WA_DeleteOnClose)) {
-        // An operation further up the stack still uses the window: delete it when it returns.
-        setAttribute(Qt::WA_DeleteOnClose, false);
-        deleteWhenIdle_ = true;
-    }
+    handlers_.closing(); // an operation further up the stack may still use the window
     event->accept();
 }
 

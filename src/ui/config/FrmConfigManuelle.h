@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/support/HandlerDepth.h"
+
 #include <QColor>
 #include <QDateTime>
 #include <QWidget>
@@ -116,8 +118,7 @@ private:
     bool loadAborted_ = false;
     bool unloaded_ = false;
     bool portLost_ = false;
-    int busy_ = 0;
-    bool deleteWhenIdle_ = false;
+    HandlerDepth handlers_{*this};
 
     friend struct ConfigBusy;
 };

@@ -14,6 +14,8 @@ public:
     HandlerDepth& operator=(const HandlerDepth&) = delete;
 
     bool busy() const { return depth_ > 0; }
+    // Number of handlers running (1 inside the outermost one).
+    int depth() const { return depth_; }
     // Called from the window's closeEvent: postpones the deletion while a handler runs.
     void closing();
 

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "core/poll/Poll.h"
-#include "support/BoardRig.h"
+#include "support/PolledRig.h"
 #include "ui/control/FrmMenuPilotage.h"
 
 #include <memory>
@@ -10,27 +9,10 @@ namespace tav::test {
 
 // A control panel against the in-process board on the manual clock; ticks are driven by the
 // tests, never by the event loop.
-struct ControlRig : BoardRig {
-    Poll poll{s};
+struct ControlRig : PolledRig {
+    ControlRig() : PolledRig(FrmMenuPilotage::kCode) {}
 
-    ControlRig() {
-        board.setNoiseEnabled(false);
-        board.setRampEnabled(false);
-        port.setAnswerDelay(3);
-        s.Timer = &poll;
-        s.TempsTimeout = 250;
-        s.TempsRafraichissement = 250;
-        s.NbRepetitions = 1;
-        s.processEvents = [] {};
-        s.FenetreActive = FrmMenuPilotage::kCode;
-    }
-
-    std::unique_ptr<FrmMenuPilotage> open() {
-        port.clearHistory();
-        auto w = std::make_unique<FrmMenuPilotage>(s);
-        w->currentTime = [] { return QDateTime(QDate(2026, 12, 5), QTime(9, 7, 30)); };
-        return w;
-    }
+    std::unique_ptr<FrmMenuPilotage> open() { return openWindow<FrmMenuPilotage>(); }
     // Opens the panel and runs the first tick (the full read).
     std::unique_ptr<FrmMenuPilotage> openAndRead() {
         auto w = open();
