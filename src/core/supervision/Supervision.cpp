@@ -1,0 +1,96 @@
+#include "core/supervision/Supervision.h"
+
+#include "core/AppState.h"
+#include "core/control/MeasurementLog.h"
+#include "core/link/SerialPort.h"
+#include "core/link/Exchange.h"
+#include "core/text/Numbers.h"
+
+#include <QDir>
+
+#include <cmath>
+
+namespace tav {
+
+const QStringList& supervisionMnemonics() {
+    static const QStringList m{QStringLiteral("IPW"), QStringLiteral("OPW"), QStringLiteral("PS2"),
+                               QStringLiteral("ID1"), QStringLiteral("LDT"), QStringLiteral("CAT"),
+                               QStringLiteral("ALA"), QStringLiteral("LDC")};
+    return m;
+}
+
+QString supervisionDir(const QString& programDir) {
+    return QDir(programDir).filePath(QStringLiteral("Supervision"));
+}
+
+namespace {
+
+std::optional<qint64> wholeNumber(const QString& text) {
+    bool ok = false;
+    const double v = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(v) || v < 0.5 || v > 1e9)
+        return std::nullopt;
+    const qint64 n = qint64(roundHalfEven(v));
+    if (n < 1)
+        return std::nullopt;
+    return n;
+}
+
+} // namespace
+
+std::optional<int> acquisitionPeriod(const QString& text) {
+    if (auto n = wholeNumber(text))
+        return int(*n);
+    return std::nullopt;
+}
+
+std::optional<int> recordEvery(const QString& text) {
+    return acquisitionPeriod(text);
+}
+
+QString recordBaseName(const QString& serialNumber, const QDateTime& t) {
+    QString base = serialNumber.trimmed();
+    if (base.isEmpty())
+        return logBaseName(t);
+    base.replace(QLatin1Char('/'), QLatin1Char('_'));
+    base.replace(QLatin1Char('\\'), QLatin1Char('_'));
+    return base;
+}
+
+double SupervisionSchedule::take(qint64 nowS, int periodS, bool firstRow) {
+    if (firstRow)
+        first_ = nowS;
+    next_ = nowS + periodS;
+    pending_ = true;
+    return firstRow ? 0.0 : double(next_ - first_) / 3600.0;
+}
+
+QString durationText(double hours) {
+    return QString::number(hours, 'f', 4);
+}
+
+int MesurerLigne(AppState& s, const QStringList& mnemonics,
+                 const std::function<bool(int, const QString&)>& store,
+                 const std::function<bool()>& stop,
+                 const std::function<bool(const QString&)>& failed) {
+    int sent = 0;
+    for (int i = 0; i < mnemonics.size(); ++i) {
+        // A pulled adapter: the row stays empty without a box per command; the port opens
+        // again by itself once the adapter is back.
+        if (!s.PortOEM.isOpen() && ouvrirPortSansMessage(s).result != PortOpening::Opened)
+            break;
+        const QString command = mnemonics[i] + QLatin1Char('?');
+        const QString answer = EnvoyerCommande(s, command);
+        ++sent;
+        if (!answer.isEmpty() && !store(i, answer) && !failed(command))
+            break;
+        // A stop click between two commands ends the row.
+        if (s.processEvents)
+            s.processEvents();
+        if (stop())
+            break;
+    }
+    return sent;
+}
+
+} // namespace tav

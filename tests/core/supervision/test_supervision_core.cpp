@@ -1,0 +1,170 @@
+#include "core/supervision/Curves.h"
+#include "core/supervision/RecordFile.h"
+#include "core/supervision/Supervision.h"
+#include "support/BoardRig.h"
+
+#include <QFile>
+#include <QTest>
+
+using namespace tav;
+
+class TestSupervisionCore : public QObject {
+    Q_OBJECT
+private slots:
+    void settings_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("value"); // 0: refused
+        QTest::newRow("empty") << "" << 0;
+        QTest::newRow("zero") << "0" << 0;
+        QTest::newRow("negative") << "-5" << 0;
+        QTest::newRow("not a number") << "abc" << 0;
+        QTest::newRow("trailing text") << "5s" << 0;
+        QTest::newRow("rounds to 0") << "0.4" << 0;
+        QTest::newRow("half to even 0") << "0.5" << 0;
+        QTest::newRow("half to even 2") << "1.5" << 2;
+        QTest::newRow("blanks") << " 60 " << 60;
+    }
+    void settings() {
+        QFETCH(QString, text);
+        QFETCH(int, value);
+        QCOMPARE(acquisitionPeriod(text).value_or(0), value);
+        QCOMPARE(recordEvery(text).value_or(0), value);
+    }
+
+    void names() {
+        const QDateTime t(QDate(2026, 12, 5), QTime(9, 7, 30));
+        QCOMPARE(recordBaseName("", t), QStringLiteral("5_12_2026_9_7"));
+        QCOMPARE(recordBaseName(" TAV0001 ", t), QStringLiteral("TAV0001"));
+        QCOMPARE(recordBaseName("A/B\\C", t), QStringLiteral("A_B_C"));
+    }
+
+    // Period 3600, ticks on time: the duration counts one period ahead.
+    void schedule() {
+        SupervisionSchedule s;
+        s.restart();
+        QVERIFY(s.due(100));
+        QCOMPARE(durationText(s.take(100, 3600, true)), QStringLiteral("0.0000"));
+        QVERIFY(!s.due(3699));
+        QCOMPARE(s.minutesLeft(3670), 0.5);
+        QVERIFY(s.due(3700));
+        QCOMPARE(durationText(s.take(3700, 3600, false)), QStringLiteral("2.0000"));
+        QCOMPARE(durationText(s.take(7300, 3600, false)), QStringLiteral("3.0000"));
+        s.restart();
+        QVERIFY(s.due(0));
+    }
+
+    // Taken names get a counter; nothing earlier is overwritten; a failed start leaves nothing.
+    void recordFiles() {
+        QTemporaryDir tmp;
+        const QString dir = tmp.filePath("Supervision");
+        RecordFile a, b, c;
+        QVERIFY(a.create(dir, "TAV0001", ".xls"));
+        QVERIFY(a.append("h\t\r\n"));
+        QVERIFY(b.create(dir, "TAV0001", ".xls")); // a still open
+        QCOMPARE(QFileInfo(b.path()).fileName(), QStringLiteral("TAV0001_2.xls"));
+        QVERIFY(b.append("x\t\r\n"));
+        QFile f(a.path());
+        QVERIFY(f.open(QIODevice::ReadOnly)); // flushed while still open
+        QCOMPARE(f.readAll(), QByteArray("h\t\r\n"));
+        QVERIFY(c.create(dir, "TAV0001", ".xls"));
+        const QString third = c.path();
+        QVERIFY(third.endsWith("TAV0001_3.xls"));
+        c.discard();
+        QVERIFY(!QFile::exists(third));
+        // A folder that cannot exist (a file stands in its way): a clear error.
+        QFile blocker(tmp.filePath("blocked"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        RecordFile d;
+        QVERIFY(!d.create(tmp.filePath("blocked/Supervision"), "X", ".xls"));
+        QVERIFY(d.error().contains("cannot be created"));
+        QVERIFY(!d.append("y"));
+    }
+
+    void measureRow_data() {
+        QTest::addColumn<int>("stopAfter");
+        QTest::addColumn<bool>("storeFails");
+        QTest::addColumn<bool>("goOn");
+        QTest::addColumn<int>("sent");
+        QTest::newRow("whole row") << 99 << false << false << 8;
+        QTest::newRow("stop after the third") << 3 << false << false << 3;
+        QTest::newRow("failure, OK") << 99 << true << true << 8;
+        QTest::newRow("failure, Cancel") << 99 << true << false << 1;
+    }
+    void measureRow() {
+        QFETCH(int, stopAfter);
+        QFETCH(bool, storeFails);
+        QFETCH(bool, goOn);
+        QFETCH(int, sent);
+        test::BoardRig rig;
+        QStringList stored, failures;
+        int calls = 0;
+        const int n = MesurerLigne(
+            rig.s, supervisionMnemonics(),
+            [&](int, const QString& a) { stored << a; return !storeFails; },
+            [&] { return ++calls >= stopAfter; },
+            [&](const QString& cmd) { failures << cmd; return goOn; });
+        QCOMPARE(n, sent);
+        QCOMPARE(rig.sent().size(), sent);
+        QCOMPARE(rig.sent().first(), QStringLiteral("IPW?"));
+        QCOMPARE(stored.size(), sent);
+        QCOMPARE(failures.size(), storeFails ? sent : 0);
+    }
+
+    // Rows: duration, IPW, ... as the sheet holds them; the last row is not drawn yet.
+    void curves_data() {
+        QTest::addColumn<QStringList>("durations");
+        QTest::addColumn<QStringList>("ipw");
+        QTest::addColumn<QString>("points"); // x:y of item 0
+        QTest::addColumn<double>("axisMax");
+        QTest::newRow("two rows give one point") << QStringList{"0.0000", "0.0003"}
+                                                 << QStringList{"-35", "-34"} << "0:-3.5" << 1.0;
+        QTest::newRow("empty cell repeats") << QStringList{"0", "0.5", "0.7", "0.8"}
+                                            << QStringList{"-35", "", "-20", ""}
+                                            << "0:-3.5 0.5:-3.5 0.7:-2" << 1.0;
+        QTest::newRow("first empty is 0") << QStringList{"0", "0.5"} << QStringList{"", "1"}
+                                          << "0:0" << 1.0;
+        QTest::newRow("not a number skipped") << QStringList{"0", "0.5", "0.7"}
+                                              << QStringList{"10", "xxx", "1"} << "0:1" << 1.0;
+        QTest::newRow("3.5 h maximum") << QStringList{"0", "3.5", "3.6"}
+                                       << QStringList{"1", "2", "3"} << "0:0.1 3.5:0.2" << 4.5;
+    }
+    void curves() {
+        QFETCH(QStringList, durations);
+        QFETCH(QStringList, ipw);
+        QFETCH(QString, points);
+        QFETCH(double, axisMax);
+        SupervisionCurves c;
+        c.update(1, [](int, int) { return QString(); }); // one row: nothing yet
+        QCOMPARE(c.plot(0).count(), 0);
+        // Fed one row at a time, as the acquisition does.
+        for (int n = 2; n <= durations.size(); ++n)
+            c.update(n, [&](int r, int col) {
+                return col == 3 ? durations[r - 1] : col == 4 ? ipw[r - 1] : QString();
+            });
+        QStringList got;
+        for (const QPointF& p : c.plot(0).points())
+            got << QStringLiteral("%1:%2").arg(p.x()).arg(p.y());
+        QCOMPARE(got.join(' '), points);
+        QCOMPARE(c.axisMax(), axisMax);
+    }
+
+    // A week of rows stays a bounded series that keeps every extreme.
+    void reductionKeepsExtremes() {
+        PlotReduction p(512);
+        const int rows = 604800;
+        for (int r = 0; r < rows; ++r)
+            p.add(r / 3600.0, r == 300000 ? 99.0 : r == 400000 ? -99.0 : (r % 7));
+        const QList<QPointF> pts = p.points();
+        QVERIFY(pts.size() <= 4 * 512);
+        QVERIFY(std::is_sorted(pts.begin(), pts.end(),
+                               [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); }));
+        QVERIFY(std::any_of(pts.begin(), pts.end(), [](const QPointF& q) { return q.y() == 99; }));
+        QVERIFY(std::any_of(pts.begin(), pts.end(), [](const QPointF& q) { return q.y() == -99; }));
+        QCOMPARE(pts.last().x(), (rows - 1) / 3600.0);
+        QCOMPARE(p.minY(), -99.0);
+        QCOMPARE(p.count(), qint64(rows));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSupervisionCore)
+#include "test_supervision_core.moc"
