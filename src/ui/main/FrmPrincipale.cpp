@@ -171,6 +171,7 @@ void FrmPrincipale::buildMenus() {
     on("ReloadVantrelParameters", &FrmPrincipale::ReloadVantrelParameters_Click);
     on("Passerlesoftenmodeclient", &FrmPrincipale::Passerlesoftenmodeclient_Click);
     on("ValeursMinMaxThresholds", &FrmPrincipale::ValeursMinMaxThresholds_Click);
+    on("SuperviserData", &FrmPrincipale::SuperviserData_Click);
     for (const CalibrationDef& d : calibrationDefs())
         connect(entry(QString::fromLatin1(d.menuEntry)), &QAction::triggered, this,
                 [this, code = d.code] { Etalonnage_Click(code); });
@@ -283,6 +284,17 @@ void FrmPrincipale::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     if (MessageBaudRate->isVisible())
         MessageBaudRate->move((width() - MessageBaudRate->width()) / 2, height() / 2);
+}
+
+void FrmPrincipale::SuperviserData_Click() {
+    if (supervisionDataWindow) {
+        supervisionDataWindow->raise();
+        supervisionDataWindow->activateWindow();
+        return;
+    }
+    Hourglass wait;
+    supervisionDataWindow = ouvrirSupervisionData(s_, this);
+    supervisionDataWindow->show();
 }
 
 void FrmPrincipale::ChoixAsservissement_Click() {

@@ -43,6 +43,7 @@ public:
     QPointer<QWidget> controlPanelWindow;
     QPointer<QWidget> manualConfigWindow;
     QPointer<QWidget> calibrationWindow;
+    QPointer<QWidget> supervisionDataWindow;
 
     // Menu handlers.
     void ChoixAsservissement_Click();
@@ -57,6 +58,7 @@ public:
     void ValeursMinMaxThresholds_Click();
     // One of the three calibration entries, by its window code (1, 2, 3).
     void Etalonnage_Click(int code);
+    void SuperviserData_Click();
     void Quitter_Click();
 
 protected:

@@ -4,6 +4,7 @@
 #include "ui/control/FrmMenuPilotage.h"
 #include "ui/main/FrmCmdRead.h"
 #include "ui/main/FrmSupervision.h"
+#include "ui/supervision/FrmSupervisionData.h"
 
 namespace tav {
 
@@ -15,6 +16,12 @@ QWidget* ouvrirPanneauPilotage(AppState& s, QWidget* parent) {
 
 QWidget* ouvrirConfigManuelle(AppState& s, QWidget* parent) {
     auto* w = new FrmConfigManuelle(s, parent);
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    return w;
+}
+
+QWidget* ouvrirSupervisionData(AppState& s, QWidget* parent) {
+    auto* w = new FrmSupervisionData(s, parent);
     w->setAttribute(Qt::WA_DeleteOnClose);
     return w;
 }

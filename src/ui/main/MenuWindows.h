@@ -10,6 +10,8 @@ struct AppState;
 // modal windows run to their end.
 QWidget* ouvrirPanneauPilotage(AppState& s, QWidget* parent);
 QWidget* ouvrirConfigManuelle(AppState& s, QWidget* parent);
+// The modeless data supervision window.
+QWidget* ouvrirSupervisionData(AppState& s, QWidget* parent);
 void executerSupervision(AppState& s, QWidget* parent);
 void executerCommandesGet(AppState& s, QWidget* parent);
 

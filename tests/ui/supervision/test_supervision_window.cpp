@@ -1,0 +1,300 @@
+#include "core/control/MeasurementLog.h"
+#include "core/settings/Ini.h"
+#include "support/BoardRig.h"
+#include "support/NullPort.h"
+#include "ui/supervision/FrmSupervisionData.h"
+#include "ui/supervision/SupervisionGraph.h"
+#include "ui/support/Grid.h"
+#include "ui/support/Tabs.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QMenu>
+#include <QPushButton>
+#include <QValueAxis>
+#include <QtTest>
+
+#include <memory>
+
+using namespace tav;
+using namespace tav::test;
+
+namespace {
+
+const QDateTime kStartTime(QDate(2026, 12, 5), QTime(9, 7, 30));
+
+// The window against the in-process board; the wall clock follows the manual clock.
+struct SupervisionRig : BoardRig {
+    std::unique_ptr<FrmSupervisionData> w;
+
+    explicit SupervisionRig(const QString& period = "60", const QString& every = "5") {
+        board.setNoiseEnabled(false);
+        s.NbRepetitions = 1;
+        EcrireIni(s.generalIni(), "SupervisionData", "TxtFrequenceAcquisition", period);
+        EcrireIni(s.generalIni(), "SupervisionData", "TxtModEnreg", every);
+        w = std::make_unique<FrmSupervisionData>(s);
+        const qint64 origin = clock.now();
+        w->wallClock = [this, origin] { return kStartTime.addMSecs(clock.now() - origin); };
+        clear();
+    }
+    QString records() const { return QDir(s.programDir).filePath("Supervision"); }
+    QStringList files() const { return QDir(records()).entryList(QDir::Files, QDir::Name); }
+    // Ticks until `rows` more rows are taken, `periodMs` apart.
+    void rows(int count, qint64 periodMs = 60000) {
+        for (int i = 0; i < count; ++i) {
+            const qint64 due = clock.now() + periodMs;
+            w->Horloge_Timer();
+            clock.advance(std::max<qint64>(0, due - clock.now()));
+        }
+    }
+    QByteArray line(int row) const {
+        QStringList cells;
+        for (int c = 1; c <= kSupervisionColumns; ++c)
+            cells << w->vaSpread->cellText(row, c);
+        return logLine(cells);
+    }
+};
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+} // namespace
+
+class TestSupervisionWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void opening() {
+        SupervisionRig rig;
+        FrmSupervisionData& w = *rig.w;
+        QCOMPARE(w.windowTitle(), QStringLiteral("OEM Data Supervision"));
+        QVERIFY(!w.TxtSNU->text().isEmpty());
+        QCOMPARE(w.TxtExtension->text(), QStringLiteral(".xls"));
+        QCOMPARE(w.TxtFrequenceAcquisition->text(), QStringLiteral("60"));
+        QCOMPARE(w.vaSpread->cellText(0, 3), QStringLiteral("Duration"));
+        QCOMPARE(w.vaSpread->cellText(0, 10), QStringLiteral("ALA"));
+        QCOMPARE(w.vaSpread->cellText(0, 11), QStringLiteral("LDC"));
+        QCOMPARE(w.BoutonGraphe->text(), QStringLiteral("&Select all"));
+
+        ScriptedPrompts prompts;
+        NullPort none;
+        ManualClock clock;
+        AppState s(rig.dir.path(), none, clock, prompts);
+        FrmSupervisionData failed(s);
+        QVERIFY(failed.linkFailed());
+        QVERIFY(!failed.Bouton->isEnabled());
+        QVERIFY(!failed.File->isEnabled());
+        QVERIFY(failed.Message->text().startsWith("Serial Link failed"));
+    }
+
+    // Period 60, record every 5: the header, then rows 5, 10, 15; scrolling after row 27.
+    void recordEveryFifthRow() {
+        SupervisionRig rig;
+        FrmSupervisionData& w = *rig.w;
+        w.TxtSNU->setText("TAV0001");
+        w.Bouton_Click();
+        QVERIFY(w.isRunning());
+        QVERIFY(!w.TxtModEnreg->isEnabled());
+        QVERIFY(w.NomFichier->text().endsWith("TAV0001.xls"));
+        rig.rows(16);
+        QCOMPARE(w.LigneCourante, 17);
+        QCOMPARE(readAll(w.recordPath()), rig.line(0) + rig.line(5) + rig.line(10) + rig.line(15));
+        QVERIFY(rig.line(0).startsWith("DATE\tTime\tDuration\tIPW\t"));
+        QCOMPARE(rig.line(5).count('\t'), kSupervisionColumns);
+        QVERIFY(!w.vaSpread->cellText(5, 11).isEmpty()); // LDC measured
+        QCOMPARE(w.vaSpread->cellText(1, 1), logDateText(kStartTime));
+        QVERIFY(w.vaSpread->cellText(2, 1).isEmpty()); // same date
+
+        QCOMPARE(w.vaSpread->activeRow(), 1);
+        rig.rows(10);
+        QCOMPARE(w.vaSpread->activeRow(), 1);
+        rig.rows(1);
+        QCOMPARE(w.vaSpread->activeRow(), 27);
+
+        // Closing while running ends the run and stores the settings.
+        w.TxtModEnreg->setText("7");
+        w.close();
+        QVERIFY(!w.isRunning());
+        QCOMPARE(LireIni(rig.s.generalIni(), "SupervisionData", "TxtModEnreg"), QStringLiteral("7"));
+        QVERIFY(!rig.port.isOpen());
+    }
+
+    // Row 1 shows 0.0000, then the duration counts one period ahead.
+    void durations() {
+        SupervisionRig rig("3600", "1");
+        rig.w->Bouton_Click();
+        rig.w->Horloge_Timer();
+        rig.clock.advance(1800000);
+        rig.w->Horloge_Timer(); // not due yet
+        QCOMPARE(rig.w->LigneCourante, 2);
+        QCOMPARE(rig.w->Message->text(), QStringLiteral("Next measure in 30.0 mn"));
+        rig.clock.advance(1800000);
+        rig.rows(2, 3600000);
+        QCOMPARE(rig.w->vaSpread->cellText(1, 3), QStringLiteral("0.0000"));
+        QCOMPARE(rig.w->vaSpread->cellText(2, 3), QStringLiteral("2.0000"));
+        QCOMPARE(rig.w->vaSpread->cellText(3, 3), QStringLiteral("3.0000"));
+    }
+
+    // File names: date and time on an empty serial number; a second start never overwrites.
+    void secondStart() {
+        SupervisionRig rig;
+        FrmSupervisionData& w = *rig.w;
+        w.TxtSNU->clear();
+        w.Bouton_Click();
+        rig.rows(6);
+        QCOMPARE(rig.files(), QStringList{"5_12_2026_9_7.xls"});
+        w.Bouton_Click();
+        QCOMPARE(w.Bouton->text(), QStringLiteral("Sop now..."));
+        rig.w->Horloge_Timer();
+        QVERIFY(!w.isRunning());
+        QCOMPARE(w.Bouton->text(), QStringLiteral("&Start"));
+        const QByteArray first = readAll(w.recordPath());
+        QCOMPARE(first.count("\r\n"), 2);
+
+        rig.w->wallClock = [] { return kStartTime; };
+        w.Bouton_Click();
+        QCOMPARE(w.LigneCourante, 1);
+        QVERIFY(w.vaSpread->cellText(3, 4).isEmpty()); // sheet cleared
+        rig.rows(1);
+        QCOMPARE(rig.files(), (QStringList{"5_12_2026_9_7.xls", "5_12_2026_9_7_2.xls"}));
+        QCOMPARE(readAll(QDir(rig.records()).filePath("5_12_2026_9_7.xls")), first);
+        QCOMPARE(readAll(w.recordPath()), rig.line(0));
+
+        // Save never takes a name in use.
+        w.save_Click();
+        QCOMPARE(rig.files().size(), 3);
+        QCOMPARE(readAll(QDir(rig.records()).filePath("5_12_2026_9_7_3.xls")), rig.line(1));
+    }
+
+    // A stop while the row is measured: the rest stays empty, the row is still recorded, the
+    // next tick ends the run.
+    void stopDuringRow() {
+        SupervisionRig rig("60", "1");
+        FrmSupervisionData& w = *rig.w;
+        w.Bouton_Click();
+        rig.rows(1);
+        rig.clear();
+        rig.s.processEvents = [&] {
+            if (rig.sent().size() == 3 && w.isRunning() && !w.ArretDemande)
+                w.Bouton_Click();
+        };
+        rig.rows(1);
+        QCOMPARE(rig.sent(), (QStringList{"IPW?", "OPW?", "PS2?"}));
+        QVERIFY(!w.vaSpread->cellText(2, 6).isEmpty());
+        QVERIFY(w.vaSpread->cellText(2, 7).isEmpty());
+        QVERIFY(w.isRunning());
+        QVERIFY(readAll(w.recordPath()).endsWith(rig.line(2)));
+        rig.rows(1);
+        QVERIFY(!w.isRunning());
+        QCOMPARE(w.LigneCourante, 3);
+    }
+
+    // Garbage is kept in the sheet but not drawn; a pulled adapter leaves empty rows quietly and
+    // the run goes on with the board back; a port that cannot open at start leaves no file.
+    void badInput() {
+        SupervisionRig rig("60", "1");
+        FrmSupervisionData& w = *rig.w;
+        rig.port.responder = [](const QByteArray& line) -> std::optional<QByteArray> {
+            if (line == "IPW?")
+                return QByteArray("xxx");
+            return std::nullopt;
+        };
+        w.Bouton_Click();
+        rig.rows(3);
+        QCOMPARE(w.vaSpread->cellText(2, 4), QStringLiteral("xxx"));
+        QCOMPARE(w.curves().plot(0).count(), 0);
+        QCOMPARE(w.curves().plot(1).count(), 2);
+        rig.port.unplug();
+        rig.rows(1);
+        QVERIFY(w.isRunning());
+        QVERIFY(w.vaSpread->cellText(4, 5).isEmpty());
+        QVERIFY(!w.vaSpread->cellText(4, 3).isEmpty());
+        QCOMPARE(rig.prompts.shown.size(), 0);
+        rig.port.replug();
+        rig.rows(1);
+        QVERIFY(!w.vaSpread->cellText(5, 5).isEmpty());
+        QCOMPARE(readAll(w.recordPath()).count("\r\n"), 6);
+        w.Bouton_Click();
+        rig.rows(1);
+
+        QDir(rig.records()).removeRecursively();
+        rig.port.setOpenError("busy");
+        rig.port.close();
+        w.Bouton_Click();
+        QVERIFY(!w.isRunning());
+        QVERIFY(rig.files().isEmpty());
+        QVERIFY(rig.prompts.messageTexts().last().contains("port could not be opened"));
+    }
+
+    void refusedSettings_data() {
+        QTest::addColumn<QString>("period");
+        QTest::addColumn<QString>("every");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("period empty") << "" << "5" << "A row of measurement every second";
+        QTest::newRow("period 0.4") << "0.4" << "5" << "A row of measurement every second";
+        QTest::newRow("every 0") << "60" << "0" << "A file record every row";
+        QTest::newRow("every text") << "60" << "abc" << "A file record every row";
+        QTest::newRow("every negative") << "60" << "-2" << "A file record every row";
+    }
+    void refusedSettings() {
+        QFETCH(QString, period);
+        QFETCH(QString, every);
+        QFETCH(QString, named);
+        SupervisionRig rig(period, every);
+        rig.w->Bouton_Click();
+        QVERIFY(!rig.w->isRunning());
+        QVERIFY(rig.files().isEmpty());
+        QCOMPARE(rig.prompts.shown.size(), 1);
+        QVERIFY2(rig.prompts.shown[0].text.contains(named), qPrintable(rig.prompts.shown[0].text));
+    }
+
+    void graphs() {
+        SupervisionRig rig("60", "100");
+        FrmSupervisionData& w = *rig.w;
+        w.show();
+        w.OngletPrincipal->setCurrentIndex(2);
+        w.CheckGraphes[0]->setChecked(true);
+        w.Bouton_Click();
+        rig.rows(2);
+        QTRY_COMPARE(w.CWGraphAppareil->plot(1)->count(), 1);
+        QVERIFY(w.CWGraphAppareil->plot(1)->isVisible());
+        QVERIFY(!w.CWGraphAppareil->plot(4)->isVisible());
+        // Ticking draws from the rows in the sheet; unticking hides.
+        rig.rows(2);
+        w.CheckGraphes[3]->setChecked(true);
+        QCOMPARE(w.CWGraphAppareil->plot(4)->count(), 3);
+        QCOMPARE(w.CWGraphAppareil->plot(4)->at(0).y(), w.vaSpread->cellText(1, 11).toDouble());
+        w.CheckGraphes[3]->setChecked(false);
+        QVERIFY(!w.CWGraphAppareil->plot(4)->isVisible());
+        QCOMPARE(w.CWGraphAppareil->axis(1)->max(), 1.0);
+    }
+
+    void selectAll_data() {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<bool>("ticked");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("select") << "&SELECT ALL" << true << "&De-select all";
+        QTest::newRow("de-select") << "&De-select all" << false << "&Select all";
+        QTest::newRow("empty") << "" << false << "&Select all";
+        QTest::newRow("design") << QString::fromUtf8("&Tout sélectionner") << false << "&Select all";
+    }
+    void selectAll() {
+        QFETCH(QString, caption);
+        QFETCH(bool, ticked);
+        QFETCH(QString, after);
+        SupervisionRig rig;
+        rig.w->CheckGraphes[2]->setChecked(true);
+        rig.w->BoutonGraphe->setText(caption);
+        rig.w->BoutonGraphe_Click();
+        for (QCheckBox* c : rig.w->CheckGraphes)
+            QCOMPARE(c->isChecked(), ticked);
+        QCOMPARE(rig.w->BoutonGraphe->text(), after);
+    }
+};
+
+QTEST_MAIN(TestSupervisionWindow)
+#include "test_supervision_window.moc"
