@@ -1,6 +1,7 @@
 // Grid capacity: a week of one-second supervision rows (600,000 x 10 cells).
 // Prints time and resident memory to fill the sheet, to query the last row holding data and to
 // clear it. Run: bench_grid [rows]
+#include "support/Resident.h"
 #include "ui/support/Grid.h"
 
 #include <QApplication>
@@ -12,15 +13,7 @@
 
 namespace {
 
-long residentKb() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
+using tav::test::residentKb;
 
 double mb(long kb) { return kb / 1024.0; }
 

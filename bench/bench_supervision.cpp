@@ -7,6 +7,7 @@
 #include "core/AppState.h"
 #include "core/settings/Ini.h"
 #include "support/BoardRig.h"
+#include "support/Resident.h"
 #include "ui/supervision/FrmSupervisionData.h"
 #include "ui/supervision/SupervisionGraph.h"
 #include "ui/support/Tabs.h"
@@ -60,16 +61,6 @@ private:
     SerialPort& p_;
     QElapsedTimer clock_;
 };
-
-double rssMb() {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    return -1;
-}
 
 double percentile(std::vector<float> v, double p) {
     const std::size_t k = std::min(v.size() - 1, std::size_t(p * double(v.size())));
@@ -129,7 +120,7 @@ int main(int argc, char** argv) {
             redrawMs = std::max(redrawMs, r.nsecsElapsed() / 1e6);
         }
     }
-    const double rss = rssMb();
+    const double rss = test::residentKb() / 1024.0;
 
     // Redraw after ticking a box on the whole week.
     w.CheckGraphes[0]->setChecked(false);

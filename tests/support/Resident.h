@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QFile>
+
+namespace tav::test {
+
+// Resident memory of this process in kB (VmRSS), -1 when unknown.
+inline long residentKb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
+} // namespace tav::test
