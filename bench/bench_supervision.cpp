@@ -113,6 +113,7 @@ int main(int argc, char** argv) {
             rowMs.push_back(float(ns / 1e6));
         rig.clock.advance(std::max<qint64>(0, due - rig.clock.now()));
         if (w.LigneCourante % 1000 == 0) {
+            rig.port.clearHistory(); // the simulated line's own record of every exchange
             QElapsedTimer r;
             r.start();
             w.RafraichirGraphe();
