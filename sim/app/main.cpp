@@ -2,6 +2,8 @@
 
 #include "SimServer.h"
 
+#include "core/Version.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -65,10 +67,7 @@ const char kDescription[] =
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tavoem-sim"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
-                                                .arg(TAV_VERSION_MAJOR)
-                                                .arg(TAV_VERSION_MINOR)
-                                                .arg(TAV_VERSION_PATCH));
+    QCoreApplication::setApplicationVersion(tav::versionText());
 
     QCommandLineParser p;
     p.setApplicationDescription(QString::fromLatin1(kDescription));

@@ -1,6 +1,7 @@
 // tavoem: supervises an OEM fibre amplifier board over one serial line.
 #include "core/AppState.h"
 #include "core/Clock.h"
+#include "core/Version.h"
 #include "core/link/QtSerialPort.h"
 #include "core/settings/Defaults.h"
 #include "core/settings/Ini.h"
@@ -20,9 +21,6 @@
 #include <cstdlib>
 
 namespace {
-
-const QString kVersion =
-    QStringLiteral("%1.%2.%3").arg(TAV_VERSION_MAJOR).arg(TAV_VERSION_MINOR).arg(TAV_VERSION_PATCH);
 
 struct Options {
     QCommandLineParser parser;
@@ -52,7 +50,7 @@ struct Options {
 void nameApplication() {
     QCoreApplication::setApplicationName(QStringLiteral("tavoem"));
     QCoreApplication::setOrganizationName(QStringLiteral("TAV"));
-    QCoreApplication::setApplicationVersion(kVersion);
+    QCoreApplication::setApplicationVersion(tav::versionText());
 }
 
 // --help, --version and option errors are answered without a window system, so they work
