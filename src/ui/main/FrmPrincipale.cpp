@@ -9,8 +9,10 @@
 #include "core/settings/Ini.h"
 #include "core/settings/Variant.h"
 #include "core/translation/DefaultTexts.h"
+#include "ui/about/FrmAPropos.h"
 #include "ui/calibration/CalibrationMenu.h"
 #include "ui/link/LinkMenu.h"
+#include "ui/main/ConfigFileMenu.h"
 #include "ui/main/MenuWindows.h"
 #include "ui/support/Hourglass.h"
 #include "ui/support/SettingsReport.h"
@@ -175,6 +177,9 @@ void FrmPrincipale::buildMenus() {
     for (const CalibrationDef& d : calibrationDefs())
         connect(entry(QString::fromLatin1(d.menuEntry)), &QAction::triggered, this,
                 [this, code = d.code] { Etalonnage_Click(code); });
+    connecterFichiersConfiguration(*this, s_);
+    connect(entry(QStringLiteral("Menuapropos")), &QAction::triggered, this,
+            [this] { ouvrirAPropos(s_, this, [this] { MontrerEntreesUsine(); }); });
 }
 
 QAction* FrmPrincipale::entry(const QString& name) const {
@@ -230,10 +235,7 @@ void FrmPrincipale::Form_Load() {
                       false);
     // 5. ... and shown again in the internal variant.
     if (VarianteUsine(s_.programDir))
-        setEntriesVisible({"t1", "SuperviserData", "Configuration", "Supervision", "Etalonnage",
-                           "commandesget", "t8", "cryptfile", "t9", "DecryptFile", "Affichage",
-                           "Passerlesoftenmodeclient", "t10"},
-                          true);
+        MontrerEntreesUsine();
     // 6. A quarter of the screen, centred.
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
@@ -266,6 +268,13 @@ void FrmPrincipale::Form_Load() {
 
     if (!damaged.isEmpty())
         s_.prompts.message(damaged, captionPrincipale(), PromptIcon::Critical);
+}
+
+void FrmPrincipale::MontrerEntreesUsine() {
+    setEntriesVisible({"t1", "SuperviserData", "Configuration", "Supervision", "Etalonnage",
+                       "commandesget", "t8", "cryptfile", "t9", "DecryptFile", "Affichage",
+                       "Passerlesoftenmodeclient", "t10"},
+                      true);
 }
 
 void FrmPrincipale::chargerTextesMenu() {

@@ -30,6 +30,9 @@ public:
     // Names of the entries an operator sees, in menu order.
     QStringList visibleEntries() const;
 
+    // Shows the factory entries (internal variant; t5 and MenuLoadHexFile stay hidden).
+    void MontrerEntreesUsine();
+
     // Sends "RVP"; true when the board acknowledged with "!".
     bool RechargerParametresUsine();
 

@@ -1,0 +1,154 @@
+#include "core/configfile/ConfigFile.h"
+
+#include "core/AppState.h"
+#include "core/Prompts.h"
+#include "core/configfile/ConfigItems.h"
+#include "core/io/FileReplace.h"
+#include "core/link/Exchange.h"
+#include "core/text/Cp1252.h"
+#include "core/text/Scramble.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+
+#include <utility>
+
+namespace tav {
+
+namespace {
+
+// The unscrambled copy lists at most this many lines in its message; the file holds them all.
+constexpr int kLignesMontrees = 40;
+
+const QByteArray kFinLigne = QByteArrayLiteral("\r\n");
+
+// Reads the file's items; on failure the operator is told why.
+std::optional<QList<FileItem>> lire(AppState& s, const QString& path, const QString& title) {
+    QString error;
+    const std::optional<QByteArray> content = lireFichierConfiguration(path, &error);
+    if (!content) {
+        s.prompts.message(error, title, PromptIcon::Critical);
+        return std::nullopt;
+    }
+    return lireItems(*content);
+}
+
+bool ecrire(AppState& s, const char* name, const QByteArray& data, const QString& title) {
+    const ReplaceResult r = replaceFile(s.filePath(QString::fromLatin1(name)), data);
+    if (!r.ok)
+        s.prompts.message(QStringLiteral("%1 could not be written in the program folder (%2). "
+                                         "Free some space or check the folder's permissions, "
+                                         "then try again.")
+                              .arg(QString::fromLatin1(name), r.error),
+                          title, PromptIcon::Critical);
+    return r.ok;
+}
+
+// Restores the pacing flag however the load ends.
+struct LongPause {
+    explicit LongPause(AppState& s) : s_(s), before_(s.PauseLongue) { s_.PauseLongue = true; }
+    ~LongPause() { s_.PauseLongue = before_; }
+    AppState& s_;
+    bool before_;
+};
+
+} // namespace
+
+bool CrypterFichier(AppState& s, const QString& plainPath, const QString& title) {
+    const std::optional<QList<FileItem>> items = lire(s, plainPath, title);
+    if (!items) return false;
+    QByteArray out;
+    for (const FileItem& item : *items) {
+        const qsizetype bad = firstUnprintable(item.text);
+        if (bad >= 0) {
+            s.prompts.message(
+                QStringLiteral("Crypt File refused: the item \"%1\" (line %2) holds the character "
+                               "%3, which a configuration file cannot carry. Board commands use "
+                               "plain ASCII characters only: correct the file and crypt it again. "
+                               "%4 was not changed.")
+                    .arg(itemForMessage(item.text), QString::number(item.line),
+                         characterForMessage(item.text, bad), QString::fromLatin1(kFichierCrypte)),
+                title, PromptIcon::Critical);
+            return false;
+        }
+        out += BrouillerTexte(item.text) + kFinLigne;
+    }
+    if (!ecrire(s, kFichierCrypte, out, title)) return false;
+    s.prompts.message(QStringLiteral("Crypt File OK."), title, PromptIcon::Information);
+    return true;
+}
+
+bool DecrypterFichier(AppState& s, const QString& title) {
+    const QString path = s.filePath(QString::fromLatin1(kFichierCrypte));
+    if (!QFile::exists(path)) {
+        s.prompts.message(QStringLiteral("No file to decrypt."), title, PromptIcon::Information);
+        return false;
+    }
+    const std::optional<QList<FileItem>> items = lire(s, path, title);
+    if (!items) return false;
+    QByteArray out;
+    QByteArray shown;
+    for (qsizetype i = 0; i < items->size(); ++i) {
+        const QByteArray line = BrouillerTexte(items->at(i).text) + kFinLigne;
+        out += line;
+        if (i < kLignesMontrees) shown += line;
+    }
+    if (!ecrire(s, kFichierDecrypte, out, title)) return false;
+    QString text = QStringLiteral("DeCrypt File OK.\r\n\r\n") + fromCp1252(shown);
+    if (items->size() > kLignesMontrees)
+        text += QStringLiteral("... and %1 more lines in %2.")
+                    .arg(items->size() - kLignesMontrees)
+                    .arg(QString::fromLatin1(kFichierDecrypte));
+    s.prompts.message(text, title, PromptIcon::Information);
+    return true;
+}
+
+bool ChargerFichierConfiguration(AppState& s, const QString& FichierConfiguration,
+                                 const QString& title) {
+    const std::optional<QList<FileItem>> items = lire(s, FichierConfiguration, title);
+    if (!items) return false;
+    // Every command is checked before the first one goes out: a plain or foreign file would
+    // otherwise be refused at its first line and the board reset to its factory parameters.
+    QStringList commandes;
+    for (const FileItem& item : *items) {
+        const QByteArray c = BrouillerTexte(item.text);
+        if (c.isEmpty()) continue;
+        if (firstUnprintable(c) >= 0) {
+            s.prompts.message(
+                QStringLiteral("\"%1\" is not a scrambled configuration file: line %2 does not "
+                               "unscramble into a board command. Choose a file made by \"Crypt "
+                               "File\". Nothing was sent to the board.")
+                    .arg(QDir::toNativeSeparators(FichierConfiguration),
+                         QString::number(item.line)),
+                title, PromptIcon::Critical);
+            return false;
+        }
+        commandes << QString::fromLatin1(c);
+    }
+    if (!commandes.isEmpty() && !s.PortOEM.isOpen() && !OuvrirPort(s))
+        return false; // the opening reported why; nothing was sent
+
+    LongPause pause(s);
+    for (const QString& commande : std::as_const(commandes)) {
+        const QString reponse = EnvoyerCommande(s, commande);
+        if (reponse.contains(u'!')) continue;
+        // The commands before this one are in the board: bring back its factory parameters.
+        const bool rappel = EnvoyerCommande(s, QStringLiteral("RVP")).contains(u'!');
+        s.prompts.message(
+            rappel ? QStringLiteral("Load Configuration File Failed, initial factory parameters "
+                                    "recalled. (") +
+                         reponse + QStringLiteral(" failed)")
+                   : QStringLiteral("Load Configuration File Failed. (") + reponse +
+                         QStringLiteral(" failed)\r\n\r\nThe board did not confirm the recall of "
+                                        "its factory parameters (RVP): check the link, then use "
+                                        "\"Reload TAV Parameters\"."),
+            title, PromptIcon::Critical);
+        return false;
+    }
+    s.prompts.message(QStringLiteral("Load Configuration File successfull."), title,
+                      PromptIcon::Information);
+    return true;
+}
+
+} // namespace tav

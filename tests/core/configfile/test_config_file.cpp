@@ -1,0 +1,116 @@
+#include "core/configfile/ConfigFile.h"
+#include "core/configfile/ConfigItems.h"
+#include "core/io/FileReplace.h"
+#include "core/text/Scramble.h"
+#include "support/BoardRig.h"
+
+#include <QFile>
+#include <QTest>
+
+using namespace tav;
+using namespace tav::test;
+
+namespace {
+
+const QString kTitle = QStringLiteral("TAV OEM");
+
+QByteArray read(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// The lines as "Crypt File" writes them: scrambled, each ended with CR LF.
+QByteArray scrambled(const QByteArrayList& lines) {
+    QByteArray out;
+    for (const QByteArray& l : lines)
+        out += BrouillerTexte(l) + "\r\n";
+    return out;
+}
+
+} // namespace
+
+class TestConfigFile : public QObject {
+    Q_OBJECT
+private slots:
+    void cryptThenDecrypt() {
+        BoardRig r;
+        // Items end at commas and line ends; blanks around them and enclosing quotes go.
+        replaceFile(r.dir.filePath("plain.txt"), "IPT=-100,OPM=150\r\n \"SOP=1\" , ASS=2\r");
+        QVERIFY(CrypterFichier(r.s, r.dir.filePath("plain.txt"), kTitle));
+        QCOMPARE(read(r.s.filePath("cfg_vtl.txt")),
+                 scrambled({"IPT=-100", "OPM=150", "SOP=1", "ASS=2"}));
+        QVERIFY(DecrypterFichier(r.s, kTitle));
+        const QByteArray plain = "IPT=-100\r\nOPM=150\r\nSOP=1\r\nASS=2\r\n";
+        QCOMPARE(read(r.s.filePath("Decrypt_cfg_vtl.txt")), plain);
+        QCOMPARE(r.prompts.messageTexts(),
+                 QStringList({"Crypt File OK.", "DeCrypt File OK.\r\n\r\n" + plain}));
+        QFile::remove(r.s.filePath("cfg_vtl.txt"));
+        QVERIFY(!DecrypterFichier(r.s, kTitle));
+        QCOMPARE(r.prompts.messageTexts().last(), QString("No file to decrypt."));
+    }
+
+    // A refused plain file leaves the old cfg_vtl.txt as it was.
+    void cryptRefusals_data() {
+        QTest::addColumn<QByteArray>("content"); // none: the folder itself is chosen
+        QTest::addColumn<QString>("message");
+        QTest::newRow("accent") << QByteArray("SOP=1\r\nSNU=\xC4\x31")
+                                << "\"SNU=\xC3\x84\x31\" (line 2)";
+        QTest::newRow("binary") << QByteArray("A\0B", 3) << "character code 0";
+        QTest::newRow("huge") << QByteArray(kMaxConfigFileBytes + 1, 'A') << "too large";
+        QTest::newRow("folder") << QByteArray() << "is a folder";
+    }
+    void cryptRefusals() {
+        QFETCH(QByteArray, content);
+        BoardRig r;
+        replaceFile(r.s.filePath("cfg_vtl.txt"), "old");
+        const QString path = content.isEmpty() ? r.dir.path() : r.dir.filePath("p.txt");
+        replaceFile(path, content);
+        QVERIFY(!CrypterFichier(r.s, path, kTitle));
+        QFETCH(QString, message);
+        QVERIFY2(r.prompts.messageTexts().last().contains(message), qPrintable(message));
+        QCOMPARE(r.prompts.shown.last().icon, PromptIcon::Critical);
+        QCOMPARE(read(r.s.filePath("cfg_vtl.txt")), QByteArray("old"));
+    }
+
+    void load_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("answered"); // lines the board answers before it falls silent
+        QTest::addColumn<QStringList>("sent");
+        QTest::addColumn<QString>("message");
+        const QString ok = "Load Configuration File successfull.";
+        QTest::newRow("acknowledged")
+            << scrambled({"SOP=150", "OPM=150"}) << -1 << QStringList{"SOP=150", "OPM=150"} << ok;
+        QTest::newRow("second refused")
+            << scrambled({"SOP=150", "SNU=AB", "OPM=150"}) << -1
+            << QStringList{"SOP=150", "SNU=AB", "RVP"}
+            << "Load Configuration File Failed, initial factory parameters recalled. (SNU# failed)";
+        QTest::newRow("board goes silent")
+            << scrambled({"SOP=150", "OPM=150"}) << 1 << QStringList{"SOP=150", "OPM=150", "RVP"}
+            << "Load Configuration File Failed. ( failed)\r\n\r\nThe board did not confirm";
+        QTest::newRow("empty lines") << QByteArray("\r\n\r\n") << -1 << QStringList() << ok;
+        QTest::newRow("plain file") << QByteArray("SOP=150\r\n") << -1 << QStringList()
+                                    << "is not a scrambled configuration file: line 1";
+    }
+    void load() {
+        QFETCH(QByteArray, file);
+        QFETCH(int, answered);
+        QFETCH(QStringList, sent);
+        QFETCH(QString, message);
+        BoardRig r;
+        r.s.NbRepetitions = 0;
+        r.port.responder = [answered, n = 0](const QByteArray&) mutable {
+            return answered < 0 || n++ < answered ? std::nullopt : std::optional(QByteArray());
+        };
+        replaceFile(r.dir.filePath("cfg.txt"), file);
+        const qint64 start = r.clock.now();
+        ChargerFichierConfiguration(r.s, r.dir.filePath("cfg.txt"), kTitle);
+        QCOMPARE(r.sent(), sent);
+        QVERIFY2(r.prompts.messageTexts().last().contains(message), qPrintable(message));
+        // The long pause (500 ms by default) around every command, and only during the load.
+        QVERIFY(r.clock.now() - start >= 500 * sent.size());
+        QVERIFY(!r.s.PauseLongue);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestConfigFile)
+#include "test_config_file.moc"
