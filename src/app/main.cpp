@@ -35,6 +35,10 @@ struct Options {
         QStringLiteral("quit-after"),
         QStringLiteral("Close the main window after this many ms (smoke tests)."),
         QStringLiteral("ms")};
+    QCommandLineOption download{
+        QStringLiteral("download"),
+        QStringLiteral("Open the download window of the installation's variant (Intel-HEX "
+                       "software for the board) once the main window is up.")};
     QCommandLineOption factory{QStringLiteral("factory"),
                                QStringLiteral("Start in the internal (factory) variant: writes the "
                                               "factory marker into the program folder.")};
@@ -43,7 +47,7 @@ struct Options {
         parser.setApplicationDescription(QStringLiteral("TAV OEM amplifier supervision"));
         parser.addHelpOption();
         parser.addVersionOption();
-        parser.addOptions({dir, port, quit, factory});
+        parser.addOptions({dir, port, quit, factory, download});
     }
 };
 
@@ -105,6 +109,9 @@ int main(int argc, char** argv) {
     prompts.setParent(&window);
     window.Form_Load();
     window.show();
+    // The menu entry of the download stays hidden; this option is the way in.
+    if (parsed.isSet(options.download))
+        QTimer::singleShot(0, &window, [&window] { window.MenuLoadHexFile_Click(); });
     if (parsed.isSet(options.quit))
         QTimer::singleShot(parsed.value(options.quit).toInt(), &window, &QWidget::close);
     return app.exec();

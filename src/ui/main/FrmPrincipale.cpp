@@ -11,6 +11,7 @@
 #include "core/translation/DefaultTexts.h"
 #include "ui/about/FrmAPropos.h"
 #include "ui/calibration/CalibrationMenu.h"
+#include "ui/download/DownloadWindow.h"
 #include "ui/link/LinkMenu.h"
 #include "ui/main/ConfigFileMenu.h"
 #include "ui/main/MenuWindows.h"
@@ -174,6 +175,7 @@ void FrmPrincipale::buildMenus() {
     on("Passerlesoftenmodeclient", &FrmPrincipale::Passerlesoftenmodeclient_Click);
     on("ValeursMinMaxThresholds", &FrmPrincipale::ValeursMinMaxThresholds_Click);
     on("SuperviserData", &FrmPrincipale::SuperviserData_Click);
+    on("MenuLoadHexFile", &FrmPrincipale::MenuLoadHexFile_Click);
     for (const CalibrationDef& d : calibrationDefs())
         connect(entry(QString::fromLatin1(d.menuEntry)), &QAction::triggered, this,
                 [this, code = d.code] { Etalonnage_Click(code); });
@@ -304,6 +306,10 @@ void FrmPrincipale::SuperviserData_Click() {
     Hourglass wait;
     supervisionDataWindow = ouvrirSupervisionData(s_, this);
     supervisionDataWindow->show();
+}
+
+void FrmPrincipale::MenuLoadHexFile_Click() {
+    executerTelechargement(s_, this);
 }
 
 void FrmPrincipale::ChoixAsservissement_Click() {

@@ -62,6 +62,7 @@ public:
     // One of the three calibration entries, by its window code (1, 2, 3).
     void Etalonnage_Click(int code);
     void SuperviserData_Click();
+    void MenuLoadHexFile_Click();
     void Quitter_Click();
 
 protected:

@@ -1,0 +1,157 @@
+#include "core/download/Download.h"
+
+#include "core/AppState.h"
+#include "core/Clock.h"
+#include "core/Prompts.h"
+#include "core/download/HexFile.h"
+#include "core/link/Exchange.h"
+#include "core/settings/Ini.h"
+#include "core/text/Numbers.h"
+
+#include <algorithm>
+
+namespace tav {
+
+namespace {
+
+template <typename F, typename... A> void call(const F& hook, A&&... args) {
+    if (hook) hook(std::forward<A>(args)...);
+}
+
+void letEventsRun(AppState& s) {
+    if (s.processEvents) s.processEvents();
+}
+
+bool acknowledged(const QString& answer) {
+    return answer.contains(u'!');
+}
+
+QString lineFailed(int line) {
+    return QStringLiteral("Load hex file FAILED. (Line %1)").arg(line);
+}
+
+QString loaded(const QString& head, int lines) {
+    return head + QString::number(lines) + QStringLiteral("Lines loaded)");
+}
+
+} // namespace
+
+int pauseLigne(const QString& text) {
+    return int(std::clamp<qint64>(leadingInteger(text), 0, kMaxPauseMs));
+}
+
+std::optional<QStringList> preparerTelechargement(AppState& s, const QString& path, bool factory) {
+    const QString title = QString::fromUtf16(factory ? kTitreUsine : kTitreClient);
+    HexFile f = lireFichierHex(path);
+    if (!f.error.isEmpty()) {
+        s.prompts.message(f.error, title, PromptIcon::Critical);
+        return std::nullopt;
+    }
+    if (!f.problem.ok()) {
+        const QString text = messageHexInvalide(path, f.problem);
+        if (!factory) {
+            s.prompts.message(text + QStringLiteral("\nNothing was sent to the board."), title,
+                              PromptIcon::Critical);
+            return std::nullopt;
+        }
+        if (!s.prompts.askYesNo(text + QStringLiteral("\n\nSend it to the board anyway?"), title,
+                                PromptIcon::Exclamation))
+            return std::nullopt;
+    }
+    return std::move(f.lines);
+}
+
+DownloadResult TelechargerUsine(AppState& s, const QStringList& lines, bool acknowledge,
+                                const DownloadHooks& hooks) {
+    const QString title = QString::fromUtf16(kTitreUsine);
+    DownloadResult r;
+    bool failed = false;
+    call(hooks.started, int(lines.size()));
+    for (const QString& line : lines) {
+        call(hooks.sending, line);
+        letEventsRun(s);
+        if (acknowledge) {
+            const QString answer = EnvoyerCommande(s, line);
+            failed = !acknowledged(answer);
+            if (!failed) call(hooks.acknowledged, answer);
+        } else {
+            // Nothing can be acknowledged here, but a link that is gone must not count as sent.
+            failed = !OuvrirPort(s);
+            if (!failed) EcrireCommande(s, line + u'\r', 0);
+        }
+        if (failed) {
+            s.prompts.message(lineFailed(r.sent + 1), title, PromptIcon::Critical);
+            break;
+        }
+        s.clock.sleep(hooks.pauseMs ? std::clamp(hooks.pauseMs(), 0, kMaxPauseMs) : 0);
+        call(hooks.progress, ++r.sent);
+    }
+    if (!failed)
+        s.prompts.message(loaded(QStringLiteral("Load hex file SUCCESSED. ("), r.sent), title,
+                          PromptIcon::Information);
+    ViderReception(s);
+    r.outcome = failed ? DownloadOutcome::Failed : DownloadOutcome::Succeeded;
+    return r;
+}
+
+DownloadResult TelechargerClient(AppState& s, const QStringList& lines,
+                                 const DownloadHooks& hooks) {
+    const QString title = QString::fromUtf16(kTitreClient);
+    const int pause = pauseLigne(
+        LireIni(s.generalIni(), QStringLiteral("LOAD_HEX_FILE"), QStringLiteral("TxtSleep")));
+    const auto fail = [&](const QString& text) {
+        s.prompts.message(text, title, PromptIcon::Critical);
+    };
+    DownloadResult r;
+    bool failed = false;
+    call(hooks.started, int(lines.size()));
+    if (!acknowledged(EnvoyerCommande(s, QStringLiteral("UPL=1")))) {
+        fail(QStringLiteral("In-Application Download . (UPL=1)"));
+        failed = true;
+    } else {
+        bool cancelled = false;
+        for (const QString& line : lines) {
+            call(hooks.sending, line);
+            const QString answer = EnvoyerCommande(s, line);
+            if (!acknowledged(answer)) {
+                fail(lineFailed(r.sent + 1));
+                failed = true;
+                break;
+            }
+            call(hooks.acknowledged, answer);
+            s.clock.sleep(pause);
+            call(hooks.progress, ++r.sent);
+            letEventsRun(s);
+            if (hooks.cancelled && hooks.cancelled()) {
+                s.prompts.message(QStringLiteral("In-Application Download stopped by customer."),
+                                  title, PromptIcon::Information);
+                cancelled = true;
+                break;
+            }
+        }
+        call(hooks.progress, 0);
+        if (cancelled) {
+            ViderReception(s);
+            r.outcome = DownloadOutcome::Cancelled;
+            return r;
+        }
+        // The board verifies (UPL=2) and starts (UPL=3) the new image, also after a failed line.
+        if (acknowledged(EnvoyerCommande(s, QStringLiteral("UPL=2")))) {
+            if (!acknowledged(EnvoyerCommande(s, QStringLiteral("UPL=3")))) {
+                fail(QStringLiteral("In-Application Download . (UPL=3)"));
+                failed = true;
+            }
+        } else {
+            fail(QStringLiteral("In-Application Download  FAILED. (UPL=2)"));
+            failed = true;
+        }
+    }
+    if (!failed)
+        s.prompts.message(loaded(QStringLiteral("In-Application Download  SUCCESSED. ("), r.sent),
+                          title, PromptIcon::Information);
+    ViderReception(s);
+    r.outcome = failed ? DownloadOutcome::Failed : DownloadOutcome::Succeeded;
+    return r;
+}
+
+} // namespace tav

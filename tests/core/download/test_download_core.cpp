@@ -1,0 +1,132 @@
+#include "core/download/HexFile.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tav;
+
+namespace {
+
+// Four sound data records and the end-of-file record.
+const QByteArray kSound = ":10010000214601360121470136007EFE09D2190140\r\n"
+                          ":100110002146017E17C20001FF5F16002148011928\r\n"
+                          ":10012000194E79234623965778239EDA3F01B2CAA7\r\n"
+                          ":100130003F0156702B5E712B722B732146013421C7\r\n"
+                          ":00000001FF\r\n";
+
+QByteArray withLine(int line, const QByteArray& replacement) {
+    QList<QByteArray> lines = kSound.split('\n');
+    lines[line - 1] = replacement + '\r';
+    return lines.join('\n');
+}
+
+} // namespace
+
+class TestDownloadCore : public QObject {
+    Q_OBJECT
+private slots:
+    void readsItemsByTheFieldRule_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("items"); // joined with "|"
+        QTest::addColumn<QString>("lines");
+        QTest::newRow("CR LF, final line end") << QByteArray(":A\r\n:B\r\n") << ":A|:B"
+                                               << "1,2";
+        QTest::newRow("LF, CR, no final line end") << QByteArray(":A\n:B\r:C") << ":A|:B|:C"
+                                                   << "1,2,3";
+        QTest::newRow("empty line inside") << QByteArray(":A\r\n\r\n:B") << ":A||:B"
+                                           << "1,2,3";
+        QTest::newRow("blanks around") << QByteArray("  :A \t\r\n") << ":A"
+                                       << "1";
+        QTest::newRow("comma splits") << QByteArray(":A,:B\r\n:C") << ":A|:B|:C"
+                                      << "1,1,2";
+        QTest::newRow("quoted section") << QByteArray("\"x,y\" tail,z") << "x,y|z"
+                                        << "1,1";
+        QTest::newRow("comma at the end") << QByteArray("a,") << "a|"
+                                          << "1,1";
+        QTest::newRow("empty") << QByteArray() << ""
+                               << "";
+    }
+    void readsItemsByTheFieldRule() {
+        QFETCH(QByteArray, content);
+        QStringList items, lines;
+        for (const FileItem& it : lireChamps(content)) {
+            items << it.text;
+            lines << QString::number(it.line);
+        }
+        QTEST(items.join(u'|'), "items");
+        QTEST(lines.join(u','), "lines");
+    }
+
+    void namesTheFirstBadLine_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("line");
+        QTest::addColumn<QString>("what");
+        QTest::newRow("sound") << kSound << 0 << "";
+        QTest::newRow("checksum") << withLine(2, ":100110002146017E17C20001FF5F16002148011929") << 2
+                                  << "its checksum is 29, its bytes give 28";
+        QTest::newRow("odd length")
+            << withLine(3, ":10012000194E7923462396577") << 3 << "odd number of hex digits";
+        QTest::newRow("short data") << withLine(1, ":0500000000010203F5") << 1
+                                    << "length byte gives 5 data bytes but it holds 4";
+        QTest::newRow("not hex") << withLine(1, ":04000000000102G3F6") << 1
+                                 << "character 16 (\"G\") is not a hex digit";
+        QTest::newRow("binary") << withLine(1, QByteArray(":04\x01", 4)) << 1 << "code 1";
+        QTest::newRow("no colon") << withLine(4, "0400000000010203F6") << 4
+                                  << "does not start with";
+        QTest::newRow("too short") << withLine(4, ":000000") << 4 << "too short";
+        QTest::newRow("type") << withLine(1, ":00000006FA") << 1 << "record type 06";
+        QTest::newRow("empty line") << withLine(2, "") << 2 << "the line is empty";
+        QTest::newRow("comma") << withLine(2, ":04000000,00010203F6") << 2 << "comma";
+        QTest::newRow("no end record")
+            << kSound.left(kSound.lastIndexOf(":0")) << 4 << "without an end-of-file record";
+        QTest::newRow("after end") << kSound + ":00000001FF" << 6 << "follows the end-of-file";
+        QTest::newRow("blank line at the end") << kSound + "\r\n" << 6 << "follows";
+    }
+    void namesTheFirstBadLine() {
+        QFETCH(QByteArray, content);
+        QFETCH(int, line);
+        QFETCH(QString, what);
+        const HexProblem p = verifierHex(lireChamps(content));
+        QCOMPARE(p.line, line);
+        QVERIFY2(p.what.contains(what), qPrintable(p.what));
+    }
+
+    void refusesUnusableFiles_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("missing") << "missing"
+                                 << "does not exist";
+        QTest::newRow("folder") << "folder"
+                                << "is a folder";
+        QTest::newRow("empty") << "empty"
+                               << "is empty";
+        QTest::newRow("huge") << "huge"
+                              << "larger than 64 MB";
+        QTest::newRow("sound") << "sound"
+                               << "";
+    }
+    void refusesUnusableFiles() {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        QString path = dir.filePath("image.hex");
+        if (kind == "folder") path = dir.path();
+        if (kind == "empty" || kind == "huge" || kind == "sound") {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            if (kind == "sound") f.write(kSound);
+            if (kind == "huge") QVERIFY(f.resize(kMaxHexFileBytes + 1)); // sparse
+        }
+        const HexFile f = lireFichierHex(path);
+        QFETCH(QString, error);
+        QVERIFY2(error.isEmpty() ? f.error.isEmpty() : f.error.contains(error),
+                 qPrintable(f.error));
+        QVERIFY(error.isEmpty() ||
+                f.error.endsWith("Choose the board's Intel-HEX file with File > Open."));
+        QCOMPARE(f.lines.size(), error.isEmpty() ? 5 : 0);
+        QVERIFY(f.problem.ok());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDownloadCore)
+#include "test_download_core.moc"

@@ -1,0 +1,195 @@
+#include "core/download/Download.h"
+#include "core/settings/Variant.h"
+#include "support/BoardRig.h"
+#include "support/Modal.h"
+#include "ui/download/FrmTelechargement.h"
+#include "ui/download/FrmTelechargementClient.h"
+#include "ui/support/Slider.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+using namespace tav;
+
+namespace {
+
+// Six data records and the end-of-file record.
+const QStringList kImage{":0400000000010203F6", ":0400040004050607E2", ":0400080008090A0BCE",
+                         ":04000C000C0D0E0FBA", ":0400100010111213A6", ":040014001415161792",
+                         ":00000001FF"};
+const QString kBadChecksum = QStringLiteral(":0400040004050607E3");
+
+struct Rig : test::BoardRig {
+    Rig() { board.setVersion("V1.20"); }
+    // Writes the lines (CR LF) and chooses the file through the window's open entry.
+    void choose(QAction* open, const QStringList& lines) {
+        const QString path = dir.filePath("image.hex");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write((lines.join("\r\n") + "\r\n").toLatin1());
+        f.close();
+        prompts.fileAnswers << path;
+        open->trigger();
+    }
+    QString lastMessage() const {
+        const QStringList m = prompts.messageTexts();
+        return m.isEmpty() ? QString() : m.last();
+    }
+};
+
+} // namespace
+
+class TestDownloadWindows : public QObject {
+    Q_OBJECT
+private slots:
+    void factoryDownload_data() {
+        QTest::addColumn<QStringList>("file");
+        QTest::addColumn<bool>("acknowledge");
+        QTest::addColumn<QList<bool>>("sendAnyway");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("toLoad");
+        QTest::addColumn<int>("fromBoard");
+        const QStringList three{kImage[0], kImage[1], kImage.last()};
+        const QStringList bad{kImage[0], kBadChecksum, kImage.last()};
+        QTest::newRow("three acknowledged") << three << true << QList<bool>{}
+                                            << "Load hex file SUCCESSED. (3Lines loaded)" << 3 << 3;
+        QTest::newRow("line 2 refused")
+            << bad << true << QList<bool>{true} << "Load hex file FAILED. (Line 2)" << 2 << 1;
+        QTest::newRow("bad file kept back") << bad << true << QList<bool>{false} << "" << 0 << 0;
+        QTest::newRow("no acknowledgement") << three << false << QList<bool>{}
+                                            << "Load hex file SUCCESSED. (3Lines loaded)" << 3 << 0;
+    }
+    void factoryDownload() {
+        QFETCH(QStringList, file);
+        QFETCH(int, toLoad);
+        Rig f;
+        FrmTelechargement w(f.s);
+        f.choose(w.MenuOpen, file);
+        QCOMPARE(w.grplabel[2]->text(), f.dir.filePath("image.hex"));
+        QFETCH(bool, acknowledge);
+        w.CheckAcknowledge->setChecked(acknowledge);
+        w.TxtSleep->setText("7");
+        QFETCH(QList<bool>, sendAnyway);
+        f.prompts.yesNoAnswers = sendAnyway;
+        f.clock.sleeps.clear();
+        w.BoutonStart->click();
+        QTEST(f.lastMessage(), "message");
+        QCOMPARE(w.ListToLoad->count(), toLoad);
+        QTEST(w.ListFromBoard->count(), "fromBoard");
+        QCOMPARE(f.sent(), file.mid(0, toLoad));
+        QCOMPARE(f.clock.sleeps.count(7), toLoad - f.lastMessage().contains("FAILED"));
+        for (const auto& shown : f.prompts.shown)
+            QCOMPARE(shown.title, shown.kind == "open" ? "Open" : "Loading Software");
+        QVERIFY(w.BoutonStart->isEnabled());
+    }
+
+    void clientDownload_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("records"); // image lines sent after "UPL=1"
+        QTest::addColumn<QStringList>("closing");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QString>("version");
+        const QStringList both{"UPL=2", "UPL=3"};
+        QTest::newRow("whole image")
+            << "" << 7 << both << QStringList{"In-Application Download  SUCCESSED. (7Lines loaded)"}
+            << "V1.21";
+        QTest::newRow("cancel after line 5")
+            << "cancel 5" << 5 << QStringList{}
+            << QStringList{"In-Application Download stopped by customer."} << "V1.20";
+        QTest::newRow("line 4 unanswered")
+            << "silent 4" << 4 << QStringList{"UPL=2"}
+            << QStringList{"Load hex file FAILED. (Line 4)",
+                           "In-Application Download  FAILED. (UPL=2)"}
+            << "V1.20";
+        QTest::newRow("line 4 unanswered, UPL=2 taken")
+            << "silent 4 upl2" << 4 << both
+            << QStringList{"Load hex file FAILED. (Line 4)", "In-Application Download . (UPL=3)"}
+            << "V1.20";
+        QTest::newRow("UPL=1 refused")
+            << "upl1" << 0 << QStringList{} << QStringList{"In-Application Download . (UPL=1)"}
+            << "V1.20";
+    }
+    void clientDownload() {
+        QFETCH(QString, fault);
+        Rig f;
+        FrmTelechargementClient w(f.s);
+        f.choose(w.open, kImage);
+        QCOMPARE(LireIni(f.s.generalIni(), "LOAD_HEX_FILE", "Name"), f.dir.filePath("image.hex"));
+        bool unlocked = false;
+        f.port.responder = [&](const QByteArray& line) -> std::optional<QByteArray> {
+            unlocked = unlocked || w.BoutonStart->isEnabled() || !w.BoutonCancel->isEnabled();
+            if (fault.contains("upl1") && line == "UPL=1") return QByteArray("UPL=ERR");
+            if (fault.contains("upl2") && line == "UPL=2") return QByteArray("UPL!");
+            if (fault.startsWith("silent") && line == kImage[3].toLatin1()) return QByteArray();
+            if (fault.startsWith("cancel") && line == kImage[4].toLatin1()) w.BoutonCancel->click();
+            return std::nullopt;
+        };
+        w.BoutonStart->click();
+        QStringList lines = f.sent();
+        lines.erase(std::unique(lines.begin(), lines.end()),
+                    lines.end()); // a silent line's repeats
+        QFETCH(int, records);
+        QFETCH(QStringList, closing);
+        QCOMPARE(lines, QStringList{"UPL=1"} + kImage.mid(0, records) + closing);
+        QTEST(f.prompts.messageTexts(), "messages");
+        QTEST(f.board.version(), "version");
+        QVERIFY(!unlocked);
+        QCOMPARE(w.Gauge->value(), 0.0);
+        QCOMPARE(w.Gauge->maximum(), 7.0);
+        QVERIFY(w.grplabel[1]->text().isEmpty());
+        QVERIFY(w.BoutonStart->isEnabled() && !w.BoutonCancel->isEnabled());
+    }
+
+    void badFileRefusedBeforeUpl1_data() {
+        QTest::addColumn<QStringList>("file");
+        QTest::addColumn<QString>("what");
+        QTest::newRow("checksum") << QStringList{kImage[0], kBadChecksum, kImage.last()}
+                                  << "line 2: its checksum is E3, its bytes give E2";
+        QTest::newRow("odd length") << QStringList{kImage[0], ":0400040004050", kImage.last()}
+                                    << "line 2: it has an odd number";
+        QTest::newRow("no end record") << kImage.mid(0, 3) << "line 3: the file ends without";
+    }
+    void badFileRefusedBeforeUpl1() {
+        QFETCH(QStringList, file);
+        QFETCH(QString, what);
+        Rig f;
+        FrmTelechargementClient w(f.s);
+        f.choose(w.open, file);
+        w.BoutonStart->click();
+        QVERIFY(f.sent().isEmpty());
+        QVERIFY2(f.lastMessage().contains(what), qPrintable(f.lastMessage()));
+        QVERIFY(f.lastMessage().endsWith("Nothing was sent to the board."));
+    }
+
+    void entryOpensTheVariantsWindow() {
+        for (const bool factory : {true, false}) {
+            Rig f;
+            f.prompts.messagesAreUnexpected = true;
+            if (factory) QVERIFY(EcrireMarqueurUsine(f.s.programDir));
+            EcrireIni(f.s.generalIni(), "LOAD_HEX_FILE", "Name", "/x/image.hex");
+            QString opened;
+            test::inNextModal([&](QWidget* w) {
+                opened = w->objectName();
+                // Start without a file does nothing; the customer window keeps the stored one.
+                if (factory)
+                    w->findChild<QPushButton*>("BoutonStart")->click();
+                else
+                    QCOMPARE(w->findChild<QLabel*>("grplabel_1")->text(), "/x/image.hex");
+                static_cast<QDialog*>(w)->reject();
+            });
+            executerTelechargement(f.s, nullptr);
+            QCOMPARE(opened, factory ? "FrmTelechargement" : "FrmTelechargementClient");
+            QVERIFY(f.port.isOpen());
+            QVERIFY(f.sent().isEmpty());
+        }
+    }
+};
+
+QTEST_MAIN(TestDownloadWindows)
+#include "test_download_windows.moc"
