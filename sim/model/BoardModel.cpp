@@ -442,10 +442,11 @@ QByteArray BoardModel::write(const QByteArray& mne, const QByteArray& value) {
             download_ = true;
             mode_ = 0;
             records_ = badRecords_ = 0;
-            imageVerified_ = false;
+            imageEnded_ = imageVerified_ = false;
             return "UPL!";
         case 2:
-            imageVerified_ = download_ && records_ > 0 && badRecords_ == 0;
+            // A whole image: good records only, up to the end-of-file record.
+            imageVerified_ = download_ && records_ > 0 && badRecords_ == 0 && imageEnded_;
             return imageVerified_ ? QByteArray("UPL!") : QByteArray("UPL=ERR");
         case 3:
             if (!download_ || !imageVerified_) return "UPL=ERR";
@@ -486,6 +487,7 @@ QByteArray BoardModel::hexRecord(const QByteArray& line) {
     }
     ++records_;
     if (!good) ++badRecords_;
+    if (good && static_cast<quint8>(bytes[3]) == 1) imageEnded_ = true;
     return good ? QByteArray("!") : QByteArray("ERR");
 }
 
@@ -510,7 +512,7 @@ void BoardModel::restart() {
     warnings_ = 0;
     download_ = false;
     records_ = badRecords_ = 0;
-    imageVerified_ = false;
+    imageEnded_ = imageVerified_ = false;
     pumpMa_ = 0;
     update();
 }

@@ -175,6 +175,7 @@ private:
     bool download_ = false;
     int records_ = 0;
     int badRecords_ = 0;
+    bool imageEnded_ = false; // the end-of-file record came
     bool imageVerified_ = false;
 };
 

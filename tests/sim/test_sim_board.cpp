@@ -167,6 +167,7 @@ private slots:
               " > !; UPL=2 > UPL!; UPL=3 > UPL!; VER? > VER=V2.00");
         QVERIFY(!b.downloadMode());
         b.run("UPL=1; UPL=2 > -"); // no record: not a good image
+        b.run("UPL=1; " + good1 + " > !; UPL=2 > -; UPL=3 > -"); // no end-of-file record
     }
 };
 
