@@ -5,43 +5,29 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cctype>
+
 namespace tav {
 
 namespace {
-
-bool blank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-bool endsItem(char c) {
-    return c == ',' || c == '\r' || c == '\n';
-}
-
-bool isAsciiHexDigit(char16_t c) {
-    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
-}
 
 QString hex2(int byte) {
     return QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
 }
 
 // What is wrong with one record, or the empty text. Sets `ended` on an end-of-file record.
-QString recordFault(const QString& t, bool& ended) {
+QString recordFault(const QByteArray& t, bool& ended) {
     if (t.isEmpty()) return QStringLiteral("the line is empty");
-    if (t[0] != u':') return QStringLiteral("it does not start with \":\"");
-    for (qsizetype i = 1; i < t.size(); ++i) {
-        const QChar c = t[i];
-        if (!isAsciiHexDigit(c.unicode()))
-            return QStringLiteral("character %1 (%2) is not a hex digit")
+    if (t[0] != ':') return QStringLiteral("it does not start with \":\"");
+    for (qsizetype i = 1; i < t.size(); ++i)
+        if (!std::isxdigit(static_cast<unsigned char>(t[i])))
+            return QStringLiteral("character %1, %2, is not a hex digit")
                 .arg(i + 1)
-                .arg(c.unicode() > 32 && c.unicode() < 127
-                         ? QStringLiteral("\"%1\"").arg(c)
-                         : QStringLiteral("code %1").arg(c.unicode()));
-    }
+                .arg(characterForMessage(t, i));
     const qsizetype digits = t.size() - 1;
     if (digits % 2) return QStringLiteral("it has an odd number of hex digits");
     if (digits < 10) return QStringLiteral("it is too short for a record (10 hex digits at least)");
-    const QByteArray bytes = QByteArray::fromHex(t.mid(1).toLatin1());
+    const QByteArray bytes = QByteArray::fromHex(t.mid(1));
     const int length = quint8(bytes[0]);
     const qsizetype data = bytes.size() - 5;
     if (length != data)
@@ -62,43 +48,6 @@ QString recordFault(const QString& t, bool& ended) {
 }
 
 } // namespace
-
-QList<FileItem> lireChamps(const QByteArray& c) {
-    QList<FileItem> out;
-    const qsizetype n = c.size();
-    qsizetype i = 0;
-    int line = 1;
-    while (i < n) {
-        while (i < n && blank(c[i]))
-            ++i;
-        qsizetype start = i, end = i;
-        if (i < n && c[i] == '"') {
-            start = ++i;
-            while (i < n && c[i] != '"' && c[i] != '\r' && c[i] != '\n')
-                ++i;
-            end = i;
-            while (i < n && !endsItem(c[i])) // the closing quote and what follows it
-                ++i;
-        } else {
-            while (i < n && !endsItem(c[i]))
-                ++i;
-            end = i;
-            while (end > start && blank(c[end - 1]))
-                --end;
-        }
-        out.push_back({fromCp1252(c.constData() + start, end - start), line});
-        if (i >= n) break;
-        if (c[i] == ',') {
-            if (++i == n) // a comma at the very end still ends an (empty) item after it
-                out.push_back({QString(), line});
-            continue;
-        }
-        if (c[i] == '\r' && i + 1 < n && c[i + 1] == '\n') ++i;
-        ++i;
-        ++line;
-    }
-    return out;
-}
 
 HexProblem verifierHex(const QList<FileItem>& items) {
     if (items.isEmpty()) return {1, QStringLiteral("the file holds no record")};
@@ -156,10 +105,10 @@ HexFile lireFichierHex(const QString& path) {
         f.error = QStringLiteral("The file \"%1\" is empty.").arg(path) + again;
         return f;
     }
-    const QList<FileItem> items = lireChamps(bytes);
+    const QList<FileItem> items = lireItems(bytes);
     f.lines.reserve(items.size());
     for (const FileItem& it : items)
-        f.lines << it.text;
+        f.lines << fromCp1252(it.text);
     f.problem = verifierHex(items);
     return f;
 }

@@ -1,23 +1,11 @@
 #pragma once
 
-#include <QByteArray>
-#include <QList>
+#include "core/configfile/ConfigItems.h"
+
 #include <QString>
 #include <QStringList>
 
 namespace tav {
-
-// One item of a text file as the field reader gives it, with the 1-based line it came from.
-struct FileItem {
-    QString text;
-    int line = 0;
-};
-
-// Items of a Windows-1252 text by the field-reading rule: blanks and tabs before an item are
-// skipped (and after it, unless quoted); a comma ends the item, and so does a line end (CR LF,
-// LF or CR) or the closing quote of a double-quoted section. An empty line inside the text is
-// an empty item; a final line end starts no item.
-QList<FileItem> lireChamps(const QByteArray& content);
 
 // The first fault of a file as an Intel-HEX image; line 0 when it is sound.
 struct HexProblem {
@@ -26,9 +14,10 @@ struct HexProblem {
     bool ok() const { return line == 0; }
 };
 
-// Every item must be a record (":" then hex digits: length, address, type 00 to 05, data,
-// checksum; the length byte matching the data, the checksum right), one per line, and the last
-// one the end-of-file record. Nothing may follow the end-of-file record.
+// Items come from lireItems (the field-reading rule). Every item must be a record (":" then hex
+// digits: length, address, type 00 to 05, data, checksum; the length byte matching the data, the
+// checksum right), one per line, and the last one the end-of-file record. Nothing may follow the
+// end-of-file record.
 HexProblem verifierHex(const QList<FileItem>& items);
 
 // A hex file read for a download: the whole file at once, so that what was checked and counted

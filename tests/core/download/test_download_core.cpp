@@ -26,38 +26,6 @@ QByteArray withLine(int line, const QByteArray& replacement) {
 class TestDownloadCore : public QObject {
     Q_OBJECT
 private slots:
-    void readsItemsByTheFieldRule_data() {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("items"); // joined with "|"
-        QTest::addColumn<QString>("lines");
-        QTest::newRow("CR LF, final line end") << QByteArray(":A\r\n:B\r\n") << ":A|:B"
-                                               << "1,2";
-        QTest::newRow("LF, CR, no final line end") << QByteArray(":A\n:B\r:C") << ":A|:B|:C"
-                                                   << "1,2,3";
-        QTest::newRow("empty line inside") << QByteArray(":A\r\n\r\n:B") << ":A||:B"
-                                           << "1,2,3";
-        QTest::newRow("blanks around") << QByteArray("  :A \t\r\n") << ":A"
-                                       << "1";
-        QTest::newRow("comma splits") << QByteArray(":A,:B\r\n:C") << ":A|:B|:C"
-                                      << "1,1,2";
-        QTest::newRow("quoted section") << QByteArray("\"x,y\" tail,z") << "x,y|z"
-                                        << "1,1";
-        QTest::newRow("comma at the end") << QByteArray("a,") << "a|"
-                                          << "1,1";
-        QTest::newRow("empty") << QByteArray() << ""
-                               << "";
-    }
-    void readsItemsByTheFieldRule() {
-        QFETCH(QByteArray, content);
-        QStringList items, lines;
-        for (const FileItem& it : lireChamps(content)) {
-            items << it.text;
-            lines << QString::number(it.line);
-        }
-        QTEST(items.join(u'|'), "items");
-        QTEST(lines.join(u','), "lines");
-    }
-
     void namesTheFirstBadLine_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<int>("line");
@@ -70,7 +38,7 @@ private slots:
         QTest::newRow("short data") << withLine(1, ":0500000000010203F5") << 1
                                     << "length byte gives 5 data bytes but it holds 4";
         QTest::newRow("not hex") << withLine(1, ":04000000000102G3F6") << 1
-                                 << "character 16 (\"G\") is not a hex digit";
+                                 << "character 16, \"G\" (code 71), is not a hex digit";
         QTest::newRow("binary") << withLine(1, QByteArray(":04\x01", 4)) << 1 << "code 1";
         QTest::newRow("no colon") << withLine(4, "0400000000010203F6") << 4
                                   << "does not start with";
@@ -87,7 +55,7 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(int, line);
         QFETCH(QString, what);
-        const HexProblem p = verifierHex(lireChamps(content));
+        const HexProblem p = verifierHex(lireItems(content));
         QCOMPARE(p.line, line);
         QVERIFY2(p.what.contains(what), qPrintable(p.what));
     }
