@@ -2,6 +2,7 @@
 
 #include "core/text/Cp1252.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -69,42 +70,29 @@ HexProblem verifierHex(const QList<FileItem>& items) {
 
 HexFile lireFichierHex(const QString& path) {
     HexFile f;
+    const QString shown = QDir::toNativeSeparators(path);
+    const auto refuse = [&](const QString& what) {
+        f.error = what.arg(shown) +
+                  QStringLiteral(" Choose the board's Intel-HEX file with File > Open.");
+        return f;
+    };
+    const QString tooLarge = QStringLiteral("The file \"%1\" is larger than ") +
+                             QString::number(kMaxHexFileBytes / (1024 * 1024)) +
+                             QStringLiteral(" MB: it is not the board's software.");
     const QFileInfo info(path);
-    const QString again = QStringLiteral(" Choose the board's Intel-HEX file with File > Open.");
-    if (info.isDir()) {
-        f.error = QStringLiteral("\"%1\" is a folder, not a file.").arg(path) + again;
-        return f;
-    }
-    if (!info.exists()) {
-        f.error = QStringLiteral("The file \"%1\" does not exist.").arg(path) + again;
-        return f;
-    }
-    const QString tooLarge =
-        QStringLiteral("The file \"%1\" is larger than %2 MB: it is not the board's software.")
-            .arg(path)
-            .arg(kMaxHexFileBytes / (1024 * 1024)) +
-        again;
-    if (info.size() > kMaxHexFileBytes) {
-        f.error = tooLarge;
-        return f;
-    }
+    if (info.isDir()) return refuse(QStringLiteral("\"%1\" is a folder, not a file."));
+    if (!info.exists()) return refuse(QStringLiteral("The file \"%1\" does not exist."));
+    // A device or a pipe could be read for ever.
+    if (!info.isFile()) return refuse(QStringLiteral("\"%1\" is not a regular file."));
+    if (info.size() > kMaxHexFileBytes) return refuse(tooLarge);
     QFile file(path);
     QByteArray bytes;
     if (file.open(QIODevice::ReadOnly)) bytes = file.read(kMaxHexFileBytes + 1);
-    if (file.error() != QFileDevice::NoError) {
-        f.error =
-            QStringLiteral("The file \"%1\" cannot be read: %2.").arg(path, file.errorString()) +
-            again;
-        return f;
-    }
-    if (bytes.size() > kMaxHexFileBytes) {
-        f.error = tooLarge;
-        return f;
-    }
-    if (bytes.isEmpty()) {
-        f.error = QStringLiteral("The file \"%1\" is empty.").arg(path) + again;
-        return f;
-    }
+    if (file.error() != QFileDevice::NoError)
+        return refuse(QStringLiteral("The file \"%1\" cannot be read: ") + file.errorString() +
+                      u'.');
+    if (bytes.size() > kMaxHexFileBytes) return refuse(tooLarge);
+    if (bytes.isEmpty()) return refuse(QStringLiteral("The file \"%1\" is empty."));
     const QList<FileItem> items = lireItems(bytes);
     f.lines.reserve(items.size());
     for (const FileItem& it : items)

@@ -23,7 +23,6 @@ QListWidget* newList(QWidget* parent, const QString& name) {
     auto* list = new QListWidget(parent);
     list->setObjectName(name);
     list->setUniformItemSizes(true);
-    list->setMinimumWidth(260);
     return list;
 }
 
@@ -52,6 +51,10 @@ FrmTelechargement::FrmTelechargement(AppState& s, QWidget* parent)
     BoutonStart->setObjectName(QStringLiteral("BoutonStart"));
     ListToLoad = newList(this, QStringLiteral("ListToLoad"));
     ListFromBoard = newList(this, QStringLiteral("ListFromBoard"));
+    // A whole 16-byte record shows (43 characters); answers are short.
+    ListToLoad->setMinimumWidth(ListToLoad->fontMetrics().horizontalAdvance(QString(44, u'D')) +
+                                30);
+    ListFromBoard->setMinimumWidth(160);
 
     auto* top = new QGridLayout;
     top->addWidget(grplabel[0], 0, 0);
@@ -62,8 +65,8 @@ FrmTelechargement::FrmTelechargement(AppState& s, QWidget* parent)
     top->addWidget(grplabel[2], 1, 1, 1, 3);
     top->setColumnStretch(2, 1);
     auto* lists = new QHBoxLayout;
-    lists->addWidget(ListToLoad);
-    lists->addWidget(ListFromBoard);
+    lists->addWidget(ListToLoad, 2);
+    lists->addWidget(ListFromBoard, 1);
     auto* layout = new QVBoxLayout(this);
     layout->setMenuBar(
         buildFileMenu(QStringLiteral("MenuFile"), QStringLiteral("MenuOpen"), MenuFile, MenuOpen));
@@ -72,7 +75,7 @@ FrmTelechargement::FrmTelechargement(AppState& s, QWidget* parent)
 
     connect(MenuOpen, &QAction::triggered, this, &FrmTelechargement::MenuOpen_Click);
     connect(BoutonStart, &QPushButton::clicked, this, &FrmTelechargement::BoutonStart_Click);
-    resize(640, 420);
+    resize(720, 420);
     opened();
 }
 

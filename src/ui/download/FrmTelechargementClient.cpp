@@ -12,12 +12,21 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace tav {
 
 namespace {
 
 const QString kSection = QStringLiteral("LOAD_HEX_FILE");
 const QString kName = QStringLiteral("Name");
+
+// Up to 10 scale divisions that fall on whole line numbers.
+int wholeDivisions(int lines) {
+    for (int d = std::min(lines, 10); d > 1; --d)
+        if (lines % d == 0) return d;
+    return 1;
+}
 
 } // namespace
 
@@ -69,7 +78,10 @@ void FrmTelechargementClient::open_Click() {
 
 void FrmTelechargementClient::BoutonStart_Click() {
     DownloadHooks hooks;
-    hooks.started = [this](int total) { Gauge->setRange(0, total); };
+    hooks.started = [this](int total) {
+        Gauge->setRange(0, total);
+        Gauge->setMajorDivisions(wholeDivisions(total));
+    };
     hooks.progress = [this](int sent) { Gauge->setValue(sent); };
     hooks.cancelled = [this] { return cancel_; };
     BoutonCancel->setEnabled(true);
