@@ -76,8 +76,8 @@ DownloadResult TelechargerUsine(AppState& s, const QStringList& lines, bool ackn
             if (!failed) call(hooks.acknowledged, answer);
         } else {
             // Nothing can be acknowledged here, but a link that is gone must not count as sent.
-            failed = !OuvrirPort(s);
-            if (!failed) EcrireCommande(s, line + u'\r', 0);
+            if (OuvrirPort(s)) EcrireCommande(s, line + u'\r', 0);
+            failed = !s.PortOEM.isOpen(); // the device went away: the line was not sent
         }
         if (failed) {
             s.prompts.message(lineFailed(r.sent + 1), title, PromptIcon::Critical);

@@ -61,24 +61,20 @@ private slots:
     }
 
     void refusesUnusableFiles_data() {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("error");
-        QTest::newRow("missing") << "missing"
-                                 << "does not exist";
-        QTest::newRow("folder") << "folder"
-                                << "is a folder";
-        QTest::newRow("empty") << "empty"
-                               << "is empty";
-        QTest::newRow("huge") << "huge"
-                              << "larger than 64 MB";
-        QTest::newRow("sound") << "sound"
-                               << "";
+        QTest::addColumn<QString>("error"); // the row's tag is the kind of file
+        QTest::newRow("missing") << "does not exist";
+        QTest::newRow("folder") << "is a folder";
+        QTest::newRow("device") << "not a regular file";
+        QTest::newRow("empty") << "is empty";
+        QTest::newRow("huge") << "larger than 64 MB";
+        QTest::newRow("sound") << "";
     }
     void refusesUnusableFiles() {
-        QFETCH(QString, kind);
+        const QString kind = QString::fromLatin1(QTest::currentDataTag());
         QTemporaryDir dir;
         QString path = dir.filePath("image.hex");
-        if (kind == "folder") path = dir.path();
+        if (kind == "folder" || kind == "device")
+            path = kind == "folder" ? dir.path() : "/dev/zero";
         if (kind == "empty" || kind == "huge" || kind == "sound") {
             QFile f(path);
             QVERIFY(f.open(QIODevice::WriteOnly));

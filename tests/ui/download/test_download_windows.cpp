@@ -55,15 +55,21 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("toLoad");
         QTest::addColumn<int>("fromBoard");
+        QTest::addColumn<int>("unplugAt"); // the adapter goes away as this line arrives
         const QStringList three{kImage[0], kImage[1], kImage.last()};
         const QStringList bad{kImage[0], kBadChecksum, kImage.last()};
-        QTest::newRow("three acknowledged") << three << true << QList<bool>{}
-                                            << "Load hex file SUCCESSED. (3Lines loaded)" << 3 << 3;
+        QTest::newRow("three acknowledged")
+            << three << true << QList<bool>{} << "Load hex file SUCCESSED. (3Lines loaded)" << 3
+            << 3 << 0;
         QTest::newRow("line 2 refused")
-            << bad << true << QList<bool>{true} << "Load hex file FAILED. (Line 2)" << 2 << 1;
-        QTest::newRow("bad file kept back") << bad << true << QList<bool>{false} << "" << 0 << 0;
-        QTest::newRow("no acknowledgement") << three << false << QList<bool>{}
-                                            << "Load hex file SUCCESSED. (3Lines loaded)" << 3 << 0;
+            << bad << true << QList<bool>{true} << "Load hex file FAILED. (Line 2)" << 2 << 1 << 0;
+        QTest::newRow("bad file kept back")
+            << bad << true << QList<bool>{false} << "" << 0 << 0 << 0;
+        QTest::newRow("no acknowledgement")
+            << three << false << QList<bool>{} << "Load hex file SUCCESSED. (3Lines loaded)" << 3
+            << 0 << 0;
+        QTest::newRow("link lost")
+            << three << false << QList<bool>{} << "Load hex file FAILED. (Line 2)" << 2 << 0 << 2;
     }
     void factoryDownload() {
         QFETCH(QStringList, file);
@@ -78,6 +84,11 @@ private slots:
         QFETCH(QList<bool>, sendAnyway);
         f.prompts.yesNoAnswers = sendAnyway;
         f.clock.sleeps.clear();
+        QFETCH(int, unplugAt);
+        f.port.responder = [&](const QByteArray&) -> std::optional<QByteArray> {
+            if (f.port.receivedLines().size() == unplugAt) f.port.unplug();
+            return std::nullopt;
+        };
         w.BoutonStart->click();
         QTEST(f.lastMessage(), "message");
         QCOMPARE(w.ListToLoad->count(), toLoad);
