@@ -39,11 +39,8 @@ private slots:
                                     << "length byte gives 5 data bytes but it holds 4";
         QTest::newRow("not hex") << withLine(1, ":04000000000102G3F6") << 1
                                  << "character 16, \"G\" (code 71), is not a hex digit";
-        QTest::newRow("binary") << withLine(1, QByteArray(":04\x01", 4)) << 1 << "code 1";
         QTest::newRow("no colon") << withLine(4, "0400000000010203F6") << 4
                                   << "does not start with";
-        QTest::newRow("too short") << withLine(4, ":000000") << 4 << "too short";
-        QTest::newRow("type") << withLine(1, ":00000006FA") << 1 << "record type 06";
         QTest::newRow("empty line") << withLine(2, "") << 2 << "the line is empty";
         QTest::newRow("comma") << withLine(2, ":04000000,00010203F6") << 2 << "comma";
         QTest::newRow("no end record")
@@ -53,10 +50,9 @@ private slots:
     }
     void namesTheFirstBadLine() {
         QFETCH(QByteArray, content);
-        QFETCH(int, line);
         QFETCH(QString, what);
         const HexProblem p = verifierHex(lireItems(content));
-        QCOMPARE(p.line, line);
+        QTEST(p.line, "line");
         QVERIFY2(p.what.contains(what), qPrintable(p.what));
     }
 
@@ -85,8 +81,6 @@ private slots:
         QFETCH(QString, error);
         QVERIFY2(error.isEmpty() ? f.error.isEmpty() : f.error.contains(error),
                  qPrintable(f.error));
-        QVERIFY(error.isEmpty() ||
-                f.error.endsWith("Choose the board's Intel-HEX file with File > Open."));
         QCOMPARE(f.lines.size(), error.isEmpty() ? 5 : 0);
         QVERIFY(f.problem.ok());
     }

@@ -26,7 +26,6 @@ const QStringList kImage{":0400000000010203F6", ":0400040004050607E2", ":0400080
 const QString kBadChecksum = QStringLiteral(":0400040004050607E3");
 
 struct Rig : test::BoardRig {
-    Rig() { board.setVersion("V1.20"); }
     // Writes the lines (CR LF) and chooses the file through the window's open entry.
     void choose(QAction* open, const QStringList& lines) {
         const QString path = dir.filePath("image.hex");
@@ -37,10 +36,7 @@ struct Rig : test::BoardRig {
         prompts.fileAnswers << path;
         open->trigger();
     }
-    QString lastMessage() const {
-        const QStringList m = prompts.messageTexts();
-        return m.isEmpty() ? QString() : m.last();
-    }
+    QString lastMessage() const { return prompts.messageTexts().join(u'\v').section(u'\v', -1); }
 };
 
 } // namespace
@@ -142,9 +138,8 @@ private slots:
             return std::nullopt;
         };
         w.BoutonStart->click();
-        QStringList lines = f.sent();
-        lines.erase(std::unique(lines.begin(), lines.end()),
-                    lines.end()); // a silent line's repeats
+        QStringList lines = f.sent(); // without a silent line's repeats
+        lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
         QFETCH(int, records);
         QFETCH(QStringList, closing);
         QCOMPARE(lines, QStringList{"UPL=1"} + kImage.mid(0, records) + closing);
@@ -163,8 +158,10 @@ private slots:
         QTest::newRow("checksum") << QStringList{kImage[0], kBadChecksum, kImage.last()}
                                   << "line 2: its checksum is E3, its bytes give E2";
         QTest::newRow("odd length") << QStringList{kImage[0], ":0400040004050", kImage.last()}
-                                    << "line 2: it has an odd number";
-        QTest::newRow("no end record") << kImage.mid(0, 3) << "line 3: the file ends without";
+                                    << "line 2: it has an odd number of hex digits";
+        QTest::newRow("no end record")
+            << kImage.mid(0, 3)
+            << "line 3: the file ends without an end-of-file record (:00000001FF)";
     }
     void badFileRefusedBeforeUpl1() {
         QFETCH(QStringList, file);
@@ -174,8 +171,8 @@ private slots:
         f.choose(w.open, file);
         w.BoutonStart->click();
         QVERIFY(f.sent().isEmpty());
-        QVERIFY2(f.lastMessage().contains(what), qPrintable(f.lastMessage()));
-        QVERIFY(f.lastMessage().endsWith("Nothing was sent to the board."));
+        QVERIFY2(f.lastMessage().contains(what + ".\nNothing was sent"),
+                 qPrintable(f.lastMessage()));
     }
 
     void entryOpensTheVariantsWindow() {
