@@ -4,7 +4,6 @@
 // returns the median of its rounds.
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStringList>
@@ -17,8 +16,7 @@ namespace tav::bench {
 // 0 when the script could not run. Prints the script's own line.
 inline double pyserialRoundMs(const QString& device, int baud, int pauseMs,
                               const QStringList& commands, int rounds) {
-    const QString script = QFileInfo(QStringLiteral(__FILE__))
-                               .dir()
+    const QString script = QDir(QStringLiteral(TAV_BENCH_DIR))
                                .filePath(QStringLiteral("exchange_pyserial.py"));
     // The distribution's interpreter, which has python3-serial.
     const QString python = QFile::exists(QStringLiteral("/usr/bin/python3"))

@@ -38,6 +38,7 @@ const QStringList kTickCommands{"OPW?", "LDC?", "LDT?", "IPW?", "CAT?",
 
 struct Figures {
     double medianMs = 0;
+    double exchangesMs = 0; // median of the nine exchanges alone, without the panel's work
     double meanMs = 0;
     qint64 bytes = 0;
     double floorMs = 0;
@@ -50,9 +51,10 @@ double charMs(qint64 n) {
 Figures measure(AppState& s, FrmMenuPilotage& w, int pauseMs) {
     // Bytes on the line for one tick: each command and its answer, carriage returns included.
     // The floor of one exchange: half the pause, then the other half or the line time of the
-    // answer when longer (the board answers during the second half), then the 10 ms of silence
-    // after the carriage return that ends an answer. A pseudo-terminal does not pace the program's own writes, so the
-    // command's line time is in the limit but not in this floor.
+    // answer when longer (the board answers during the second half), then the two character
+    // times of silence after the carriage return that end an answer. A pseudo-terminal does not
+    // pace the program's own writes, so the command's line time is in the limit but not in this
+    // floor.
     s.ReponseBrute = true;
     qint64 bytes = 0;
     double floorMs = 0;
@@ -61,7 +63,7 @@ Figures measure(AppState& s, FrmMenuPilotage& w, int pauseMs) {
         const qint64 out = c.size() + 1;
         const qint64 in = EnvoyerCommande(s, c).size() + 1;
         bytes += out + in;
-        floorMs += half + std::max<double>(half, charMs(in)) + answerEndMs(LineSettings{});
+        floorMs += half + std::max<double>(half, charMs(in)) + answerEndUs(LineSettings{}) / 1000.0;
     }
     s.ReponseBrute = false;
 
@@ -73,7 +75,17 @@ Figures measure(AppState& s, FrmMenuPilotage& w, int pauseMs) {
         ms.push_back(t.nsecsElapsed() / 1e6);
     }
     std::sort(ms.begin(), ms.end());
+    std::vector<double> bare;
+    for (int i = 0; i < kTicks; ++i) {
+        QElapsedTimer t;
+        t.start();
+        for (const QString& c : kTickCommands)
+            EnvoyerCommande(s, c);
+        bare.push_back(t.nsecsElapsed() / 1e6);
+    }
+    std::sort(bare.begin(), bare.end());
     Figures f;
+    f.exchangesMs = bare[bare.size() / 2];
     f.medianMs = ms[ms.size() / 2];
     f.meanMs = std::accumulate(ms.begin(), ms.end(), 0.0) / double(ms.size());
     f.bytes = bytes;
@@ -82,10 +94,11 @@ Figures measure(AppState& s, FrmMenuPilotage& w, int pauseMs) {
 }
 
 void print(const char* label, const Figures& f) {
-    std::printf("%-24s tick median %7.1f ms, mean %7.1f ms | %lld bytes: line-time limit "
-                "%5.1f ms; with pauses and end-of-answer silence %6.1f ms; overhead %5.1f ms\n",
-                label, f.medianMs, f.meanMs, static_cast<long long>(f.bytes), charMs(f.bytes),
-                f.floorMs, f.medianMs - f.floorMs);
+    std::printf("%-24s tick median %7.1f ms, mean %7.1f ms (exchanges alone %7.1f ms) | %lld "
+                "bytes: line-time limit %5.1f ms; with pauses and end of answer %6.1f ms; "
+                "overhead %5.1f ms\n",
+                label, f.medianMs, f.meanMs, f.exchangesMs, static_cast<long long>(f.bytes),
+                charMs(f.bytes), f.floorMs, f.medianMs - f.floorMs);
 }
 
 } // namespace

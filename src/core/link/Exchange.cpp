@@ -103,7 +103,7 @@ QString readAnswer(AppState& s, const QString& command) {
     SerialPort& port = s.PortOEM;
     if (!port.isOpen())
         return {};
-    const int endMs = answerEndMs(port.exchangeSettings);
+    const qint64 endUs = answerEndUs(port.exchangeSettings);
     const qint64 deadline = s.clock.now() + s.TempsTimeout;
     QByteArray raw; // what followed a discarded answer in the same burst
     for (;;) {
@@ -127,7 +127,8 @@ QString readAnswer(AppState& s, const QString& command) {
         // arriving TempsTimeout after its first character is no answer.
         const qint64 first = s.clock.now();
         for (;;) {
-            if (!port.waitForInput(raw.contains('\r') ? endMs : kSilenceMs)) {
+            const bool ended = raw.contains('\r');
+            if (!(ended ? port.waitForInputUs(endUs) : port.waitForInput(kSilenceMs))) {
                 // Device lost: a line it finished sending is still its answer; a partial one is
                 // not.
                 if (!port.isOpen() && !raw.contains('\r'))
@@ -248,10 +249,10 @@ bool isOtherCommandsAnswer(const QString& answer, const QString& command) {
     return c.hasMatch() && a.captured(1).compare(c.captured(1), Qt::CaseInsensitive) != 0;
 }
 
-int answerEndMs(const LineSettings& line) {
+qint64 answerEndUs(const LineSettings& line) {
     const qint64 baud = line.baud > 0 ? line.baud : 19200;
-    const qint64 twoCharsUs = 2LL * line.bitsPerCharacter() * 1000000 / baud;
-    return static_cast<int>(std::max<qint64>(1, (twoCharsUs + 999) / 1000));
+    const qint64 twoCharsUs = (2LL * line.bitsPerCharacter() * 1000000 + baud - 1) / baud;
+    return std::max<qint64>(1000, twoCharsUs);
 }
 
 QString EnvoyerCommande(AppState& s, const QString& command) {

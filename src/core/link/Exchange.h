@@ -31,7 +31,7 @@ bool FermerPort(AppState& s);
 // attempt 0 is logged in the flow list. Nothing waiting in the input is touched.
 void EcrireCommande(AppState& s, const QString& line, int attempt);
 // One answer line, or the empty text on time-out. An answer ends when the input has stayed
-// silent for answerEndMs after its carriage return, or for kSilenceMs when none has come;
+// silent for answerEndUs after its carriage return, or for kSilenceMs when none has come;
 // one still arriving TempsTimeout after its first character is no answer.
 // Returns at once on a closed port.
 QString LireReponse(AppState& s);
@@ -51,8 +51,8 @@ void ViderReception(AppState& s);
 // ("!", "ERR/UNKNOWN", a hex acknowledgement) and commands without a mnemonic never match.
 bool isOtherCommandsAnswer(const QString& answer, const QString& command);
 // Silence after the carriage return that ends an answer: two character times at the line's
-// rate, at least 1 ms (a line feed after the carriage return is swallowed with it).
-int answerEndMs(const LineSettings& line);
+// rate, at least 1 ms (a line feed after the carriage return is swallowed with it), in µs.
+qint64 answerEndUs(const LineSettings& line);
 
 // Silence that ends an answer without a carriage return, in ms.
 inline constexpr int kSilenceMs = 10;

@@ -31,6 +31,10 @@ public:
     // Blocks until input is available, the time-out passes or the device is lost.
     // Returns true when bytes are available. Never spins; returns at once on a closed port.
     virtual bool waitForInput(int msecs) = 0;
+    // The same wait to the microsecond where the platform can; by default rounded up to ms.
+    virtual bool waitForInputUs(qint64 usecs) {
+        return waitForInput(static_cast<int>((usecs + 999) / 1000));
+    }
     virtual qint64 bytesAvailable() const = 0;
     virtual QByteArray readAll() = 0;
     // Drops whatever is waiting in the input.

@@ -65,8 +65,9 @@ private slots:
             LineSettings::parse(QString::fromLatin1(bad), &ok);
             QVERIFY2(!ok, bad);
         }
-        QCOMPARE(answerEndMs(LineSettings::parse("2400,E,7,2")), 10); // 11 bits, 9.2 ms
-        QCOMPARE(answerEndMs(LineSettings::parse("115200,N,8,1")), 1);
+        QCOMPARE(answerEndUs(LineSettings::parse("2400,E,7,2")), 9167); // 11 bits
+        QCOMPARE(answerEndUs(LineSettings::parse("19200,N,8,1")), 1042);
+        QCOMPARE(answerEndUs(LineSettings::parse("115200,N,8,1")), 1000);
 #ifndef Q_OS_WIN
         QCOMPARE(deviceForPortName("com12"), QString("/dev/ttyS11"));
 #endif
