@@ -40,16 +40,6 @@ private slots:
         QCOMPARE(c("SNU?"), QByteArray("SNU=TAV0001\r"));
         QCOMPARE(c("PON=25"), QByteArray("PON#\r"));
         QVERIFY(c("FOO?").contains('/'));
-
-        SimProcess noisy;
-        QVERIFY(noisy.start({"--wrong-baud", "garbage"}));
-        Client n(noisy.devicePath(), 4800);
-        // Garbage has no end of line: wait until some arrives, then a little for the rest.
-        QByteArray g = n("SNU?", 200);
-        for (QDeadlineTimer d(10000); g.isEmpty() && !d.hasExpired();)
-            g += readFor(n.fd, 100);
-        g += readFor(n.fd, 100);
-        QVERIFY(!g.isEmpty() && !g.contains("SNU"));
     }
 
     void dropAfterAndReplug() {
@@ -113,7 +103,10 @@ private slots:
         SimProcess split;
         QVERIFY(split.start({"--split-answer", "2500", "--log", log}));
         Client c(split.devicePath(), 19200);
-        const QByteArray first = c("SNU?", 1200);
+        // The first part, read as soon as it comes (the rest follows 2.5 s later).
+        QByteArray first = c("SNU?", 50);
+        for (QDeadlineTimer d(10000); first.isEmpty() && !d.hasExpired();)
+            first += readFor(c.fd, 20);
         QVERIFY(!first.isEmpty() && !first.contains('\r'));
         QCOMPARE(first + readAnswer(c.fd, 5000), QByteArray("SNU=TAV0001\r"));
         QVERIFY(split.stop());
@@ -128,12 +121,6 @@ private slots:
         QVERIFY(silent.start({"--no-answer-rate", "100%"}));
         Client s(silent.devicePath(), 19200);
         QCOMPARE(s("SNU?", 300), QByteArray());
-
-        SimProcess late;
-        QVERIFY(late.start({"--delay-ms", "1500"}));
-        Client l(late.devicePath(), 19200);
-        QCOMPARE(l("SNU?", 200), QByteArray());
-        QCOMPARE(readAnswer(l.fd, 5000), QByteArray("SNU=TAV0001\r"));
 
         // At 1200 baud twelve characters take 100 ms to leave: a lower bound, which load only
         // lengthens.
