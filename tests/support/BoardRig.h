@@ -9,10 +9,17 @@
 #include "support/ManualClock.h"
 #include "support/ScriptedPrompts.h"
 
+#include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
 
 namespace tav::test {
+
+// A file's bytes; empty when it cannot be read.
+inline QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 // A fresh program folder with the default settings and texts (language "En") and the simulated
 // board behind the in-process port, on the manual clock.
@@ -41,6 +48,13 @@ struct BoardRig {
     void clear() {
         port.clearHistory();
         prompts.clear();
+    }
+    // Lines starting with `prefix` get `answer` (empty: silence); the board answers the rest.
+    void refuse(const QByteArray& prefix, const QByteArray& answer) {
+        port.responder = [prefix, answer](const QByteArray& line) -> std::optional<QByteArray> {
+            if (line.startsWith(prefix)) return answer;
+            return std::nullopt;
+        };
     }
 };
 

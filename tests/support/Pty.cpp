@@ -6,10 +6,8 @@
 #include <QFile>
 
 #include <algorithm>
-#include <utility>
 
 #include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
@@ -20,12 +18,12 @@ namespace tav::test {
 namespace {
 
 speed_t speedFor(qint32 baud) {
-    static const std::pair<qint32, speed_t> speeds[] = {
-        {1200, B1200},   {2400, B2400},   {4800, B4800},     {9600, B9600},    {19200, B19200},
-        {38400, B38400}, {57600, B57600}, {115200, B115200}, {230400, B230400}};
-    for (const auto& [rate, speed] : speeds)
-        if (rate == baud) return speed;
-    return B0;
+    switch (baud) {
+    case 1200: return B1200; case 2400: return B2400; case 4800: return B4800;
+    case 9600: return B9600; case 19200: return B19200; case 38400: return B38400;
+    case 57600: return B57600; case 115200: return B115200; case 230400: return B230400;
+    default: return B0;
+    }
 }
 
 } // namespace
@@ -89,20 +87,14 @@ int openRawDevice(const QString& path, qint32 baud) {
         ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return -1;
     termios tio{};
-    if (::tcgetattr(fd, &tio) != 0) {
-        ::close(fd);
-        return -1;
-    }
+    bool ok = ::tcgetattr(fd, &tio) == 0;
     ::cfmakeraw(&tio);
     tio.c_cflag |= CLOCAL | CREAD;
-    const speed_t speed = speedFor(baud);
-    ::cfsetispeed(&tio, speed);
-    ::cfsetospeed(&tio, speed);
-    if (::tcsetattr(fd, TCSANOW, &tio) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
+    ::cfsetispeed(&tio, speedFor(baud));
+    ::cfsetospeed(&tio, speedFor(baud));
+    ok = ok && ::tcsetattr(fd, TCSANOW, &tio) == 0;
+    if (!ok) ::close(fd);
+    return ok ? fd : -1;
 }
 
 QByteArray exchangeRaw(int fd, const QByteArray& command, int timeoutMs) {
@@ -144,39 +136,8 @@ QByteArray readUntil(int fd, int timeoutMs, bool stopAtCr) {
 
 } // namespace
 
-QByteArray readAnswer(int fd, int timeoutMs) {
-    return readUntil(fd, timeoutMs, true);
-}
-
-QByteArray readFor(int fd, int ms) {
-    return readUntil(fd, ms, false);
-}
-
-void closeDevice(int fd) {
-    if (fd >= 0) ::close(fd);
-}
-
-bool PtyPair::open() {
-    close();
-    master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (master_ < 0) return false;
-    char name[128];
-    termios tio{};
-    if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0 ||
-        ::ptsname_r(master_, name, sizeof name) != 0 || ::tcgetattr(master_, &tio) != 0) {
-        close();
-        return false;
-    }
-    ::cfmakeraw(&tio);
-    ::tcsetattr(master_, TCSANOW, &tio);
-    slave_ = QString::fromLocal8Bit(name);
-    return true;
-}
-
-void PtyPair::close() {
-    if (master_ >= 0) ::close(master_);
-    master_ = -1;
-    slave_.clear();
-}
+QByteArray readAnswer(int fd, int timeoutMs) { return readUntil(fd, timeoutMs, true); }
+QByteArray readFor(int fd, int ms) { return readUntil(fd, ms, false); }
+void closeDevice(int fd) { if (fd >= 0) ::close(fd); }
 
 } // namespace tav::test

@@ -1,6 +1,7 @@
 #include "support/ScriptedPort.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace tav::test {
 
@@ -57,13 +58,11 @@ bool ScriptedPort::open(const QString& portName, const LineSettings& settings, Q
 }
 
 bool ScriptedPort::write(const QByteArray& data) {
-    if (checkUnplug() || !open_)
-        return false;
+    if (checkUnplug() || !open_) return false;
     writes.push_back({clock_.now(), data});
     for (const char c : data) {
         pendingLine_ += c;
-        if (c != '\r')
-            continue;
+        if (c != '\r') continue;
         const QByteArray line = pendingLine_;
         pendingLine_.clear();
         lines.push_back(line);
@@ -77,11 +76,9 @@ bool ScriptedPort::write(const QByteArray& data) {
 
 bool ScriptedPort::waitForInput(int msecs) {
     ++waitCalls;
-    if (checkUnplug() || !open_)
-        return false;
+    if (checkUnplug() || !open_) return false;
     deliver();
-    if (!input_.isEmpty())
-        return true;
+    if (!input_.isEmpty()) return true;
     const qint64 until = clock_.now() + qMax(0, msecs);
     const qint64 next = arrivals_.isEmpty() ? -1 : arrivals_.front().time;
     if (unplugAt_ >= 0 && unplugAt_ <= until && (next < 0 || unplugAt_ <= next)) {
@@ -99,19 +96,14 @@ bool ScriptedPort::waitForInput(int msecs) {
 }
 
 qint64 ScriptedPort::bytesAvailable() const {
-    if (!open_)
-        return 0;
-    deliver();
-    return input_.size();
+    if (open_) deliver();
+    return open_ ? input_.size() : 0;
 }
 
 QByteArray ScriptedPort::readAll() {
-    if (checkUnplug() || !open_)
-        return {};
+    if (checkUnplug() || !open_) return {};
     deliver();
-    QByteArray r = input_;
-    input_.clear();
-    return r;
+    return std::exchange(input_, {});
 }
 
 void ScriptedPort::clearInput() {

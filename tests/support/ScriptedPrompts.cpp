@@ -11,45 +11,40 @@ void ScriptedPrompts::unexpected(const QString& kind, const QString& text) {
 
 void ScriptedPrompts::message(const QString& text, const QString& title, PromptIcon icon) {
     shown.push_back({QStringLiteral("message"), text, title, icon});
-    if (messagesAreUnexpected)
-        unexpected(QStringLiteral("message"), text);
+    if (messagesAreUnexpected) unexpected(QStringLiteral("message"), text);
 }
+
+namespace {
+
+// The next queued answer; `none` and a failure when the queue is empty.
+template <typename T, typename Queue>
+T next(ScriptedPrompts& p, Queue& queue, const QString& kind, const QString& text, T none) {
+    if (!queue.isEmpty()) return queue.takeFirst();
+    p.unexpected(kind, text);
+    return none;
+}
+
+} // namespace
 
 bool ScriptedPrompts::askYesNo(const QString& text, const QString& title, PromptIcon icon) {
     shown.push_back({QStringLiteral("yesno"), text, title, icon});
-    if (yesNoAnswers.isEmpty()) {
-        unexpected(QStringLiteral("yes/no"), text);
-        return false;
-    }
-    return yesNoAnswers.takeFirst();
+    return next(*this, yesNoAnswers, QStringLiteral("yes/no"), text, false);
 }
 
 std::optional<QString> ScriptedPrompts::inputText(const QString& prompt, const QString& title,
                                                   const QString&) {
     shown.push_back({QStringLiteral("input"), prompt, title, PromptIcon::None});
-    if (inputAnswers.isEmpty()) {
-        unexpected(QStringLiteral("input"), prompt);
-        return std::nullopt;
-    }
-    return inputAnswers.takeFirst();
+    return next(*this, inputAnswers, QStringLiteral("input"), prompt, std::optional<QString>());
 }
 
 QString ScriptedPrompts::openFileName(const QString& title, const QString&, const QString&) {
     shown.push_back({QStringLiteral("open"), {}, title, PromptIcon::None});
-    if (fileAnswers.isEmpty()) {
-        unexpected(QStringLiteral("open file"), title);
-        return {};
-    }
-    return fileAnswers.takeFirst();
+    return next(*this, fileAnswers, QStringLiteral("open file"), title, QString());
 }
 
 QString ScriptedPrompts::saveFileName(const QString& title, const QString&, const QString&) {
     shown.push_back({QStringLiteral("save"), {}, title, PromptIcon::None});
-    if (fileAnswers.isEmpty()) {
-        unexpected(QStringLiteral("save file"), title);
-        return {};
-    }
-    return fileAnswers.takeFirst();
+    return next(*this, fileAnswers, QStringLiteral("save file"), title, QString());
 }
 
 QStringList ScriptedPrompts::messageTexts() const {

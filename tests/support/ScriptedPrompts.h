@@ -36,8 +36,6 @@ public:
     QList<Shown> shown;
     QStringList messageTexts() const;
     void clear() { shown.clear(); }
-
-private:
     void unexpected(const QString& kind, const QString& text);
 };
 

@@ -32,15 +32,10 @@ private slots:
             QCOMPARE(t.value_or(-1), qint16(tenths));
     }
 
-    void messages() {
-        QCOMPARE(calibrationWriteFailure("CI1", "CI1#"),
-                 QString::fromUtf8("La Commande CI1 a échoué. (Mode ADMINISTRATEUR obligatoire)."));
-        QCOMPARE(calibrationWriteFailure("CO2", "ERR"), QString::fromUtf8("La Commande CO2 a échoué."));
+    // Failure messages and the references check are covered through the calibration window.
+    void tenthsTexts() {
         QCOMPARE(tenthsText("123"), QStringLiteral("12.3"));
         QCOMPARE(tenthsText("-300"), QStringLiteral("-30"));
-        QVERIFY(!referencesEntered(kReferenceMinUnset, 3));
-        QVERIFY(!referencesEntered(-20, kReferenceMaxUnset));
-        QVERIFY(referencesEntered(-20, 3));
     }
 };
 

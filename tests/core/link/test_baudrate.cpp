@@ -38,21 +38,11 @@ private slots:
         QTest::addColumn<QString>("found");
         QTest::addColumn<QString>("baudAfter");
         QTest::addColumn<int>("trials");
-        QTest::newRow("at the stored rate") << 9600 << false << "9600"
-                                            << "9600"
-                                            << "9600" << 1;
-        QTest::newRow("scan") << 38400 << false << "9600"
-                              << "38400"
-                              << "38400" << 6;
-        QTest::newRow("garbage is no answer") << 38400 << true << "9600"
-                                              << "38400"
-                                              << "38400" << 6;
-        QTest::newRow("never found") << 2400 << true << "19200"
-                                     << ""
-                                     << "115200" << 7;
-        QTest::newRow("bad stored rate") << 0 << false << "fast"
-                                         << "19200"
-                                         << "19200" << 1;
+        QTest::newRow("at the stored rate") << 9600 << false << "9600" << "9600" << "9600" << 1;
+        QTest::newRow("scan") << 38400 << false << "9600" << "38400" << "38400" << 6;
+        QTest::newRow("garbage is no answer") << 38400 << true << "9600" << "38400" << "38400" << 6;
+        QTest::newRow("never found") << 2400 << true << "19200" << "" << "115200" << 7;
+        QTest::newRow("bad stored rate") << 0 << false << "fast" << "19200" << "19200" << 1;
     }
     void detection() {
         QFETCH(int, board);

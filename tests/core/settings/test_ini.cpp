@@ -269,8 +269,6 @@ private slots:
         QCOMPARE(keys[79], QString("FrmAlarmsThresholds/TxtTCH_1"));
         QVERIFY(!keys.contains("FrmAlarmsThresholds/TxtLCM_1"));
         QCOMPARE(LireIni(f, "RS232", "TempsPause2"), QString());
-        QCOMPARE(LireIni(f, "WRITE SYN", "16"),
-                 QString("RP2 ((20 * RP2)/4095) Ecrit la vitesse de rampe de courant de diode 2)"));
         QCOMPARE(LireIni(f, "READ SYN", "15"),
                  QString::fromUtf8("ADI (Lit la valeur A/D de la photodiode d'entrée)"));
         // Stored as Windows-1252, one byte for "é".

@@ -20,7 +20,7 @@ namespace {
 
 const QString kNotNumeric = QString::fromUtf8("Veuillez saisir une valeur numérique.");
 
-// Calibration windows against the in-process board, with a poll the tests tick by hand.
+// Calibration windows against a quiet, quick board, with a poll the tests tick by hand.
 struct CalibrationRig : BoardRig {
     Poll poll{s};
     QPointer<FrmEtalonnage> window;
@@ -33,6 +33,7 @@ struct CalibrationRig : BoardRig {
         s.TempsRafraichissement = 250;
         s.NbRepetitions = 1;
     }
+
     ~CalibrationRig() { delete window.data(); }
 
     // The menu entry's sequence with the two references typed; a null minimum closes the
@@ -47,13 +48,6 @@ struct CalibrationRig : BoardRig {
         window = static_cast<FrmEtalonnage*>(OuvrirEtalonnage(s, nullptr, *calibrationByCode(code)));
         return window.data();
     }
-    // Lines starting with `prefix` get `answer` (an empty answer is silence).
-    void answer(const QByteArray& prefix, const QByteArray& answer) {
-        port.responder = [prefix, answer](const QByteArray& line) -> std::optional<QByteArray> {
-            if (line.startsWith(prefix)) return answer;
-            return std::nullopt;
-        };
-    }
     QString stored(const QString& key) const {
         return LireIni(s.generalIni(), kThresholdsSection, key);
     }
@@ -64,295 +58,279 @@ struct CalibrationRig : BoardRig {
 class TestCalibrationWindows : public QObject {
     Q_OBJECT
 private slots:
-    void fullInputCalibrationFromTheMenu();
-    void openingNeedsBothReferences_data();
-    void openingNeedsBothReferences();
-    void refusedPoints_data();
-    void refusedPoints();
-    void badEntriesSendNothing_data();
-    void badEntriesSendNothing();
-    void portFailure_data();
-    void portFailure();
-    void modeRefusals();
-    void thresholdsWindow();
-};
-
-void TestCalibrationWindows::fullInputCalibrationFromTheMenu() {
-    CalibrationRig rig;
-    FrmPrincipale main(rig.s); // its poll serves the window
-    {
-        // Not while the control panel uses the poll.
-        QWidget panel;
-        main.controlPanelWindow = &panel;
+    void fullInputCalibrationFromTheMenu() {
+        CalibrationRig rig;
+        FrmPrincipale main(rig.s); // its poll serves the window
+        {
+            // Not while the control panel uses the poll.
+            QWidget panel;
+            main.controlPanelWindow = &panel;
+            main.entry("Puissancedentree")->trigger();
+            QVERIFY(!main.calibrationWindow && rig.sent().isEmpty());
+            QCOMPARE(rig.prompts.shown.size(), 1);
+            rig.clear();
+        }
+        clickInNextModal("BoutonValider", [](QWidget* modal) {
+            modal->findChild<QLineEdit*>("TxtPinMin")->setText("-30");
+            modal->findChild<QLineEdit*>("TxtPinMax")->setText("-2.5");
+        });
         main.entry("Puissancedentree")->trigger();
-        QVERIFY(!main.calibrationWindow && rig.sent().isEmpty());
-        QCOMPARE(rig.prompts.shown.size(), 1);
+        QPointer<FrmEtalonnage> w = qobject_cast<FrmEtalonnage*>(main.calibrationWindow);
+        QVERIFY(w);
+        QCOMPARE(w->objectName(), QStringLiteral("FrmEtalonnagePIN"));
+        QCOMPARE(rig.s.FenetreActive, qint16(1));
+        QCOMPARE(w->ReadLabel[0]->text(), QStringLiteral("-30"));
+        QCOMPARE(w->ReadLabel[1]->text(), QStringLiteral("-2.5"));
+        QCOMPARE(rig.sent(), QStringList{"ASS=1"});
+        QVERIFY(main.Timer.isEnabled());
+        QCOMPARE(main.Timer.period(), 250);
+
+        // Each point: the password, the write in tenths (halves to even), the A/D read.
         rig.clear();
-    }
-    clickInNextModal("BoutonValider", [](QWidget* modal) {
-        modal->findChild<QLineEdit*>("TxtPinMin")->setText("-30");
-        modal->findChild<QLineEdit*>("TxtPinMax")->setText("-2.5");
-    });
-    main.entry("Puissancedentree")->trigger();
-    QPointer<FrmEtalonnage> w = qobject_cast<FrmEtalonnage*>(main.calibrationWindow);
-    QVERIFY(w);
-    QCOMPARE(w->objectName(), QStringLiteral("FrmEtalonnagePIN"));
-    QCOMPARE(rig.s.FenetreActive, qint16(1));
-    QCOMPARE(w->ReadLabel[0]->text(), QStringLiteral("-30"));
-    QCOMPARE(w->ReadLabel[1]->text(), QStringLiteral("-2.5"));
-    QCOMPARE(rig.sent(), QStringList{"ASS=1"});
-    QVERIFY(main.Timer.isEnabled());
-    QCOMPARE(main.Timer.period(), 250);
-
-    // Each point: the password, the write in tenths (halves to even), the A/D read.
-    rig.clear();
-    rig.board.setInputPower(-30);
-    w->findChild<QLineEdit*>("TxtCI1")->setText("12.25");
-    w->findChild<QPushButton*>("BoutonCI1")->click();
-    const QString adLow = w->ReadLabel[2]->text();
-    QCOMPARE(adLow, QString::number(rig.board.adValue("ADI")));
-    rig.board.setInputPower(-2.5);
-    w->TxtPoint[1]->setText("-3.15");
-    w->BoutonPoint[1]->click();
-    QCOMPARE(rig.sent(), (QStringList{"PWD=QUILTA", "CI1=122", "ADI?", "PWD=QUILTA", "CI2=-32",
-                                      "ADI?"}));
-    QVERIFY(rig.prompts.shown.isEmpty());
-    QCOMPARE(rig.board.param("AI1"), adLow.toInt());
-    QVERIFY(w->findChild<QGroupBox*>("grpframe_0")->isHidden() && w->grpframe[1]->isHidden());
-    QVERIFY(!w->BoutonPoint[0]->isEnabled());
-
-    // Each tick reads back the validated points, high point first.
-    rig.clear();
-    rig.board.setParam("CI2", 123);
-    main.Timer.TraiterTop();
-    QCOMPARE(rig.sent(), (QStringList{"CI2?", "CI1?"}));
-    QCOMPARE(w->TxtPoint[1]->text(), QStringLiteral("12.3"));
-    QCOMPARE(w->TxtPoint[0]->text(), QStringLiteral("12.2"));
-
-    rig.clear();
-    w->BoutonExit->click();
-    QCOMPARE(rig.sent(), QStringList{"ASS=0"});
-    QCOMPARE(rig.s.FenetreActive, AppState::kNoWindow);
-    QVERIFY(!main.Timer.isEnabled() && main.Timer.period() == 0);
-    QVERIFY(rig.port.isOpen());
-    QVERIFY(rig.prompts.shown.isEmpty());
-    QTRY_VERIFY(!w); // deleted once closed
-}
-
-void TestCalibrationWindows::openingNeedsBothReferences_data() {
-    QTest::addColumn<QString>("min");
-    QTest::addColumn<QString>("max");
-    QTest::newRow("cancelled") << QString() << QString();
-    QTest::newRow("only the minimum") << "-30" << "";
-    QTest::newRow("only the maximum") << "" << "0";
-}
-
-void TestCalibrationWindows::openingNeedsBothReferences() {
-    QFETCH(QString, min);
-    QFETCH(QString, max);
-    CalibrationRig rig;
-    QVERIFY(!rig.open(2, min, max));
-    QCOMPARE(rig.s.FenetreActive, AppState::kNoWindow);
-    QVERIFY(rig.sent().isEmpty() && !rig.poll.isEnabled());
-}
-
-void TestCalibrationWindows::refusedPoints_data() {
-    QTest::addColumn<int>("code");
-    QTest::addColumn<int>("point");
-    QTest::addColumn<QByteArray>("prefix");
-    QTest::addColumn<QByteArray>("answer");
-    QTest::addColumn<QString>("message"); // empty: none
-    QTest::addColumn<bool>("done");
-    const QString pout =
-        QString::fromUtf8("La calibration POUT n'est autorisée qu'en mode administrateur.");
-    QTest::newRow("CI1 protected")
-        << 1 << 0 << QByteArray("CI1=") << QByteArray("CI1#")
-        << QString::fromUtf8("La Commande CI1 a échoué. (Mode ADMINISTRATEUR obligatoire).")
-        << true;
-    QTest::newRow("CI1 refused") << 1 << 0 << QByteArray("CI1=") << QByteArray("CI1=ERR")
-                                 << QString::fromUtf8("La Commande CI1 a échoué.") << true;
-    QTest::newRow("Phs1 low, password") << 2 << 0 << QByteArray("PWD") << QByteArray("PWD=ERR")
-                                        << pout << false;
-    QTest::newRow("Phs1 high, password") << 2 << 1 << QByteArray("PWD") << QByteArray("PWD=ERR")
-                                         << pout << false;
-    QTest::newRow("Phs2, password unanswered")
-        << 3 << 1 << QByteArray("PWD") << QByteArray() << QString() << false;
-}
-
-void TestCalibrationWindows::refusedPoints() {
-    QFETCH(int, code);
-    QFETCH(int, point);
-    QFETCH(QByteArray, prefix);
-    QFETCH(QByteArray, answer);
-    QFETCH(QString, message);
-    QFETCH(bool, done);
-    CalibrationRig rig;
-    FrmEtalonnage* w = rig.open(code);
-    QVERIFY(w);
-    rig.clear();
-    rig.answer(prefix, answer);
-    w->TxtPoint[point]->setText("-20");
-    w->BoutonPoint[point]->click();
-    QCOMPARE(rig.prompts.messageTexts(), message.isEmpty() ? QStringList() : QStringList{message});
-    if (!message.isEmpty()) {
-        QCOMPARE(rig.prompts.shown.last().icon, PromptIcon::Critical);
-        QCOMPARE(rig.prompts.shown.last().title, w->windowTitle());
-    }
-    // A refused write still marks the point done (and its A/D value is read).
-    QCOMPARE(w->pointDone(point), done);
-    QCOMPARE(w->BoutonPoint[point]->isEnabled(), !done);
-    QCOMPARE(w->grpframe[point]->isHidden(), done);
-    QCOMPARE(rig.sent().contains(QStringList{"ADI?", "ADO?", "ADS?"}[code - 1]), done);
-}
-
-void TestCalibrationWindows::badEntriesSendNothing_data() {
-    QTest::addColumn<int>("code");
-    QTest::addColumn<int>("point");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("byEnter"); // Enter in the box, or straight to the button
-    QTest::addColumn<QString>("message");
-    QTest::newRow("letters") << 1 << 0 << "abc" << true << kNotNumeric;
-    QTest::newRow("overflowing exponent") << 2 << 1 << "1e999" << true << kNotNumeric;
-    QTest::newRow("lone minus") << 3 << 0 << "-" << false << kNotNumeric;
-    QTest::newRow("lone point") << 3 << 1 << "." << false << kNotNumeric;
-    QTest::newRow("beyond 16 bits") << 1 << 1 << "5000" << false << powerOutOfRangeText("5000");
-}
-
-void TestCalibrationWindows::badEntriesSendNothing() {
-    QFETCH(int, code);
-    QFETCH(int, point);
-    QFETCH(QString, text);
-    QFETCH(bool, byEnter);
-    QFETCH(QString, message);
-    CalibrationRig rig;
-    FrmEtalonnage* w = rig.open(code);
-    rig.clear();
-    QLineEdit* box = w->TxtPoint[point];
-    box->setText(text);
-    if (byEnter)
-        QTest::keyClick(box, Qt::Key_Return);
-    else
-        w->BoutonPoint[point]->click();
-    QCOMPARE(rig.prompts.messageTexts(), QStringList{message});
-    QVERIFY(rig.sent().isEmpty());
-    QVERIFY(!w->pointDone(point));
-    // A text that is not a number is emptied; a number out of range stays for correction.
-    const QString kept = message == kNotNumeric ? QString() : text;
-    QCOMPARE(box->text(), kept);
-
-    // The bounds window applies the same rule on Enter.
-    rig.clear();
-    inNextModal([text, kept](QWidget* modal) {
-        auto* max = modal->findChild<QLineEdit*>("TxtPinMax");
-        max->setText(text);
-        QTest::keyClick(max, Qt::Key_Return);
-        QCOMPARE(max->text(), kept);
-        modal->close();
-    });
-    QVERIFY(!OuvrirEtalonnage(rig.s, nullptr, *calibrationByCode(code)));
-    QCOMPARE(rig.prompts.messageTexts(), kept.isEmpty() ? QStringList{kNotNumeric} : QStringList());
-}
-
-void TestCalibrationWindows::portFailure_data() {
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("msg10"); // stored msg_1_0 of the input window's section
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<PromptIcon>("icon");
-    const QString input = QString::fromUtf8("Calibration Puissance d'entrée");
-    QTest::newRow("input, built-in text")
-        << 1 << "" << portFailureFallback() << input << PromptIcon::Information;
-    QTest::newRow("input, stored text")
-        << 1 << "Port closed." << "Port closed." << input << PromptIcon::Information;
-    QTest::newRow("Phs2") << 3 << ""
-                          << QString::fromUtf8("La calibration de la puissance de sortie Phs2 a échoué.")
-                          << "Calibration Phs2" << PromptIcon::Critical;
-}
-
-void TestCalibrationWindows::portFailure() {
-    QFETCH(int, code);
-    QFETCH(QString, msg10);
-    QFETCH(QString, text);
-    QFETCH(QString, title);
-    QFETCH(PromptIcon, icon);
-    CalibrationRig rig;
-    EcrireIni(rig.s.langueIni(), "FrmEtalonnagePinen", "msg_1_0", msg10);
-    rig.port.setOpenError("No such device");
-    FrmEtalonnage* w = rig.open(code);
-    QVERIFY(w && w->linkFailed());
-    QCOMPARE(rig.prompts.shown.last().text, text);
-    QCOMPARE(rig.prompts.shown.last().title, title);
-    QCOMPARE(rig.prompts.shown.last().icon, icon);
-    QVERIFY(!w->BoutonPoint[0]->isEnabled() && !w->BoutonPoint[1]->isEnabled());
-    QVERIFY(!rig.poll.isEnabled());
-    // Closing sends nothing: nothing was started.
-    rig.clear();
-    w->close();
-    QVERIFY(rig.prompts.shown.isEmpty());
-    QCOMPARE(rig.s.FenetreActive, AppState::kNoWindow);
-}
-
-void TestCalibrationWindows::modeRefusals() {
-    // "ASS=1" refused: the window stays usable without the poll; "ASS=0" refused at closing.
-    CalibrationRig rig;
-    rig.answer("ASS", "ASS=ERR");
-    FrmEtalonnage* w = rig.open(1);
-    QCOMPARE(rig.prompts.messageTexts(), QStringList{"Calibration failed."});
-    QVERIFY(!rig.poll.isEnabled() && w->BoutonPoint[0]->isEnabled());
-    rig.clear();
-    w->close();
-    QCOMPARE(rig.sent(), QStringList{"ASS=0"});
-    QCOMPARE(rig.prompts.messageTexts(),
-             QStringList{QString::fromUtf8("La calibration de la puissance d'entrée a échoué.")});
-}
-
-void TestCalibrationWindows::thresholdsWindow() {
-    CalibrationRig rig;
-    rig.board.setParam("IM2", 2750);
-    {
-        // First opening on a fresh installation: the defaults and the board's IM2.
-        FrmAlarmsThresholds w(rig.s);
-        QStringList shown;
-        for (int i = 0; i < kThresholdCount; ++i)
-            shown << w.box(i)->text();
-        QCOMPARE(shown, (QStringList{"-10", "0", "5", "19", "1000", "2750", "-40", "-10", "40", "70"}));
-        QCOMPARE(rig.sent(), QStringList{"IM2?"});
-        QCOMPARE(w.grplabel[0]->text(),
-                 QString::fromUtf8("Seuil de déclenchement de puissance d'entrée (dBm) Min"));
-
-        // Leaving a box with letters: the message, the box emptied; going to the background
-        // is not leaving it.
-        w.TxtTCH[0]->setText("abc");
-        QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
-        QCoreApplication::sendEvent(w.TxtTCH[0], &away);
+        rig.board.setInputPower(-30);
+        w->findChild<QLineEdit*>("TxtCI1")->setText("12.25");
+        w->findChild<QPushButton*>("BoutonCI1")->click();
+        const QString adLow = w->ReadLabel[2]->text();
+        QCOMPARE(adLow, QString::number(rig.board.adValue("ADI")));
+        rig.board.setInputPower(-2.5);
+        w->TxtPoint[1]->setText("-3.15");
+        w->BoutonPoint[1]->click();
+        QCOMPARE(rig.sent(), (QStringList{"PWD=QUILTA", "CI1=122", "ADI?", "PWD=QUILTA", "CI2=-32",
+                                          "ADI?"}));
         QVERIFY(rig.prompts.shown.isEmpty());
-        QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
-        QCoreApplication::sendEvent(w.TxtTCH[0], &leave);
-        QCOMPARE(rig.prompts.messageTexts(), QStringList{"Value must be numeric."});
-        QVERIFY(w.TxtTCH[0]->text().isEmpty());
+        QCOMPARE(rig.board.param("AI1"), adLow.toInt());
+        QVERIFY(w->findChild<QGroupBox*>("grpframe_0")->isHidden() && w->grpframe[1]->isHidden());
+        QVERIFY(!w->BoutonPoint[0]->isEnabled());
 
-        // OK stores the texts as they stand: an emptied box, a reversed pair.
-        w.TxtIPT[0]->setText("5");
-        w.TxtIPT[1]->setText("-20");
-        w.Bouton[0]->click();
-        QCOMPARE(w.result(), int(QDialog::Accepted));
+        // Each tick reads back the validated points, high point first.
+        rig.clear();
+        rig.board.setParam("CI2", 123);
+        main.Timer.TraiterTop();
+        QCOMPARE(rig.sent(), (QStringList{"CI2?", "CI1?"}));
+        QCOMPARE(w->TxtPoint[1]->text(), QStringLiteral("12.3"));
+        QCOMPARE(w->TxtPoint[0]->text(), QStringLiteral("12.2"));
+
+        rig.clear();
+        w->BoutonExit->click();
+        QCOMPARE(rig.sent(), QStringList{"ASS=0"});
+        QCOMPARE(rig.s.FenetreActive, AppState::kNoWindow);
+        QVERIFY(!main.Timer.isEnabled() && main.Timer.period() == 0);
+        QVERIFY(rig.port.isOpen());
+        QVERIFY(rig.prompts.shown.isEmpty());
+        QTRY_VERIFY(!w); // deleted once closed
     }
-    QCOMPARE(rig.stored("TxtIPT_0"), QStringLiteral("5"));
-    QCOMPARE(rig.stored("TxtIPT_1"), QStringLiteral("-20"));
-    QCOMPARE(rig.stored("TxtTCH_0"), QString());
-    QCOMPARE(rig.stored("TxtLCM_1"), QStringLiteral("2750"));
-    {
-        // Cancel keeps what is stored; an empty upper current bound still gets "IM2?".
-        EcrireIni(rig.s.generalIni(), kThresholdsSection, "TxtLCM_1", "");
-        rig.board.setParam("IM2", 2500);
-        FrmAlarmsThresholds w(rig.s);
-        w.TxtTCL[1]->setText("12");
-        w.TxtLCM[1]->setText("99");
-        w.Bouton[1]->click();
+
+    void openingNeedsBothReferences_data() {
+        QTest::addColumn<QString>("min");
+        QTest::addColumn<QString>("max");
+        QTest::newRow("cancelled") << QString() << QString();
+        QTest::newRow("only the minimum") << "-30" << "";
+        QTest::newRow("only the maximum") << "" << "0";
     }
-    QCOMPARE(rig.stored("TxtTCL_1"), QStringLiteral("-10"));
-    QCOMPARE(rig.stored("TxtLCM_1"), QStringLiteral("2500"));
-}
+
+    void openingNeedsBothReferences() {
+        QFETCH(QString, min);
+        QFETCH(QString, max);
+        CalibrationRig rig;
+        QVERIFY(!rig.open(2, min, max));
+        QCOMPARE(rig.s.FenetreActive, AppState::kNoWindow);
+        QVERIFY(rig.sent().isEmpty() && !rig.poll.isEnabled());
+    }
+
+    void refusedPoints_data() {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("point");
+        QTest::addColumn<QByteArray>("prefix");
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QString>("message"); // empty: none
+        QTest::addColumn<bool>("done");
+        const QString pout =
+            QString::fromUtf8("La calibration POUT n'est autorisée qu'en mode administrateur.");
+        QTest::newRow("CI1 protected") << 1 << 0 << QByteArray("CI1=") << QByteArray("CI1#")
+            << QString::fromUtf8("La Commande CI1 a échoué. (Mode ADMINISTRATEUR obligatoire).")
+            << true;
+        QTest::newRow("CI1 refused") << 1 << 0 << QByteArray("CI1=") << QByteArray("CI1=ERR")
+                                     << QString::fromUtf8("La Commande CI1 a échoué.") << true;
+        QTest::newRow("Phs1 low, password") << 2 << 0 << QByteArray("PWD") << QByteArray("PWD=ERR")
+                                            << pout << false;
+        QTest::newRow("Phs2, password unanswered")
+            << 3 << 1 << QByteArray("PWD") << QByteArray() << QString() << false;
+    }
+
+    void refusedPoints() {
+        QFETCH(int, code);
+        QFETCH(int, point);
+        QFETCH(QByteArray, prefix);
+        QFETCH(QByteArray, answer);
+        QFETCH(QString, message);
+        QFETCH(bool, done);
+        CalibrationRig rig;
+        FrmEtalonnage* w = rig.open(code);
+        QVERIFY(w);
+        rig.clear();
+        rig.refuse(prefix, answer);
+        w->TxtPoint[point]->setText("-20");
+        w->BoutonPoint[point]->click();
+        QCOMPARE(rig.prompts.messageTexts(), message.isEmpty() ? QStringList() : QStringList{message});
+        if (!message.isEmpty()) {
+            QCOMPARE(rig.prompts.shown.last().icon, PromptIcon::Critical);
+            QCOMPARE(rig.prompts.shown.last().title, w->windowTitle());
+        }
+        // A refused write still marks the point done (and its A/D value is read).
+        QCOMPARE(w->pointDone(point), done);
+        QCOMPARE(w->BoutonPoint[point]->isEnabled(), !done);
+        QCOMPARE(w->grpframe[point]->isHidden(), done);
+        QCOMPARE(rig.sent().contains(QStringList{"ADI?", "ADO?", "ADS?"}[code - 1]), done);
+    }
+
+    void badEntriesSendNothing_data() {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("point");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("byEnter"); // Enter in the box, or straight to the button
+        QTest::addColumn<QString>("message");
+        QTest::newRow("letters") << 1 << 0 << "abc" << true << kNotNumeric;
+        QTest::newRow("overflowing exponent") << 2 << 1 << "1e999" << true << kNotNumeric;
+        QTest::newRow("lone minus") << 3 << 0 << "-" << false << kNotNumeric;
+        QTest::newRow("beyond 16 bits") << 1 << 1 << "5000" << false << powerOutOfRangeText("5000");
+    }
+
+    void badEntriesSendNothing() {
+        QFETCH(int, code);
+        QFETCH(int, point);
+        QFETCH(QString, text);
+        QFETCH(bool, byEnter);
+        QFETCH(QString, message);
+        CalibrationRig rig;
+        FrmEtalonnage* w = rig.open(code);
+        rig.clear();
+        QLineEdit* box = w->TxtPoint[point];
+        box->setText(text);
+        if (byEnter)
+            QTest::keyClick(box, Qt::Key_Return);
+        else
+            w->BoutonPoint[point]->click();
+        QCOMPARE(rig.prompts.messageTexts(), QStringList{message});
+        QVERIFY(rig.sent().isEmpty());
+        QVERIFY(!w->pointDone(point));
+        // A text that is not a number is emptied; a number out of range stays for correction.
+        const QString kept = message == kNotNumeric ? QString() : text;
+        QCOMPARE(box->text(), kept);
+
+        // The bounds window applies the same rule on Enter.
+        rig.clear();
+        inNextModal([text, kept](QWidget* modal) {
+            auto* max = modal->findChild<QLineEdit*>("TxtPinMax");
+            max->setText(text);
+            QTest::keyClick(max, Qt::Key_Return);
+            QCOMPARE(max->text(), kept);
+            modal->close();
+        });
+        QVERIFY(!OuvrirEtalonnage(rig.s, nullptr, *calibrationByCode(code)));
+        QCOMPARE(rig.prompts.messageTexts(), kept.isEmpty() ? QStringList{kNotNumeric} : QStringList());
+    }
+
+    void portFailure_data() {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("msg10"); // stored msg_1_0 of the input window's section
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<PromptIcon>("icon");
+        const QString input = QString::fromUtf8("Calibration Puissance d'entrée");
+        QTest::newRow("input, built-in text")
+            << 1 << "" << portFailureFallback() << input << PromptIcon::Information;
+        QTest::newRow("input, stored text")
+            << 1 << "Port closed." << "Port closed." << input << PromptIcon::Information;
+        QTest::newRow("Phs2") << 3 << ""
+                              << QString::fromUtf8("La calibration de la puissance de sortie Phs2 a échoué.")
+                              << "Calibration Phs2" << PromptIcon::Critical;
+    }
+
+    void portFailure() {
+        QFETCH(int, code);
+        QFETCH(QString, msg10);
+        QFETCH(QString, text);
+        QFETCH(QString, title);
+        QFETCH(PromptIcon, icon);
+        CalibrationRig rig;
+        EcrireIni(rig.s.langueIni(), "FrmEtalonnagePinen", "msg_1_0", msg10);
+        rig.port.setOpenError("No such device");
+        FrmEtalonnage* w = rig.open(code);
+        QVERIFY(w && w->linkFailed());
+        QCOMPARE(rig.prompts.shown.last().text, text);
+        QCOMPARE(rig.prompts.shown.last().title, title);
+        QCOMPARE(rig.prompts.shown.last().icon, icon);
+        QVERIFY(!w->BoutonPoint[0]->isEnabled() && !w->BoutonPoint[1]->isEnabled());
+        QVERIFY(!rig.poll.isEnabled());
+        // Closing sends nothing: nothing was started.
+        rig.clear();
+        w->close();
+        QVERIFY(rig.prompts.shown.isEmpty());
+        QCOMPARE(rig.s.FenetreActive, AppState::kNoWindow);
+    }
+
+    void modeRefusals() {
+        // "ASS=1" refused: the window stays usable without the poll; "ASS=0" refused at closing.
+        CalibrationRig rig;
+        rig.refuse("ASS", "ASS=ERR");
+        FrmEtalonnage* w = rig.open(1);
+        QCOMPARE(rig.prompts.messageTexts(), QStringList{"Calibration failed."});
+        QVERIFY(!rig.poll.isEnabled() && w->BoutonPoint[0]->isEnabled());
+        rig.clear();
+        w->close();
+        QCOMPARE(rig.sent(), QStringList{"ASS=0"});
+        QCOMPARE(rig.prompts.messageTexts(),
+                 QStringList{QString::fromUtf8("La calibration de la puissance d'entrée a échoué.")});
+    }
+
+    void thresholdsWindow() {
+        CalibrationRig rig;
+        rig.board.setParam("IM2", 2750);
+        {
+            // First opening on a fresh installation: the defaults and the board's IM2.
+            FrmAlarmsThresholds w(rig.s);
+            QStringList shown;
+            for (int i = 0; i < kThresholdCount; ++i)
+                shown << w.box(i)->text();
+            QCOMPARE(shown, (QStringList{"-10", "0", "5", "19", "1000", "2750", "-40", "-10", "40", "70"}));
+            QCOMPARE(rig.sent(), QStringList{"IM2?"});
+            QCOMPARE(w.grplabel[0]->text(),
+                     QString::fromUtf8("Seuil de déclenchement de puissance d'entrée (dBm) Min"));
+
+            // Leaving a box with letters: the message, the box emptied; going to the background
+            // is not leaving it.
+            w.TxtTCH[0]->setText("abc");
+            QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+            QCoreApplication::sendEvent(w.TxtTCH[0], &away);
+            QVERIFY(rig.prompts.shown.isEmpty());
+            QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+            QCoreApplication::sendEvent(w.TxtTCH[0], &leave);
+            QCOMPARE(rig.prompts.messageTexts(), QStringList{"Value must be numeric."});
+            QVERIFY(w.TxtTCH[0]->text().isEmpty());
+
+            // OK stores the texts as they stand: an emptied box, a reversed pair.
+            w.TxtIPT[0]->setText("5");
+            w.TxtIPT[1]->setText("-20");
+            w.Bouton[0]->click();
+            QCOMPARE(w.result(), int(QDialog::Accepted));
+        }
+        QCOMPARE(rig.stored("TxtIPT_0"), QStringLiteral("5"));
+        QCOMPARE(rig.stored("TxtIPT_1"), QStringLiteral("-20"));
+        QCOMPARE(rig.stored("TxtTCH_0"), QString());
+        QCOMPARE(rig.stored("TxtLCM_1"), QStringLiteral("2750"));
+        {
+            // Cancel keeps what is stored; an empty upper current bound still gets "IM2?".
+            EcrireIni(rig.s.generalIni(), kThresholdsSection, "TxtLCM_1", "");
+            rig.board.setParam("IM2", 2500);
+            FrmAlarmsThresholds w(rig.s);
+            w.TxtTCL[1]->setText("12");
+            w.TxtLCM[1]->setText("99");
+            w.Bouton[1]->click();
+        }
+        QCOMPARE(rig.stored("TxtTCL_1"), QStringLiteral("-10"));
+        QCOMPARE(rig.stored("TxtLCM_1"), QStringLiteral("2500"));
+    }
+};
 
 QTEST_MAIN(TestCalibrationWindows)
 #include "test_calibration_windows.moc"

@@ -35,9 +35,6 @@ private slots:
         auto w = rig.open();
         QVERIFY(!w->inert());
         QCOMPARE(rig.sent(), (QStringList{"PWD=QUILTA", "IM1?", "IM2?", "IM2?"}));
-        QCOMPARE(w->windowTitle(), QStringLiteral("Manual configuration"));
-        QCOMPARE(w->grplabel[27]->text(),
-                 QString::fromUtf8("Seuil de déclenchement de puissance d'entrée (dBm)"));
         QVERIFY(w->CW[8]->toolTip().startsWith("RP2 ("));
         QCOMPARE(w->Label[6]->toolTip(), QStringLiteral("LDC (Read Laser Diode Current Set Point)"));
         QCOMPARE(w->CWSlide[2]->maximum(), 400.0);

@@ -125,19 +125,6 @@ private slots:
         for (const auto& line : b.s.flow.lines(FlowLog::Answers))
             QVERIFY2(!line.text.startsWith("DISCARDED"), qPrintable(line.text));
     }
-
-    void missingDeviceGivesOneMessage() {
-        Bench b;
-        QVERIFY2(b.start(19200, QStringLiteral("19200")), qPrintable(b.sim.errorOutput()));
-        const QString path = b.sim.devicePath();
-        QCOMPARE(b.sim.command(QStringLiteral("unplug")), QStringLiteral("unplugged"));
-        QCOMPARE(ExecuterDetectionVitesse(b.s, b.label, b.main), QString());
-        QCOMPARE(b.prompts.shown.size(), 1);
-        QVERIFY(b.prompts.shown[0].text.startsWith(
-            QStringLiteral("Automatic Baud Rate Detection failed.")));
-        QVERIFY2(b.prompts.shown[0].text.contains(path), qPrintable(b.prompts.shown[0].text));
-        QCOMPARE(b.baud(), QStringLiteral("19200"));
-    }
 };
 
 QTEST_MAIN(TestLinkBaudRatePty)

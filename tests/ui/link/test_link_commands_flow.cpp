@@ -150,20 +150,20 @@ private slots:
         flux.findChild<QPushButton*>(QStringLiteral("BoutonCorbeille"))->click();
         QCOMPARE(flux.SendList->model()->rowCount(), 0);
         QVERIFY(b.s.flow.lines(FlowLog::Answers).isEmpty());
+
+        // Lines logged while the window is hidden are shown again; unloading it empties its
+        // lists, and what is logged afterwards shows when it opens again.
+        flux.hide();
+        EnvoyerCommande(b.s, QStringLiteral("IPW?"));
+        flux.show();
+        QCOMPARE(stored(flux.SendList), QStringList{"IPW?\r"});
     }
 
-    // Lines logged while the window is hidden are shown again; unloading it empties its lists,
-    // and what is logged afterwards shows when it opens again.
     void flowListsLiveUntilTheWindowIsUnloaded() {
         Bench b;
         b.s.FluxActif = true;
         auto* first = new FrmVisualisationFlux(b.s);
-        first->show();
         EnvoyerCommande(b.s, QStringLiteral("VER?"));
-        first->hide();
-        EnvoyerCommande(b.s, QStringLiteral("IPW?"));
-        first->show();
-        QCOMPARE(stored(first->SendList), (QStringList{"VER?\r", "IPW?\r"}));
         delete first;
         EnvoyerCommande(b.s, QStringLiteral("SNU?"));
         FrmVisualisationFlux again(b.s);

@@ -19,31 +19,15 @@ private slots:
         QTest::addColumn<QString>("list");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("message"); // "" when the settings are stored
-        QTest::newRow("baud word") << true << "ListeBaudRate"
-                                   << "fast"
-                                   << "Baud Rate: \"fast\"";
-        QTest::newRow("baud zero") << true << "ListeBaudRate"
-                                   << "0"
-                                   << "Baud Rate: \"0\"";
-        QTest::newRow("parity") << true << "ListeParite"
-                                << "X"
-                                << "Parity Mode: \"X\"";
-        QTest::newRow("data bits") << true << "ListeBitsDonnees"
-                                   << "9"
-                                   << "Number of data bit: \"9\"";
-        QTest::newRow("stop bits") << true << "ListeBitsStop"
-                                   << "3"
-                                   << "Number of stop bit: \"3\"";
-        QTest::newRow("odd rate") << true << "ListeBaudRate"
-                                  << "250000"
-                                  << "";
-        QTest::newRow("mark") << true << "ListeParite"
-                              << "MARK"
-                              << "";
+        QTest::newRow("baud word") << true << "ListeBaudRate" << "fast" << "Baud Rate: \"fast\"";
+        QTest::newRow("baud zero") << true << "ListeBaudRate" << "0" << "Baud Rate: \"0\"";
+        QTest::newRow("parity") << true << "ListeParite" << "X" << "Parity Mode: \"X\"";
+        QTest::newRow("data bits") << true << "ListeBitsDonnees" << "9" << "Number of data bit: \"9\"";
+        QTest::newRow("stop bits") << true << "ListeBitsStop" << "3" << "Number of stop bit: \"3\"";
+        QTest::newRow("odd rate") << true << "ListeBaudRate" << "250000" << "";
+        QTest::newRow("mark") << true << "ListeParite" << "MARK" << "";
         // Hidden fields: what is stored is written back as it stands.
-        QTest::newRow("customer") << false << "ListeBaudRate"
-                                  << "fast"
-                                  << "";
+        QTest::newRow("customer") << false << "ListeBaudRate" << "fast" << "";
     }
     void unusableSettingsAreRefused() {
         QFETCH(bool, factory);
@@ -54,13 +38,9 @@ private slots:
         if (factory) EcrireMarqueurUsine(rig.dir.path());
         FrmConfigRS232 w(rig.s);
         w.findChild<QComboBox*>(list)->setEditText(typed);
-        QFile f(rig.s.generalIni());
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QByteArray before = f.readAll();
-        f.close();
+        const QByteArray before = test::fileBytes(rig.s.generalIni());
         w.BoutonValider_Click();
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QByteArray after = f.readAll();
+        const QByteArray after = test::fileBytes(rig.s.generalIni());
         if (message.isEmpty()) {
             QCOMPARE(rig.prompts.messageTexts(), QStringList());
             QVERIFY(after.contains("=" + typed.toLatin1() + "\r\n"));

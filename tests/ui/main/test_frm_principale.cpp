@@ -5,12 +5,10 @@
 #include "support/BoardRig.h"
 #include "support/ScriptedPort.h"
 #include "support/ScriptedPrompts.h"
-#include "ui/main/FrmMotDePasse.h"
 #include "ui/main/FrmPrincipale.h"
 
 #include <QAction>
 #include <QFile>
-#include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -168,32 +166,8 @@ private slots:
         QCOMPARE(f.prompts.messageTexts(), QStringList({"Reload TAV Parameters failed."}));
     }
 
-    void passwordWindow() {
-        Fixture f;
-        f.start();
-        f.s.MotDePasseValide = true;
-        FrmMotDePasse dlg(f.s);
-        QVERIFY(!f.s.MotDePasseValide); // reset on opening
-        dlg.show();
-        QTest::keyClicks(dlg.TxtPWD, "wrong");
-        QTest::keyClick(dlg.TxtPWD, Qt::Key_Return);
-        QCOMPARE(f.prompts.messageTexts(), QStringList({"Invalid password."}));
-        QVERIFY(dlg.isVisible() && dlg.TxtPWD->text().isEmpty());
-        QVERIFY(!f.s.MotDePasseValide);
-        QTest::keyClicks(dlg.TxtPWD, "quilta");
-        QTest::keyClick(dlg.TxtPWD, Qt::Key_Return);
-        QVERIFY(f.s.MotDePasseValide);
-        QVERIFY(!dlg.isVisible());
-    }
-
-    void damagedOrUnwritableSettings() {
-        Fixture f;
-        f.write(f.s.generalIni(), QByteArray("\0\xff\xfe[RS232\nPORT", 16));
-        f.start();
-        QCOMPARE(f.prompts.shown.size(), 1); // the damaged General.ini is named
-        QVERIFY(f.prompts.shown[0].text.contains("General.ini"));
-
-        // A folder that cannot be created, even by root: one message.
+    // A folder that cannot be created, even by root: one message, the defaults in use.
+    void unwritableSettings() {
         Fixture g;
         g.write(g.dir.filePath("file"), "x");
         AppState s(g.dir.filePath("file/sub"), g.port, g.clock, g.prompts);

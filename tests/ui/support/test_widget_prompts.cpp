@@ -39,18 +39,26 @@ private slots:
                                   PromptIcon::Critical));
     }
 
-    void passwordWindowButtons() {
+    void passwordWindow() {
         test::BoardRig rig;
+        rig.s.MotDePasseValide = true;
         FrmMotDePasse dlg(rig.s);
+        QVERIFY(!rig.s.MotDePasseValide); // reset on opening
         QCOMPARE(dlg.findChild<QLabel*>(QStringLiteral("prompt"))->text(), dlg.windowTitle());
-        // OK checks the box as Enter does, once.
         dlg.show();
-        dlg.TxtPWD->setText(QStringLiteral("wrong"));
-        dlg.findChild<QPushButton*>(QStringLiteral("ok"))->click();
+        // A wrong password: one message, the box emptied, the window stays; OK checks as Enter
+        // does, once.
+        QTest::keyClicks(dlg.TxtPWD, "wrong");
+        QTest::keyClick(dlg.TxtPWD, Qt::Key_Return);
         QCOMPARE(rig.prompts.messageTexts(), QStringList({"Invalid password."}));
+        QVERIFY(dlg.isVisible() && dlg.TxtPWD->text().isEmpty() && !rig.s.MotDePasseValide);
+        auto* ok = dlg.findChild<QPushButton*>(QStringLiteral("ok"));
+        dlg.TxtPWD->setText(QStringLiteral("wrong"));
+        ok->click();
+        QCOMPARE(rig.prompts.shown.size(), 2);
         dlg.TxtPWD->setText(QStringLiteral("QUILTA"));
-        dlg.findChild<QPushButton*>(QStringLiteral("ok"))->click();
-        QVERIFY(rig.s.MotDePasseValide);
+        ok->click();
+        QVERIFY(rig.s.MotDePasseValide && !dlg.isVisible());
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         // Cancel closes without a password.
         FrmMotDePasse again(rig.s);
