@@ -63,8 +63,10 @@ private slots:
         QCOMPARE(p.exitCode(), exitCode);
         QVERIFY(QString::fromLocal8Bit(p.readAllStandardOutput() + p.readAllStandardError())
                     .contains(output));
-        // The factory variant survives the start-up, which needs its texts file.
+        // The factory variant survives the start-up, which needs its texts file; a start writes
+        // the default settings.
         QCOMPARE(VarianteUsine(dir.path()), args.contains("--factory"));
+        if (!platform.isEmpty()) QVERIFY(QFile::exists(dir.filePath("General.ini")));
     }
 
     // A device the user may not open: the message names the owning group and what to do.
