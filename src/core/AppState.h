@@ -40,6 +40,10 @@ struct AppState {
     qint16 TempsTimeout = 200;
     qint32 TempsRafraichissement = 50;
     qint16 NbRepetitions = 3;
+    // Port and rate for this run only (command-line overrides), honoured by every port opening
+    // instead of the stored RS232 PORT and BAUD; empty / 0: the stored settings. Never saved.
+    QString portOverride;
+    qint32 baudOverride = 0;
 
     // Exchange flags.
     bool FluxActif = false;

@@ -182,8 +182,11 @@ PortOpening ouvrirPortSansMessage(AppState& s) {
     if (s.PortOEM.isOpen())
         return o;
     const QString ini = s.generalIni();
-    o.port = LireIni(ini, kRs232, QStringLiteral("PORT"));
-    o.settingsText = LireIni(ini, kRs232, QStringLiteral("BAUD")) + u',' +
+    o.port = s.portOverride.isEmpty() ? LireIni(ini, kRs232, QStringLiteral("PORT"))
+                                      : s.portOverride;
+    const QString baud = s.baudOverride > 0 ? QString::number(s.baudOverride)
+                                            : LireIni(ini, kRs232, QStringLiteral("BAUD"));
+    o.settingsText = baud + u',' +
                      LireIni(ini, kRs232, QStringLiteral("PARITE")).left(1) + u',' +
                      LireIni(ini, kRs232, QStringLiteral("DATA")) + u',' +
                      LireIni(ini, kRs232, QStringLiteral("STOP"));

@@ -11,14 +11,15 @@ struct AppState;
 // The command exchange with the board over the one serial port (AppState::PortOEM).
 // None of these raises an error; a failed exchange is the empty text.
 
-// Opens the port from the RS232 settings of General.ini; true when open afterwards.
+// Opens the port from the RS232 settings of General.ini (or the run's port and rate overrides
+// of AppState); true when open afterwards.
 // On failure shows the platform's error text (critical icon, serial-link caption as title).
 bool OuvrirPort(AppState& s);
 // What a quiet opening found: the port opened, its line settings are unusable, or the
 // device refused (error holds the platform's text, possibly empty).
 struct PortOpening {
     enum Result { Opened, BadSettings, Failed } result = Opened;
-    QString port;         // PORT as stored
+    QString port;         // PORT as stored, or the run's override
     QString settingsText; // "19200,N,8,1" as built from the stored settings
     QString error;
 };

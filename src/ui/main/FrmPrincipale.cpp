@@ -6,6 +6,7 @@
 #include "core/link/Exchange.h"
 #include "core/link/SerialPort.h"
 #include "core/settings/Defaults.h"
+#include "core/settings/ExchangeSettings.h"
 #include "core/settings/Ini.h"
 #include "core/settings/Variant.h"
 #include "core/translation/DefaultTexts.h"
@@ -87,13 +88,6 @@ constexpr MenuDef kMenu[] = {
 
 bool menuSeparator(const MenuDef& d) {
     return qstrcmp(d.caption, "-") == 0;
-}
-
-// A stored number in the range of its setting (an out-of-range text must not wrap round).
-template <class T>
-T storedNumber(const QString& text) {
-    return T(std::clamp<qint64>(leadingInteger(text), std::numeric_limits<T>::min(),
-                                std::numeric_limits<T>::max()));
 }
 
 } // namespace
@@ -261,12 +255,7 @@ void FrmPrincipale::Form_Load() {
     // 10. Serial-flow and manual-command windows.
     AppliquerCheckOptions(s_, this, fluxWindow, manualCommandWindow);
     // 11-13. Communication settings.
-    const QString timeout = LireIni(s_.langueIni(), vs, QStringLiteral("TxtTimeoutValue"));
-    s_.TempsTimeout = timeout.isEmpty() ? 200 : storedNumber<qint16>(timeout);
-    const QString refresh = LireIni(s_.langueIni(), vs, QStringLiteral("TxtRefreshValue"));
-    s_.TempsRafraichissement = refresh.isEmpty() ? 50 : storedNumber<qint32>(refresh);
-    const QString repeats = LireIni(s_.langueIni(), vs, QStringLiteral("TxtRepeatCycle"));
-    s_.NbRepetitions = repeats.isEmpty() ? 3 : storedNumber<qint16>(repeats);
+    ChargerReglagesEchange(s_);
 
     if (!damaged.isEmpty())
         s_.prompts.message(damaged, captionPrincipale(), PromptIcon::Critical);

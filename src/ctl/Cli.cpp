@@ -1,0 +1,176 @@
+#include "ctl/Cli.h"
+
+#include "core/link/Exchange.h"
+#include "core/settings/Defaults.h"
+#include "core/settings/ExchangeSettings.h"
+#include "core/settings/ProgramDir.h"
+#include "core/translation/DefaultTexts.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cstdio>
+#include <limits>
+
+namespace tav::ctl {
+
+namespace {
+
+void err(const QString& text) {
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
+// A whole number within min..max, or nothing.
+std::optional<qint64> wholeNumber(const QString& text, qint64 min, qint64 max) {
+    bool ok = false;
+    const qint64 v = text.toLongLong(&ok);
+    if (!ok || v < min || v > max)
+        return std::nullopt;
+    return v;
+}
+
+} // namespace
+
+void ConsolePrompts::message(const QString& text, const QString&, PromptIcon icon) {
+    if (quiet && (icon == PromptIcon::Information || icon == PromptIcon::None))
+        return;
+    if (beforeOutput)
+        beforeOutput();
+    err(text);
+}
+
+bool ConsolePrompts::askYesNo(const QString& text, const QString&, PromptIcon) {
+    if (beforeOutput)
+        beforeOutput();
+    err(text + (yes ? QStringLiteral(" -> Yes (--yes)") : QStringLiteral(" -> No (--yes answers Yes)")));
+    return yes;
+}
+
+Run::Run(const QString& name, const QString& arguments, const QString& description)
+    : name_(name),
+      dir_(QStringLiteral("program-dir"),
+           QStringLiteral("Folder holding the settings files (as for tavoem); defaults are "
+                          "written when missing."),
+           QStringLiteral("dir")),
+      port_(QStringLiteral("port"),
+            QStringLiteral("Serial port for this run (the stored one is left unchanged)."),
+            QStringLiteral("port")),
+      baud_(QStringLiteral("baud"), QStringLiteral("Line rate for this run (not stored)."),
+            QStringLiteral("n")),
+      timeout_(QStringLiteral("timeout"), QStringLiteral("Answer time-out in ms for this run."),
+               QStringLiteral("ms")),
+      quietOpt_(QStringLiteral("quiet"), QStringLiteral("No informative messages on stderr.")),
+      json_(QStringLiteral("json"), QStringLiteral("Structured output as JSON.")),
+      help_(QStringList{QStringLiteral("h"), QStringLiteral("help")},
+            QStringLiteral("Shows this help.")),
+      yes_(QStringLiteral("yes"), QStringLiteral("Answers Yes to the questions a window would "
+                                                 "ask (without it they are answered No).")) {
+    parser.setApplicationDescription(description +
+                                     QStringLiteral("\n\nExit status: 0 done, 1 the board "
+                                                    "refused or did not answer, 2 bad usage or "
+                                                    "a file error."));
+    parser.addOptions({dir_, port_, baud_, timeout_, quietOpt_, json_, help_});
+    parser.addPositionalArgument(name, QString(), name + (arguments.isEmpty() ? QString()
+                                                                              : u' ' + arguments));
+}
+
+void Run::setYesOption() {
+    parser.addOption(yes_);
+    hasYes_ = true;
+}
+
+int Run::parse(const QStringList& args, int minArgs, int maxArgs) {
+    if (!parser.parse(QStringList{QStringLiteral("tavoemctl")} + args))
+        return fail(kUsage, parser.errorText() + QStringLiteral(" (see tavoemctl ") + name_ +
+                                QStringLiteral(" --help)"));
+    if (parser.isSet(help_)) {
+        std::fputs(parser.helpText().toLocal8Bit().constData(), stdout);
+        return kOk;
+    }
+    const qsizetype n = positional().size();
+    if (n < minArgs || (maxArgs >= 0 && n > maxArgs))
+        return fail(kUsage, (n < minArgs ? QStringLiteral("missing arguments")
+                                         : QStringLiteral("unexpected argument \"%1\"")
+                                               .arg(positional().value(maxArgs))) +
+                                QStringLiteral(" (see tavoemctl ") + name_ +
+                                QStringLiteral(" --help)"));
+    prompts_.quiet = parser.isSet(quietOpt_);
+    prompts_.yes = hasYes_ && parser.isSet(yes_);
+
+    std::optional<qint64> baud, timeout;
+    if (parser.isSet(baud_) &&
+        !(baud = wholeNumber(parser.value(baud_), 1, std::numeric_limits<qint32>::max())))
+        return fail(kUsage, QStringLiteral("--baud takes a positive whole number of bits per "
+                                           "second, not \"%1\"")
+                                .arg(parser.value(baud_)));
+    if (parser.isSet(timeout_) &&
+        !(timeout = wholeNumber(parser.value(timeout_), 1, std::numeric_limits<qint16>::max())))
+        return fail(kUsage, QStringLiteral("--timeout takes milliseconds from 1 to 32767, not "
+                                           "\"%1\"")
+                                .arg(parser.value(timeout_)));
+
+    state_ = std::make_unique<AppState>(programDirectory(parser.value(dir_)), serial_, clock_,
+                                        prompts_);
+    AppState& s = *state_;
+    s.processEvents = nullptr; // no window messages to let run
+    if (!QFile::exists(s.generalIni()))
+        EcrireParametresDefaut(s.programDir);
+    // As in tavoem: a new language file resets the installation to the customer variant.
+    if (!QFile::exists(s.langueIni())) {
+        QFile::remove(s.fichIni());
+        EcrireTextesDefaut(s.langueIni());
+    }
+    if (!QFile::exists(s.generalIni()) || !QFile::exists(s.langueIni()))
+        return fail(kUsage, QStringLiteral("cannot write the settings files in \"%1\"; choose a "
+                                           "writable folder with --program-dir")
+                                .arg(s.programDir));
+    ChargerReglagesEchange(s);
+    s.portOverride = parser.value(port_);
+    s.baudOverride = static_cast<qint32>(baud.value_or(0));
+    if (timeout)
+        s.TempsTimeout = static_cast<qint16>(*timeout);
+    return -1;
+}
+
+bool Run::openPort() {
+    const PortOpening o = ouvrirPortSansMessage(*state_);
+    portName_ = o.port;
+    if (o.result == PortOpening::Opened)
+        return true;
+    if (o.result == PortOpening::BadSettings)
+        fail(kRefused, QStringLiteral("invalid port settings \"%1\" in %2; give --baud or fix "
+                                      "them in tavoem")
+                           .arg(o.settingsText, state_->generalIni()));
+    else
+        fail(kRefused, QStringLiteral("cannot open the serial port \"%1\"%2; give another one "
+                                      "with --port")
+                           .arg(o.port, o.error.isEmpty() ? QString() : QStringLiteral(": ") + o.error));
+    return false;
+}
+
+int Run::fail(int status, const QString& text) const {
+    err(QStringLiteral("tavoemctl ") + name_ + QStringLiteral(": ") + text);
+    return status;
+}
+
+void Run::note(const QString& text) const {
+    if (!quiet())
+        err(text);
+}
+
+void out(const QString& line) {
+    std::fprintf(stdout, "%s\n", line.toLocal8Bit().constData());
+    std::fflush(stdout);
+}
+
+void outJson(const QJsonValue& value) {
+    const QJsonDocument doc = value.isArray() ? QJsonDocument(value.toArray())
+                                              : QJsonDocument(value.toObject());
+    std::fputs(doc.toJson(QJsonDocument::Indented).constData(), stdout);
+    std::fflush(stdout);
+}
+
+} // namespace tav::ctl

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "core/AppState.h"
+#include "core/Clock.h"
+#include "core/Prompts.h"
+#include "core/link/QtSerialPort.h"
+
+#include <QCommandLineParser>
+#include <QJsonValue>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+namespace tav::ctl {
+
+// Exit statuses of every subcommand.
+enum Status { kOk = 0, kRefused = 1, kUsage = 2 };
+
+// Messages of the core on the console: all on stderr (informations left out with --quiet);
+// questions answered No, or Yes with --yes.
+class ConsolePrompts : public Prompts {
+public:
+    bool quiet = false;
+    bool yes = false;
+    std::function<void()> beforeOutput; // runs before each message (ends a progress bar)
+    void message(const QString& text, const QString& title, PromptIcon icon) override;
+    bool askYesNo(const QString& text, const QString& title, PromptIcon icon) override;
+    std::optional<QString> inputText(const QString&, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
+};
+
+// One subcommand run: its options (the common ones and its own), the program folder and the
+// board link.
+//
+//   Run run("send", "CMD...", "Sends each command ...");
+//   run.parser.addOption(expectAck);
+//   if (const int st = run.parse(args); st >= 0) return st;
+//   if (!run.openPort()) return kRefused;
+class Run {
+public:
+    Run(const QString& name, const QString& arguments, const QString& description);
+    QCommandLineParser parser;
+
+    // Parses the arguments (after the subcommand's name). -1 to go on; otherwise the status to
+    // exit with (help printed: 0; bad usage: 2, with its message).
+    // minArgs/maxArgs bound the positional arguments (maxArgs -1: no bound).
+    int parse(const QStringList& args, int minArgs = 0, int maxArgs = 0);
+    QStringList positional() const { return parser.positionalArguments(); }
+    bool json() const { return parser.isSet(json_); }
+    bool quiet() const { return prompts_.quiet; }
+
+    // The program folder with its settings (written with their defaults when missing) and the
+    // exchange settings of this run. Ready after parse.
+    AppState& state() { return *state_; }
+    // Opens the board's port; a failure is reported on stderr.
+    bool openPort();
+    QString portName() const { return portName_; } // as opened
+
+    // A line on stderr, prefixed with the program's name; gives `status`.
+    int fail(int status, const QString& text) const;
+    // A line on stderr unless --quiet.
+    void note(const QString& text) const;
+    void setYesOption(); // adds --yes (questions answered Yes instead of No)
+    ConsolePrompts& prompts() { return prompts_; }
+
+private:
+    QString name_;
+    QCommandLineOption dir_, port_, baud_, timeout_, quietOpt_, json_, help_, yes_;
+    bool hasYes_ = false;
+    QString portName_;
+    ConsolePrompts prompts_;
+    SystemClock clock_;
+    QtSerialPort serial_;
+    std::unique_ptr<AppState> state_;
+};
+
+// Writes a line on stdout (flushed, for pipes).
+void out(const QString& line);
+// Writes a JSON document on stdout.
+void outJson(const QJsonValue& value);
+
+} // namespace tav::ctl

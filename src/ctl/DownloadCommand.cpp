@@ -1,0 +1,102 @@
+// download: the two download sequences of the download windows.
+#include "core/download/Download.h"
+#include "core/settings/Ini.h"
+#include "core/settings/Variant.h"
+#include "ctl/Cli.h"
+#include "ctl/Commands.h"
+#include "ctl/Progress.h"
+
+#include <csignal>
+
+namespace tav::ctl {
+
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+
+void onInterrupt(int) {
+    interrupted = 1;
+}
+
+// Ctrl-C while it lives asks the running download to stop between two lines.
+struct InterruptGuard {
+    struct sigaction previous {};
+    InterruptGuard() {
+        interrupted = 0;
+        struct sigaction a {};
+        a.sa_handler = onInterrupt;
+        sigemptyset(&a.sa_mask);
+        sigaction(SIGINT, &a, &previous);
+    }
+    ~InterruptGuard() { sigaction(SIGINT, &previous, nullptr); }
+};
+
+} // namespace
+
+int runDownload(const QStringList& args) {
+    Run run(QStringLiteral("download"), QStringLiteral("FILE"),
+            QStringLiteral("Downloads the Intel-HEX FILE to the board with the sequence of the "
+                           "variant's download window (--client or --factory to choose; the "
+                           "factory one needs the internal variant). The file is checked "
+                           "first. Ctrl-C stops the customer download between two lines "
+                           "(status 130)."));
+    const QCommandLineOption client(QStringLiteral("client"),
+                                    QStringLiteral("Customer sequence (UPL=1, the lines, UPL=2, "
+                                                   "UPL=3)."));
+    const QCommandLineOption factory(QStringLiteral("factory"),
+                                     QStringLiteral("Factory sequence: the lines alone."));
+    const QCommandLineOption noAck(QStringLiteral("no-ack"),
+                                   QStringLiteral("Factory: write each line without waiting for "
+                                                  "its acknowledgement."));
+    const QCommandLineOption pause(QStringLiteral("pause"),
+                                   QStringLiteral("Factory: pause after each line (default 0)."),
+                                   QStringLiteral("ms"));
+    run.parser.addOptions({client, factory, noAck, pause});
+    run.setYesOption();
+    if (const int st = run.parse(args, 1, 1); st >= 0)
+        return st;
+    AppState& s = run.state();
+    const bool internal = VarianteUsine(s.programDir);
+    if (run.parser.isSet(client) && run.parser.isSet(factory))
+        return run.fail(kUsage, QStringLiteral("--client and --factory exclude each other"));
+    const bool usine = run.parser.isSet(factory) || (internal && !run.parser.isSet(client));
+    if (usine && !internal)
+        return run.fail(kUsage, QStringLiteral("the factory download needs the internal variant "
+                                               "in the program folder \"%1\"")
+                                    .arg(s.programDir));
+    if (!usine && (run.parser.isSet(noAck) || run.parser.isSet(pause)))
+        return run.fail(kUsage, QStringLiteral("--no-ack and --pause belong to the factory "
+                                               "download"));
+
+    const std::optional<QStringList> lines =
+        preparerTelechargement(s, run.positional().at(0), usine);
+    if (!lines)
+        return kUsage; // the file was refused, with its reason
+    if (!run.openPort())
+        return kRefused;
+
+    Progress progress(run.quiet());
+    InterruptGuard guard;
+    DownloadHooks hooks;
+    hooks.started = [&](int total) { progress.start(total); };
+    hooks.progress = [&](int sent) { progress.update(sent); };
+    hooks.cancelled = [] { return interrupted != 0; };
+    const int pauseMs = pauseLigne(run.parser.value(pause));
+    hooks.pauseMs = [pauseMs] { return pauseMs; };
+    // Messages of the sequence end the bar's line first.
+    run.prompts().beforeOutput = [&progress] { progress.finish(); };
+    const DownloadResult r = usine ? TelechargerUsine(s, *lines, !run.parser.isSet(noAck), hooks)
+                                   : TelechargerClient(s, *lines, hooks);
+    progress.finish();
+    switch (r.outcome) {
+    case DownloadOutcome::Succeeded:
+        return kOk;
+    case DownloadOutcome::Cancelled:
+        return 130;
+    case DownloadOutcome::Failed:
+        break;
+    }
+    return kRefused;
+}
+
+} // namespace tav::ctl

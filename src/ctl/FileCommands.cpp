@@ -1,0 +1,59 @@
+// crypt, decrypt, load-config: the configuration files, as the main window's menu handles them.
+#include "core/configfile/ConfigFile.h"
+#include "core/link/FlowLog.h"
+#include "core/settings/Variant.h"
+#include "ctl/Cli.h"
+#include "ctl/Commands.h"
+
+namespace tav::ctl {
+
+namespace {
+
+const QString kTitle = QStringLiteral("tavoemctl");
+
+} // namespace
+
+int runCrypt(const QStringList& args) {
+    Run run(QStringLiteral("crypt"), QStringLiteral("FILE"),
+            QStringLiteral("Scrambles the plain configuration FILE (one board command per line) "
+                           "into \"cfg_vtl.txt\" of the program folder. Internal variant only."));
+    if (const int st = run.parse(args, 1, 1); st >= 0)
+        return st;
+    if (!VarianteUsine(run.state().programDir))
+        return run.fail(kUsage, QStringLiteral("crypt needs the internal variant in the program "
+                                               "folder \"%1\"")
+                                    .arg(run.state().programDir));
+    return CrypterFichier(run.state(), run.positional().at(0), kTitle) ? kOk : kUsage;
+}
+
+int runDecrypt(const QStringList& args) {
+    Run run(QStringLiteral("decrypt"), QString(),
+            QStringLiteral("Unscrambles \"cfg_vtl.txt\" of the program folder into "
+                           "\"Decrypt_cfg_vtl.txt\" and shows its first lines on stderr."));
+    if (const int st = run.parse(args); st >= 0)
+        return st;
+    return DecrypterFichier(run.state(), kTitle) ? kOk : kUsage;
+}
+
+int runLoadConfig(const QStringList& args) {
+    Run run(QStringLiteral("load-config"), QStringLiteral("FILE"),
+            QStringLiteral("Sends the commands of the scrambled configuration FILE (made by "
+                           "crypt) in order; the first one the board does not acknowledge stops "
+                           "the load and \"RVP\" recalls the board's factory parameters."));
+    if (const int st = run.parse(args, 1, 1); st >= 0)
+        return st;
+    if (!run.openPort())
+        return kRefused;
+    AppState& s = run.state();
+    // A refusal before the first command is the file's (status 2); after it, the board's.
+    bool sent = false;
+    s.FluxActif = true;
+    QObject::connect(&s.flow, &FlowLog::appended, [&sent](int list, const QString&, qint64) {
+        sent = sent || list == FlowLog::Sent;
+    });
+    if (ChargerFichierConfiguration(s, run.positional().at(0), kTitle))
+        return kOk;
+    return sent ? kRefused : kUsage;
+}
+
+} // namespace tav::ctl

@@ -1,0 +1,89 @@
+// send, read: exchanges with the board.
+#include "core/config/BoardReading.h"
+#include "core/link/Exchange.h"
+#include "ctl/Cli.h"
+#include "ctl/Commands.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+
+namespace tav::ctl {
+
+int runSend(const QStringList& args) {
+    Run run(QStringLiteral("send"), QStringLiteral("CMD..."),
+            QStringLiteral("Sends each command (\"VER?\", \"SOP=120\") as one exchange and "
+                           "prints its raw answer, one line per command."));
+    const QCommandLineOption expectAck(QStringLiteral("expect-ack"),
+                                       QStringLiteral("Fail (status 1) when an answer lacks "
+                                                      "\"!\"."));
+    run.parser.addOption(expectAck);
+    if (const int st = run.parse(args, 1, -1); st >= 0)
+        return st;
+    if (!run.openPort())
+        return kRefused;
+    AppState& s = run.state();
+    s.ReponseBrute = true;
+    int status = kOk;
+    QJsonArray results;
+    for (const QString& command : run.positional()) {
+        const QString answer = EnvoyerCommande(s, command);
+        const bool ok = !answer.isEmpty() &&
+                        (!run.parser.isSet(expectAck) || answer.contains(u'!'));
+        if (answer.isEmpty())
+            run.fail(kRefused, QStringLiteral("%1: no answer").arg(command));
+        else if (!ok)
+            run.fail(kRefused, QStringLiteral("%1: not acknowledged (%2)").arg(command, answer));
+        if (!ok)
+            status = kRefused;
+        if (run.json())
+            results.append(QJsonObject{{QStringLiteral("command"), command},
+                                       {QStringLiteral("answer"), answer},
+                                       {QStringLiteral("ok"), ok}});
+        else if (!answer.isEmpty())
+            out(answer);
+    }
+    if (run.json())
+        outJson(results);
+    return status;
+}
+
+int runRead(const QStringList& args) {
+    Run run(QStringLiteral("read"), QString(),
+            QStringLiteral("Reads what the configuration window shows (serial number, version, "
+                           "the fifteen parameters in display units, calibration and A/D "
+                           "values, mode) and prints MNE=value lines, or JSON with --json. "
+                           "Only reads are sent."));
+    if (const int st = run.parse(args); st >= 0)
+        return st;
+    if (!run.openPort())
+        return kRefused;
+    const BoardReading r = lireCarte(run.state());
+    if (!r.serial.answered || !r.version.answered)
+        return run.fail(kRefused, QStringLiteral("no answer from the board on %1")
+                                      .arg(run.portName()));
+    QList<BoardValue> values{r.serial, r.version};
+    values += r.parameters;
+    values += r.readOnly;
+    values.append(r.mode);
+    QJsonObject json;
+    QStringList missing;
+    for (const BoardValue& v : values) {
+        if (v.mnemonic.isEmpty())
+            continue;
+        if (!v.answered)
+            missing.append(v.mnemonic);
+        if (run.json())
+            json.insert(v.mnemonic, !v.answered ? QJsonValue()
+                                    : v.number  ? QJsonValue(*v.number)
+                                                : QJsonValue(v.text));
+        else
+            out(v.mnemonic + u'=' + v.text);
+    }
+    if (run.json())
+        outJson(json);
+    if (!missing.isEmpty())
+        return run.fail(kRefused, QStringLiteral("no answer to %1").arg(missing.join(u", ")));
+    return kOk;
+}
+
+} // namespace tav::ctl

@@ -1,0 +1,69 @@
+// tavoemctl: the board from the command line, for scripts and production lines.
+#include "core/Version.h"
+#include "ctl/Cli.h"
+#include "ctl/Commands.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+namespace {
+
+struct Subcommand {
+    const char* name;
+    int (*run)(const QStringList& args);
+    const char* summary;
+};
+
+const Subcommand kSubcommands[] = {
+    {"send", tav::ctl::runSend, "send commands, print the raw answers"},
+    {"read", tav::ctl::runRead, "read the configuration values (MNE=value lines or JSON)"},
+    {"crypt", tav::ctl::runCrypt, "scramble a plain configuration file (internal variant)"},
+    {"decrypt", tav::ctl::runDecrypt, "unscramble the program folder's configuration file"},
+    {"load-config", tav::ctl::runLoadConfig, "send a scrambled configuration file"},
+    {"download", tav::ctl::runDownload, "download an Intel-HEX file to the board"},
+};
+
+void usage(FILE* to) {
+    std::fputs("Usage: tavoemctl SUBCOMMAND [options] [arguments]\n"
+               "Drives a TAV OEM amplifier board over its serial line, for scripts.\n\n"
+               "Subcommands:\n",
+               to);
+    for (const Subcommand& c : kSubcommands)
+        std::fprintf(to, "  %-12s %s\n", c.name, c.summary);
+    std::fputs("\nCommon options: --program-dir DIR, --port PORT, --baud N, --timeout MS, "
+               "--quiet, --json.\n\"tavoemctl SUBCOMMAND --help\" describes one subcommand.\n"
+               "Exit status: 0 done, 1 the board refused or did not answer, 2 bad usage or a "
+               "file error.\n",
+               to);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tavoem"));
+    QCoreApplication::setOrganizationName(QStringLiteral("TAV"));
+    QCoreApplication::setApplicationVersion(tav::versionText());
+
+    QStringList args = QCoreApplication::arguments().mid(1);
+    const QString name = args.value(0);
+    if (name == QLatin1String("--help") || name == QLatin1String("-h") ||
+        name == QLatin1String("help")) {
+        usage(stdout);
+        return tav::ctl::kOk;
+    }
+    if (name == QLatin1String("--version")) {
+        std::printf("tavoemctl %s\n", qPrintable(tav::versionText()));
+        return tav::ctl::kOk;
+    }
+    for (const Subcommand& c : kSubcommands)
+        if (name == QLatin1String(c.name))
+            return c.run(args.mid(1));
+    if (name.isEmpty())
+        std::fputs("tavoemctl: a subcommand is needed.\n\n", stderr);
+    else
+        std::fprintf(stderr, "tavoemctl: unknown subcommand \"%s\".\n\n", qPrintable(name));
+    usage(stderr);
+    return tav::ctl::kUsage;
+}

@@ -1,0 +1,141 @@
+// tavoemctl end to end: the built program against tavoem-sim on a pseudo-terminal.
+#include "core/settings/Ini.h"
+#include "core/settings/Variant.h"
+#include "core/translation/DefaultTexts.h"
+#include "model/BoardModel.h"
+#include "support/Pty.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace tav;
+
+namespace {
+
+struct Result {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+} // namespace
+
+class TestTavoemctl : public QObject {
+    Q_OBJECT
+
+    test::SimProcess sim_;
+    QTemporaryDir dir_;
+    QString simLog_;
+
+    // Runs tavoemctl with the program folder and the simulator's port; "@" in an argument
+    // stands for the program folder.
+    Result run(QStringList args) {
+        for (QString& a : args)
+            a.replace(u'@', dir_.path());
+        args.insert(1, QStringLiteral("--program-dir"));
+        args.insert(2, dir_.path());
+        if (!args.contains(QStringLiteral("--port")))
+            args.insert(1, QStringLiteral("--port=") + sim_.devicePath());
+        QProcess p;
+        p.start(qEnvironmentVariable("TAVOEMCTL_BIN"), args);
+        Result r;
+        if (!p.waitForFinished(60000))
+            return r;
+        r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+        r.err = QString::fromLocal8Bit(p.readAllStandardError());
+        return r;
+    }
+
+    QByteArray simLog() {
+        QFile f(simLog_);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    void write(const QString& name, const QByteArray& text) {
+        QFile f(dir_.filePath(name));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(text) == text.size());
+    }
+
+private slots:
+    // The program folder is in the internal variant; "@/customer" is another, customer one.
+    void initTestCase() {
+        QVERIFY(!qEnvironmentVariableIsEmpty("TAVOEMCTL_BIN"));
+        EcrireTextesDefaut(dir_.filePath("langue.ini"));
+        QVERIFY(EcrireMarqueurUsine(dir_.path()));
+        simLog_ = dir_.filePath(QStringLiteral("sim.log"));
+        QVERIFY(sim_.start({QStringLiteral("--no-noise"), QStringLiteral("--log"), simLog_}));
+        write("plain.txt", "ASS=0\r\nXYZ=1\r\nASS=2\r\n");
+        write("good.hex", ":0100000000FF\r\n:00000001FF\r\n");
+        write("bad.hex", ":0100000000FE\r\n:00000001FF\r\n");
+    }
+
+    void statuses_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("out"); // part of stdout, or of stderr for a failure
+        const QString version = sim::BoardModel().version();
+        QTest::newRow("send") << QStringList{"send", "VER?"} << 0 << version;
+        QTest::newRow("not acknowledged")
+            << QStringList{"send", "--expect-ack", "VER?"} << 1 << "not acknowledged";
+        QTest::newRow("no command") << QStringList{"send"} << 2 << "missing";
+        QTest::newRow("unknown subcommand") << QStringList{"bogus"} << 2 << "unknown";
+        QTest::newRow("bad rate") << QStringList{"read", "--baud", "fast"} << 2 << "--baud";
+        QTest::newRow("bad option") << QStringList{"read", "--nope"} << 2 << "nope";
+        QTest::newRow("no port")
+            << QStringList{"send", "--port", "@/nothing", "VER?"} << 1 << "cannot open";
+        QTest::newRow("help") << QStringList{"send", "--help"} << 0 << "--expect-ack";
+        QTest::newRow("crypt, customer variant")
+            << QStringList{"crypt", "--program-dir", "@/customer", "@/plain.txt"} << 2
+            << "internal variant";
+        QTest::newRow("factory download, customer variant")
+            << QStringList{"download", "--program-dir", "@/customer", "--factory", "@/good.hex"}
+            << 2 << "internal variant";
+        QTest::newRow("corrupt download")
+            << QStringList{"download", "--client", "@/bad.hex"} << 2 << "not a sound Intel-HEX";
+        QTest::newRow("corrupt download, factory (answered No)")
+            << QStringList{"download", "@/bad.hex"} << 2 << "-> No";
+        QTest::newRow("good download")
+            << QStringList{"download", "--client", "@/good.hex"} << 0 << "";
+        QTest::newRow("good download, factory without acknowledgement")
+            << QStringList{"download", "--no-ack", "@/good.hex"} << 0 << "";
+    }
+    void statuses() {
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        QFETCH(QString, out);
+        const Result r = run(args);
+        QCOMPARE(r.status, status);
+        QVERIFY2((status == 0 ? r.out : r.err).contains(out), qPrintable(r.out + r.err));
+    }
+
+    // The values of the board in display units; the port given for the run is not stored.
+    void readJson() {
+        const Result r = run({"read", "--json"});
+        QCOMPARE(r.status, 0);
+        const QJsonObject json = QJsonDocument::fromJson(r.out.toUtf8()).object();
+        const sim::BoardParams board = sim::BoardParams::factory();
+        QCOMPARE(json.value("SNU").toString(), QString::fromLatin1(board.serial));
+        QCOMPARE(json.value("SOP").toDouble(), board.values.at("SOP") / 10.0);
+        QCOMPARE(json.value("LCM").toDouble(), double(board.values.at("LCM")));
+        QVERIFY(json.value("ASS").isDouble());
+        QVERIFY(LireIni(dir_.filePath("General.ini"), "RS232", "PORT") != sim_.devicePath());
+    }
+
+    // The load stops at the line the board refuses and recalls the factory parameters.
+    void loadConfig() {
+        QCOMPARE(run({"crypt", "@/plain.txt"}).status, 0);
+        const Result r = run({"load-config", "@/cfg_vtl.txt"});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains("factory parameters recalled"), qPrintable(r.err));
+        const QByteArray log = simLog();
+        QVERIFY(log.contains("RVP"));
+        QVERIFY(!log.contains("ASS=2"));
+        QCOMPARE(run({"load-config", "@/plain.txt"}).status, 2); // not scrambled: nothing sent
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTavoemctl)
+#include "test_tavoemctl.moc"
