@@ -11,5 +11,6 @@ int runCrypt(const QStringList& args);
 int runDecrypt(const QStringList& args);
 int runLoadConfig(const QStringList& args);
 int runDownload(const QStringList& args);
+int runRecord(const QStringList& args);
 
 } // namespace tav::ctl

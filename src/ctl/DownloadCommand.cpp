@@ -4,34 +4,10 @@
 #include "core/settings/Variant.h"
 #include "ctl/Cli.h"
 #include "ctl/Commands.h"
+#include "ctl/Interrupt.h"
 #include "ctl/Progress.h"
 
-#include <csignal>
-
 namespace tav::ctl {
-
-namespace {
-
-volatile std::sig_atomic_t interrupted = 0;
-
-void onInterrupt(int) {
-    interrupted = 1;
-}
-
-// Ctrl-C while it lives asks the running download to stop between two lines.
-struct InterruptGuard {
-    struct sigaction previous {};
-    InterruptGuard() {
-        interrupted = 0;
-        struct sigaction a {};
-        a.sa_handler = onInterrupt;
-        sigemptyset(&a.sa_mask);
-        sigaction(SIGINT, &a, &previous);
-    }
-    ~InterruptGuard() { sigaction(SIGINT, &previous, nullptr); }
-};
-
-} // namespace
 
 int runDownload(const QStringList& args) {
     Run run(QStringLiteral("download"), QStringLiteral("FILE"),
@@ -80,7 +56,7 @@ int runDownload(const QStringList& args) {
     DownloadHooks hooks;
     hooks.started = [&](int total) { progress.start(total); };
     hooks.progress = [&](int sent) { progress.update(sent); };
-    hooks.cancelled = [] { return interrupted != 0; };
+    hooks.cancelled = [] { return interrupted(); };
     const int pauseMs = pauseLigne(run.parser.value(pause));
     hooks.pauseMs = [pauseMs] { return pauseMs; };
     // Messages of the sequence end the bar's line first.

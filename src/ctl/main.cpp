@@ -22,6 +22,7 @@ const Subcommand kSubcommands[] = {
     {"decrypt", tav::ctl::runDecrypt, "unscramble the program folder's configuration file"},
     {"load-config", tav::ctl::runLoadConfig, "send a scrambled configuration file"},
     {"download", tav::ctl::runDownload, "download an Intel-HEX file to the board"},
+    {"record", tav::ctl::runRecord, "record supervision rows (record format or CSV)"},
 };
 
 void usage(FILE* to) {

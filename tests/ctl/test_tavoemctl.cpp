@@ -135,6 +135,18 @@ private slots:
         QVERIFY(!log.contains("ASS=2"));
         QCOMPARE(run({"load-config", "@/plain.txt"}).status, 2); // not scrambled: nothing sent
     }
+
+    // Header and rows in the record format: eleven TAB-ended cells, CR LF.
+    void record() {
+        const Result r = run({"record", "--rows", "2", "--period", "1"});
+        QCOMPARE(r.status, 0);
+        const QStringList lines = r.out.split("\r\n", Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 3);
+        for (const QString& line : lines)
+            QCOMPARE(line.count(u'\t'), 11);
+        QVERIFY(lines[0].startsWith("DATE\t"));
+        QVERIFY2(!lines[2].section(u'\t', 4, 4).isEmpty(), qPrintable(r.out)); // a measured cell
+    }
 };
 
 QTEST_GUILESS_MAIN(TestTavoemctl)
