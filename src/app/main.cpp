@@ -9,6 +9,7 @@
 #include "core/settings/Variant.h"
 #include "core/translation/DefaultTexts.h"
 #include "ui/main/FrmPrincipale.h"
+#include "ui/support/OperatorActions.h"
 #include "ui/support/WidgetPrompts.h"
 
 #include <QApplication>
@@ -105,6 +106,7 @@ int main(int argc, char** argv) {
             tav::EcrireIni(state.generalIni(), QStringLiteral("RS232"), QStringLiteral("PORT"),
                            parsed.value(options.port));
     }
+    tav::suivreActionsOperateur(app, state);
     tav::FrmPrincipale window(state);
     prompts.setParent(&window);
     window.Form_Load();

@@ -57,6 +57,12 @@ struct AppState {
 
     // Last port-opening failure reported (port and error), empty once the port opens.
     QString portFailureShown;
+    // Operator actions (a click or a key) counted by the interface: a port failure is reported
+    // once per action, not once per exchange of it.
+    quint64 actionOperateur = 0;
+    quint64 actionSignalee = ~quint64(0);
+    // Called just before a port-opening failure is shown (a window's link lamp turns red first).
+    std::function<void()> avantEchecPort;
 
     bool MotDePasseValide = false;
     qint16 ModeAsservissement = 0;

@@ -21,21 +21,7 @@ PortOpening::Result ouvrirEnSilence(AppState& s, QString* error) {
     const PortOpening o = ouvrirPortSansMessage(s);
     if (o.result == PortOpening::Opened)
         return o.result;
-    QString nom = QStringLiteral("\"%1\"").arg(o.port);
-    const QString device = deviceForPortName(o.port);
-    if (device != o.port)
-        nom += QStringLiteral(" (%1)").arg(device);
-    if (o.result == PortOpening::BadSettings) {
-        *error = QStringLiteral("The line settings \"%1\" of the serial port %2 are not valid. "
-                                "Correct them in Parameters > Serial Link.")
-                     .arg(o.settingsText, nom);
-        return o.result;
-    }
-    const QString raison = o.error.isEmpty() ? QStringLiteral("unknown error") : o.error;
-    *error = QStringLiteral("The serial port %1 cannot be opened: %2.\nCheck that the serial "
-                            "adapter is connected and that Parameters > Serial Link names the "
-                            "right port.")
-                 .arg(nom, raison);
+    *error = portFailureText(o);
     return o.result;
 }
 
@@ -76,7 +62,7 @@ QString libelleBalayage(int rate) {
 }
 
 QString DetecterVitesse(AppState& s, const std::function<void(const QString&)>& progress,
-                        QString* portError) {
+                        QString* portError, const std::function<bool()>& cancelled) {
     // A device that cannot be opened ends the detection: no rate will open it either.
     // Invalid line settings only make that trial silent, since the scan rewrites the rate.
     QString error;
@@ -99,6 +85,8 @@ QString DetecterVitesse(AppState& s, const std::function<void(const QString&)>& 
             progress(libelleBalayage(rate));
         if (s.processEvents)
             s.processEvents();
+        if (cancelled && cancelled())
+            return QString();
         EcrireIni(s.generalIni(), kRs232, QStringLiteral("BAUD"), QString::number(rate));
         if (essayer(s, &reponse, &error) == PortOpening::Failed)
             return echec();

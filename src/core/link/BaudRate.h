@@ -32,7 +32,11 @@ bool isBoardAnswer(const QString& raw);
 // When the detection fails for either reason, *portError names the port and gives the reason,
 // so that the caller shows one message instead of one per trial; otherwise it is emptied.
 // BAUD then holds the last rate tried.
+//
+// cancelled is asked between two trials (after the pending events have run); when it answers
+// true the detection ends there, as a failure without a port error.
 QString DetecterVitesse(AppState& s, const std::function<void(const QString&)>& progress = {},
-                        QString* portError = nullptr);
+                        QString* portError = nullptr,
+                        const std::function<bool()>& cancelled = {});
 
 } // namespace tav

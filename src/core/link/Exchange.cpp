@@ -203,7 +203,24 @@ PortOpening ouvrirPortSansMessage(AppState& s) {
     s.PortOEM.exchangeSettings = settings;
     // A failure reported earlier may be reported again.
     s.portFailureShown.clear();
+    s.actionSignalee = ~quint64(0);
     return o;
+}
+
+QString portFailureText(const PortOpening& o) {
+    QString nom = QStringLiteral("\"%1\"").arg(o.port);
+    const QString device = deviceForPortName(o.port);
+    if (device != o.port)
+        nom += QStringLiteral(" (%1)").arg(device);
+    if (o.result == PortOpening::BadSettings)
+        return QStringLiteral("The line settings \"%1\" of the serial port %2 are not valid. "
+                              "Correct them in Parameters > Serial Link.")
+            .arg(o.settingsText, nom);
+    const QString raison = o.error.isEmpty() ? QStringLiteral("unknown error") : o.error;
+    return QStringLiteral("The serial port %1 cannot be opened: %2\nCheck that the device exists, "
+                          "that the serial adapter and its cable are connected, and that "
+                          "Parameters > Serial Link names the right port.")
+        .arg(nom, raison.endsWith(u'.') ? raison : raison + u'.');
 }
 
 bool OuvrirPort(AppState& s) {
@@ -211,17 +228,20 @@ bool OuvrirPort(AppState& s) {
     if (o.result == PortOpening::Opened)
         return true;
 
-    QString error = o.error;
-    if (o.result == PortOpening::BadSettings)
-        error = QStringLiteral("Invalid port settings \"%1\".").arg(o.settingsText);
-    else if (error.isEmpty())
-        error = QStringLiteral("Cannot open the serial port \"%1\".").arg(o.port);
-    // A poll tick after a pulled cable would show the same box at every period: within ticks,
-    // a failure already reported is not shown again until the port has opened once.
+    const QString error = portFailureText(o);
+    // One box per operator action, however many exchanges the action makes; and a poll tick
+    // after a pulled cable would show the same box at every period: within ticks, a failure
+    // already reported is not shown again until the port has opened once.
     const QString failure = o.port + u'\n' + error;
     const bool inTick = s.Timer && s.Timer->tickRunning();
-    if (!inTick || failure != s.portFailureShown)
+    const bool reported = s.actionSignalee == s.actionOperateur ||
+                          (inTick && failure == s.portFailureShown);
+    if (!reported) {
+        if (s.avantEchecPort)
+            s.avantEchecPort();
         s.prompts.message(error, serialLinkCaption(s), PromptIcon::Critical);
+        s.actionSignalee = s.actionOperateur;
+    }
     s.portFailureShown = failure;
     return false;
 }

@@ -26,6 +26,9 @@ struct PortOpening {
 // Opens the port from the RS232 settings like OuvrirPort, without any message; the caller
 // reports a failure.
 PortOpening ouvrirPortSansMessage(AppState& s);
+// The message for a failed opening: the port as stored (and its device), the platform's reason
+// and what to check.
+QString portFailureText(const PortOpening& o);
 // Closes the port if open; false only if closing failed.
 bool FermerPort(AppState& s);
 // Sends one line (the caller adds the carriage return) with the configured pacing.

@@ -5,6 +5,7 @@
 #include "core/link/BaudRate.h"
 #include "core/link/Exchange.h"
 #include "core/settings/Ini.h"
+#include "ui/link/DetectionPanel.h"
 #include "ui/link/FrmCommandesManuelles.h"
 #include "ui/link/FrmConfigRS232.h"
 #include "ui/link/FrmView.h"
@@ -21,13 +22,6 @@ namespace {
 const QString kRs232 = QStringLiteral("RS232");
 const QString kTitreDetection = QStringLiteral("Baud Rate Detection");
 
-// Centred across the window, at mid-height (as the main window keeps it when resized), so that
-// it never covers the menu bar.
-void placerMessage(QLabel& label, const QWidget& window) {
-    label.adjustSize();
-    label.move((window.width() - label.width()) / 2, window.height() / 2);
-}
-
 void fermer(QPointer<QWidget>& w) {
     if (w) {
         w->close();
@@ -38,27 +32,28 @@ void fermer(QPointer<QWidget>& w) {
 
 } // namespace
 
-QString ExecuterDetectionVitesse(AppState& s, QLabel& MessageBaudRate, QWidget& mainWindow) {
+QString ExecuterDetectionVitesse(AppState& s, DetectionPanel& panneau) {
     Hourglass sablier;
     const QString ini = s.generalIni();
     const QString baudPrecedent = LireIni(ini, kRs232, QStringLiteral("BAUD"));
 
-    placerMessage(MessageBaudRate, mainWindow);
-    MessageBaudRate.show();
-    MessageBaudRate.raise();
+    panneau.ouvrir();
     QString erreurPort;
     const QString vitesse = DetecterVitesse(
         s,
         [&](const QString& libelle) {
-            MessageBaudRate.setText(libelle);
-            placerMessage(MessageBaudRate, mainWindow);
+            panneau.MessageBaudRate->setText(libelle);
+            panneau.placer();
         },
-        &erreurPort);
-    MessageBaudRate.hide();
+        &erreurPort, [&] { return panneau.annulationDemandee(); });
+    panneau.hide();
 
     NormalCursor curseur;
     if (vitesse.isEmpty()) {
         EcrireIni(ini, kRs232, QStringLiteral("BAUD"), baudPrecedent);
+        // The operator's own cancel needs no message.
+        if (panneau.annulationDemandee())
+            return QString();
         QString texte = QStringLiteral("Automatic Baud Rate Detection failed.");
         if (!erreurPort.isEmpty())
             texte += QStringLiteral("\n\n") + erreurPort;

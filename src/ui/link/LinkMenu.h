@@ -9,15 +9,16 @@ class QWidget;
 namespace tav {
 
 struct AppState;
+class DetectionPanel;
 
 // Handlers of the main window's serial-link menu entries.
 
-// "Automatic Baud Rate Detection" (baudrate): hourglass, MessageBaudRate centred and shown with
-// "Scan for <rate> vtl" during the scan, then one message titled "Baud Rate Detection".
-// On failure BAUD gets its previous value back; a port that cannot be opened is named in the
-// failure message (no message per trial). The port is left closed. Returns the detected rate
-// (empty on failure).
-QString ExecuterDetectionVitesse(AppState& s, QLabel& MessageBaudRate, QWidget& mainWindow);
+// "Automatic Baud Rate Detection" (baudrate): hourglass, the panel shown with "Scan for <rate>
+// vtl" during the scan, then one message titled "Baud Rate Detection". On failure BAUD gets its
+// previous value back; a port that cannot be opened is named in the failure message (no message
+// per trial). The panel's Cancel ends the scan between two trials, restores BAUD and shows
+// nothing. The port is left closed. Returns the detected rate (empty on failure or cancel).
+QString ExecuterDetectionVitesse(AppState& s, DetectionPanel& panneau);
 
 // "Serial Link" (Liaisonserie): FrmConfigRS232 modal; when PORT changed (letter case aside),
 // closes the port and opens it again. A change of the line settings alone leaves an open port

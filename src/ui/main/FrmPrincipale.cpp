@@ -13,6 +13,7 @@
 #include "ui/about/FrmAPropos.h"
 #include "ui/calibration/CalibrationMenu.h"
 #include "ui/download/DownloadWindow.h"
+#include "ui/link/DetectionPanel.h"
 #include "ui/link/LinkMenu.h"
 #include "ui/main/ConfigFileMenu.h"
 #include "ui/main/MenuWindows.h"
@@ -115,10 +116,8 @@ FrmPrincipale::FrmPrincipale(AppState& s, QWidget* parent)
         " stop:0 #f4f8fc, stop:1 #d7e3f0); }"));
     setCentralWidget(Fond);
 
-    MessageBaudRate = new QLabel(QStringLiteral("Scan for "), this);
-    MessageBaudRate->setObjectName(QStringLiteral("MessageBaudRate"));
-    MessageBaudRate->setStyleSheet(QStringLiteral("font-weight:600; padding:4px;"));
-    MessageBaudRate->hide();
+    PanneauDetection = new DetectionPanel(this);
+    MessageBaudRate = PanneauDetection->MessageBaudRate;
 
     buildMenus();
 }
@@ -282,8 +281,8 @@ void FrmPrincipale::chargerTextesMenu() {
 
 void FrmPrincipale::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    if (MessageBaudRate->isVisible())
-        MessageBaudRate->move((width() - MessageBaudRate->width()) / 2, height() / 2);
+    if (PanneauDetection->isVisible())
+        PanneauDetection->placer();
 }
 
 void FrmPrincipale::SuperviserData_Click() {
@@ -344,7 +343,7 @@ void FrmPrincipale::view_Click() {
 }
 
 void FrmPrincipale::baudrate_Click() {
-    ExecuterDetectionVitesse(s_, *MessageBaudRate, *this);
+    ExecuterDetectionVitesse(s_, *PanneauDetection);
 }
 
 bool FrmPrincipale::RechargerParametresUsine() {

@@ -13,6 +13,7 @@ class QMenu;
 namespace tav {
 
 struct AppState;
+class DetectionPanel;
 
 // The start-up window: menu bar, poll timer, installation variant.
 class FrmPrincipale : public QMainWindow {
@@ -38,7 +39,8 @@ public:
 
     Poll Timer;
     QLabel* Fond;
-    QLabel* MessageBaudRate;
+    DetectionPanel* PanneauDetection;
+    QLabel* MessageBaudRate; // the panel's caption
 
     // Modeless windows opened from here (null when closed).
     QPointer<QWidget> fluxWindow;

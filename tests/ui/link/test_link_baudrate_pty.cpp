@@ -7,6 +7,7 @@
 #include "core/settings/Ini.h"
 #include "support/Pty.h"
 #include "support/ScriptedPrompts.h"
+#include "ui/link/DetectionPanel.h"
 #include "ui/link/LinkMenu.h"
 
 #include <QLabel>
@@ -56,7 +57,7 @@ struct Bench {
     AppState s{dir.path(), port, clock, prompts};
     test::SimProcess sim;
     QWidget main;
-    QLabel label{QStringLiteral("Scan for "), &main};
+    DetectionPanel panel{&main};
 
     // Board at boardRate (answering garbage at other rates when asked), BAUD stored as
     // storedRate.
@@ -73,7 +74,6 @@ struct Bench {
         s.NbRepetitions = 0;
         s.FluxActif = true;
         main.resize(480, 320);
-        label.hide();
         return true;
     }
     QString baud() const { return LireIni(s.generalIni(), kRs232, QStringLiteral("BAUD")); }
@@ -104,7 +104,7 @@ private slots:
         Bench b;
         QVERIFY2(b.start(board, QStringLiteral("9600"), garbage), qPrintable(b.sim.errorOutput()));
         b.port.stale = stale;
-        QCOMPARE(ExecuterDetectionVitesse(b.s, b.label, b.main), found);
+        QCOMPARE(ExecuterDetectionVitesse(b.s, b.panel), found);
         QCOMPARE(b.port.rates, rates);
         if (found.isEmpty()) {
             QCOMPARE(b.prompts.messageTexts(),
@@ -119,7 +119,7 @@ private slots:
         QCOMPARE(b.prompts.shown[0].title, QStringLiteral("Baud Rate Detection"));
         QCOMPARE(b.baud(), found.isEmpty() ? QStringLiteral("9600") : found);
         QVERIFY(!b.port.isOpen());
-        QVERIFY(b.label.isHidden());
+        QVERIFY(b.panel.isHidden());
         // The input was emptied, quietly, before every probe.
         QCOMPARE(b.port.unreadAtWrites, QList<qint64>(rates.size(), 0));
         for (const auto& line : b.s.flow.lines(FlowLog::Answers))

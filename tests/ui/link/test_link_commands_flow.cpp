@@ -109,7 +109,8 @@ private slots:
         b.port.setOpenError(QStringLiteral("Permission denied"));
         {
             FrmCommandesManuelles w(b.s);
-            QCOMPARE(b.prompts.messageTexts(), QStringList{"Permission denied"});
+            QCOMPARE(b.prompts.shown.size(), 1);
+            QVERIFY(b.prompts.shown[0].text.contains(": Permission denied."));
             type(w, QStringLiteral("ver?"));
             QCOMPARE(items(w.AnswerList), QStringList{"TIMEOUT"});
         }

@@ -5,6 +5,7 @@
 #include "support/BoardRig.h"
 #include "support/Modal.h"
 #include "ui/link/FrmConfigRS232.h"
+#include "ui/link/DetectionPanel.h"
 #include "ui/link/LinkMenu.h"
 
 #include <QComboBox>
@@ -135,34 +136,45 @@ private slots:
         b.prompts.messagesAreUnexpected = false;
         QWidget main;
         main.resize(400, 300);
-        QLabel label(QStringLiteral("Scan for "), &main);
-        label.hide();
+        DetectionPanel panel(&main);
+        const QLabel& label = *panel.MessageBaudRate;
 
-        // Found by the scan. The caption stays centred, clear of the menu bar at the top.
+        // Found by the scan. The caption stays centred in the lower half, clear of the menu bar
+        // and of the window's centred title.
         b.set("BAUD", "9600");
         b.port.setBoardBaud(38400);
         QList<QRect> placed;
         b.s.processEvents = [&] {
-            if (!label.isHidden()) placed << label.geometry();
+            if (!panel.isHidden()) placed << panel.geometry();
         };
-        QCOMPARE(ExecuterDetectionVitesse(b.s, label, main), QStringLiteral("38400"));
+        QCOMPARE(ExecuterDetectionVitesse(b.s, panel), QStringLiteral("38400"));
         QVERIFY(!placed.isEmpty());
         for (const QRect& r : placed) {
             QVERIFY(qAbs(r.center().x() - main.width() / 2) <= 1);
-            QCOMPARE(r.top(), main.height() / 2);
+            QVERIFY(r.top() > main.height() / 2 && r.bottom() < main.height());
         }
         QCOMPARE(b.prompts.messageTexts(),
                  QStringList{"Automatic Baud Rate Detection successed (Value : 38400)."});
         QCOMPARE(label.text(), QStringLiteral("Scan for 38400 vtl"));
-        QVERIFY(label.isHidden());
+        QVERIFY(panel.isHidden());
         QCOMPARE(b.get("BAUD"), QStringLiteral("38400"));
         QVERIFY(!b.port.isOpen());
+
+        // Cancel during the scan: it stops there, BAUD restored, no message.
+        b.port.setBoardBaud(2400);
+        const int opened = b.port.openCount();
+        b.s.processEvents = [&] { panel.BoutonAnnuler->click(); };
+        QCOMPARE(ExecuterDetectionVitesse(b.s, panel), QString());
+        QVERIFY(b.prompts.messageTexts().size() == 1); // the success above only
+        QCOMPARE(b.port.openCount(), opened + 1); // the stored rate only
+        QCOMPARE(b.get("BAUD"), QStringLiteral("38400"));
+        b.s.processEvents = nullptr;
 
         // A missing adapter: one message naming the port, BAUD restored.
         b.prompts.clear();
         b.set("PORT", "/dev/ttyUSB3");
         b.port.setDeviceName(QStringLiteral("/dev/ttyUSB0"));
-        QCOMPARE(ExecuterDetectionVitesse(b.s, label, main), QString());
+        QCOMPARE(ExecuterDetectionVitesse(b.s, panel), QString());
         QCOMPARE(b.prompts.shown.size(), 1);
         QVERIFY(b.prompts.shown[0].text.startsWith(
             QStringLiteral("Automatic Baud Rate Detection failed.")));

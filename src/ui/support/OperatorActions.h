@@ -1,0 +1,13 @@
+#pragma once
+
+class QApplication;
+
+namespace tav {
+
+struct AppState;
+
+// Counts the operator's actions (a mouse press or a key press outside the program's message,
+// input and file boxes) in s.actionOperateur, so that one action reports a port failure once.
+void suivreActionsOperateur(QApplication& app, AppState& s);
+
+} // namespace tav
