@@ -290,6 +290,7 @@ bool FrmSupervisionData::start() {
     Bouton->setText(QStringLiteral("&Stop"));
     NomFichier->setText(QDir::toNativeSeparators(record_.path()));
     derniereDate_.clear();
+    dateEnregistree_.clear();
     vaSpread->clearBlock(1, 1);
     curves_.clear();
     stale_.fill(false);
@@ -400,7 +401,14 @@ QStringList FrmSupervisionData::rowCells(int row) const {
 }
 
 bool FrmSupervisionData::writeRecordLine(int row) {
-    return record_.append(logLine(rowCells(row)));
+    // The sheet dates only the first row of a day; a file that records every N-th row gets the
+    // date on its first line of each day, so no line in it is undated.
+    QStringList cells = rowCells(row);
+    if (cells[0].isEmpty() && derniereDate_ != dateEnregistree_)
+        cells[0] = derniereDate_;
+    if (!cells[0].isEmpty())
+        dateEnregistree_ = cells[0];
+    return record_.append(logLine(cells));
 }
 
 void FrmSupervisionData::save_Click() {

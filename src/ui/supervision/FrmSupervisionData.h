@@ -105,6 +105,7 @@ private:
     std::array<bool, kCurveCount> stale_{};
     QTimer* graphTimer_ = nullptr;
     QString derniereDate_;
+    QString dateEnregistree_; // date of the record file's last dated line
     std::array<QString, 2> msg_; // "msg_0", "msg_1"
     int period_ = 1;
     int recordEvery_ = 1;

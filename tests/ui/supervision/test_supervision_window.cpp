@@ -94,7 +94,9 @@ private slots:
         QVERIFY(w.NomFichier->text().endsWith("TAV0001.xls"));
         rig.rows(16);
         QCOMPARE(w.LigneCourante, 17);
-        QCOMPARE(readAll(w.recordPath()), rig.line(0) + rig.line(5) + rig.line(10) + rig.line(15));
+        // The first recorded row carries the date the sheet shows on row 1 only.
+        QCOMPARE(readAll(w.recordPath()), rig.line(0) + logDateText(kStartTime).toLatin1() +
+                                              rig.line(5) + rig.line(10) + rig.line(15));
         QVERIFY(rig.line(0).startsWith("DATE\tTime\tDuration\tIPW\t"));
         QCOMPARE(rig.line(5).count('\t'), kSupervisionColumns);
         QVERIFY(!w.vaSpread->cellText(5, 11).isEmpty()); // LDC measured
