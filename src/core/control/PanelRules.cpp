@@ -99,6 +99,19 @@ QString formatChannel(int channel, double value) {
     return formatFixed(value, channelDecimals(channel));
 }
 
+bool writeAcknowledged(const QString& answer) {
+    return answer.contains(u'!');
+}
+
+QString clampNotice(int channel, double minimum, double maximum) {
+    return QStringLiteral("limited to %1 \u2026 %2")
+        .arg(formatChannel(channel, minimum), formatChannel(channel, maximum));
+}
+
+QString notNumberNotice() {
+    return QStringLiteral("not a number: value kept");
+}
+
 bool isNumericText(const QString& text) {
     const QString t = text.trimmed();
     qsizetype i = 0;

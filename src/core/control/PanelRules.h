@@ -70,9 +70,18 @@ struct Bounded {
 };
 Bounded boundToRange(double value, double minimum, double maximum);
 
+// What a box says when a typed value was replaced by a bound of its slider:
+// "limited to -10.0 … 0.0", both bounds in the channel's format.
+QString clampNotice(int channel, double minimum, double maximum);
+// What it says when a typed text was not a number and the slider's value came back.
+QString notNumberNotice();
+
 // The write command of a channel: mnemonic, "=" and the number of the text x factor as plain
 // decimal text ("SOP=120" for "12.0" on channel 0).
 QString setPointCommand(const QString& mnemonic, const QString& text, int factor);
+
+// A write or an action was accepted: the answer contains "!".
+bool writeAcknowledged(const QString& answer);
 
 // ---- Modes and tabs -------------------------------------------------------------------------
 

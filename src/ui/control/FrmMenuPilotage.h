@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/control/PanelControls.h"
+#include "ui/control/SetPointTabs.h"
 #include "ui/support/HandlerDepth.h"
 
 #include <QColor>
@@ -9,22 +11,14 @@
 #include <array>
 #include <functional>
 
-class QCheckBox;
-class QGroupBox;
 class QHBoxLayout;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QToolButton;
 class QVBoxLayout;
 
 namespace tav {
 
 struct AppState;
-class Grid;
-class Lamp;
-class NumericSlider;
-class TabControl;
+class PanelReadings;
+class PanelStatus;
 
 // The "Control Panel": control mode by tab (APC, ACC, AAPC, AACC, thresholds), set points with
 // boxes and sliders, laser start and stop, input-power threshold and eye-safety limit, warning
@@ -34,7 +28,11 @@ class TabControl;
 // Modeless. The main window sets FenetreActive to 5 before creating it; the constructor runs the
 // load (texts, tooltips, port, serial number, nominal power, laser state, poll start). Closing it
 // closes the port, stops the poll and writes the log one last time.
-class FrmMenuPilotage : public QWidget {
+//
+// Built from SetPointTabs (tabs and set points), PanelStatus (date, time, laser, link, serial
+// number) and PanelReadings (readings, alarms, warnings); the poll's part lives in
+// FrmMenuPilotagePoll.cpp, the set-point handlers in FrmMenuPilotageSetPoints.cpp.
+class FrmMenuPilotage : public QWidget, public PanelControls {
     Q_OBJECT
 public:
     explicit FrmMenuPilotage(AppState& s, QWidget* parent = nullptr);
@@ -44,7 +42,7 @@ public:
     static constexpr int kCode = 5;
 
     // Background states of a set-point box.
-    enum class BoxColour { White, Grey, Yellow };
+    using BoxColour = SetPointTabs::BoxColour;
 
     // ---- Operations ----
     // Sends the set point of the tab's mode when it is to be used, then "ASS=" and the mode
@@ -84,8 +82,10 @@ public:
     void CWSlide_PointerValueChanged(int channel, double value);
 
     // ---- State for the poll, tests and automation ----
-    BoxColour boxColour(int channel) const { return boxColour_[static_cast<std::size_t>(channel)]; }
-    void setBoxColour(int channel, BoxColour colour);
+    BoxColour boxColour(int channel) const { return tabs_->boxColour(channel); }
+    void setBoxColour(int channel, BoxColour colour) { tabs_->setBoxColour(channel, colour); }
+    // The notice line under box i ("limited to ...", empty when there is nothing to say).
+    QString notice(int channel) const { return tabs_->notice(channel); }
     // Last chosen mode value (0 until the first start).
     qint16 modeValue() const { return modeValeur_; }
     // True when the load found no link and shows only the failure message.
@@ -93,48 +93,15 @@ public:
     // Time source for the date, time and log names.
     std::function<QDateTime()> currentTime = [] { return QDateTime::currentDateTime(); };
 
-    // Colours of the panel.
-    static const QColor kLightGreen, kLightRed, kPeach, kRed, kOrange, kTeal, kLightYellow;
-    static QColor buttonFace();
-
-    // ---- Controls (objectName = name, arrays Name_i) ----
-    TabControl* OngletPilotage = nullptr;
-    std::array<QGroupBox*, 9> grpframe{};
-    std::array<QLabel*, 26> grplabel{};
-    std::array<QLineEdit*, 4> Txt{};
-    std::array<NumericSlider*, 4> CWSlide{};
-    std::array<QLabel*, 6> ReadLabel{};
-    std::array<Lamp*, 7> VoyantAlarme{};
-    std::array<Lamp*, 7> VoyantWarning{};
-    std::array<QLabel*, 7> grplabelWarning{};
-    std::array<QLabel*, 1> LabelStatus{};
-    QLabel* LabelAAPC = nullptr;
-    QLabel* LabelAACC = nullptr;
-    QCheckBox* CheckActivateEyeSafety = nullptr;
-    QPushButton* BoutonSendToBoard = nullptr;
-    QPushButton* BoutonWAR = nullptr;
-    QLabel* LabelDate = nullptr;
-    QLabel* LabelTime = nullptr;
-    Lamp* Voyant = nullptr;
-    QLabel* LabelSNU = nullptr;
-    QToolButton* BoutonStart = nullptr;
-    QToolButton* BoutonStop = nullptr;
-    QToolButton* BoutonExit = nullptr;
-    QCheckBox* CheckEnregistrement = nullptr;
-    QLabel* Message = nullptr;
-    Grid* vaSpreadAlarmes = nullptr;
-    Grid* vaSpreadMesure = nullptr;
-
     static const QString kLinkFailedText;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void buildControls();
     void buildLayout();
-    void applyBuiltInTexts();
+    // Lays out again and takes the size the contents ask for.
+    void fitToContents();
     void Form_Load();
     void Form_Unload();
     void showLinkFailureLayout();
@@ -146,24 +113,20 @@ private:
     QStringList measureHeader() const;
     // Writes cells from column 1 of a sheet row, growing the sheet first when needed.
     void writeMeasureRow(int row, const QStringList& cells);
-    void setAlarmLamp(int lamp, bool set);
-    void setWarningLamp(int lamp, bool set);
-    void resetAlarmLamps();
-    void setStatus(const QString& answer);
-    void clearStatus();
-    void setReading(int row, const QString& text, bool unavailable);
     void setAllTabsEnabled(bool enabled, int except = -1);
     void setFramesEnabled();
     QString exchange(const QString& command);
     // Lets pending events run; false when the window was closed meanwhile (stop at once).
     bool pump();
     bool isGrey(int channel) const { return boxColour(channel) == BoxColour::Grey; }
-    double boxValue(int channel) const;
-    void setBoxText(int channel, double value);
+    double boxValue(int channel) const { return tabs_->boxValue(channel); }
+    void setBoxText(int channel, double value) { tabs_->setBoxText(channel, value); }
     void mouchard(const QString& prefix, const QString& detail);
 
     AppState& s_;
-    std::array<BoxColour, 4> boxColour_{};
+    SetPointTabs* tabs_ = nullptr;
+    PanelStatus* status_ = nullptr;
+    PanelReadings* readings_ = nullptr;
     qint16 modeValeur_ = 0;
     bool linkFailed_ = false;
     bool loadAborted_ = false;
@@ -174,12 +137,16 @@ private:
     QString alarmText_;
     QString warningText_;
 
-    QWidget* statusColumn_ = nullptr;
-    QWidget* measureArea_ = nullptr;
+    QWidget* messageRow_ = nullptr;
     QHBoxLayout* topRow_ = nullptr;
     QVBoxLayout* root_ = nullptr;
 
     friend struct BusyScope;
+};
+
+// One running handler of the panel (see HandlerDepth).
+struct BusyScope : HandlerDepth::Scope {
+    explicit BusyScope(FrmMenuPilotage& w) : HandlerDepth::Scope(w.handlers_) {}
 };
 
 } // namespace tav

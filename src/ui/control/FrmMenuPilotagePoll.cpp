@@ -1,0 +1,267 @@
+#include "ui/control/FrmMenuPilotage.h"
+
+#include "core/AppState.h"
+#include "core/Prompts.h"
+#include "core/control/MeasurementLog.h"
+#include "core/control/PanelRules.h"
+#include "core/link/Catalogue.h"
+#include "core/link/Exchange.h"
+#include "core/settings/Ini.h"
+#include "core/text/Numbers.h"
+#include "ui/control/Lamp.h"
+#include "ui/control/PanelReadings.h"
+#include "ui/control/PanelStatus.h"
+#include "ui/support/Grid.h"
+#include "ui/support/Slider.h"
+#include "ui/support/Tooltips.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+
+#include <cmath>
+
+// The control panel's part of the poll (window code 5) and its measurement log.
+
+namespace tav {
+
+namespace {
+
+const QString kThresholds = QStringLiteral("FrmAlarmsThresholds");
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Alarms and warnings
+
+void FrmMenuPilotage::AfficherAlarmes(QString& answer) {
+    const LampStates states = decodeAlarms(answer);
+    for (int i = 0; i < kLampCount; ++i) {
+        if (const auto& st = states[static_cast<std::size_t>(i)]) readings_->setAlarmLamp(i, *st);
+    }
+    if (answer.size() >= 2) answer = answer.right(1);
+}
+
+void FrmMenuPilotage::AfficherAvertissements(QString& answer) {
+    const LampStates states = decodeWarnings(answer);
+    for (int i = 0; i < kLampCount; ++i) {
+        if (const auto& st = states[static_cast<std::size_t>(i)]) readings_->setWarningLamp(i, *st);
+    }
+    answer = answer.size() >= 4 ? answer.left(answer.size() - 4) : QString();
+}
+
+void FrmMenuPilotage::TraiterTopPanneau() {
+    BusyScope busy(*this);
+    if (unloaded_) return;
+    if (s_.RafraichissementDemande) RafraichirPanneauComplet();
+    s_.RafraichissementDemande = false;
+    if (unloaded_) return;
+    RafraichirEtatPanneau();
+    if (unloaded_) return;
+    const QDateTime now = currentTime();
+    LabelDate->setText(logDateText(now));
+    LabelTime->setText(logTimeText(now));
+}
+
+void FrmMenuPilotage::RafraichirPanneauComplet() {
+    BusyScope busy(*this);
+    const QString general = s_.generalIni();
+    auto failed = [this] { showLinkFailureLayout(); };
+
+    // Output-power limit.
+    QString limitAnswer;
+    double divisor = 1;
+    if (CheckActivateEyeSafety->isChecked()) {
+        limitAnswer = exchange(QStringLiteral("OPM?"));
+        divisor = 10;
+        if (limitAnswer.isEmpty()) return failed();
+    } else {
+        limitAnswer = exchange(QStringLiteral("PON?"));
+        if (limitAnswer.isEmpty()) return failed();
+        if (boxValue(0) > leadingNumber(limitAnswer)) {
+            Txt[0]->setText(limitAnswer);
+            CWSlide[0]->setValue(leadingNumber(limitAnswer));
+        }
+    }
+    const double limit = leadingNumber(limitAnswer) / divisor;
+
+    // Output-power set point and its scale.
+    const QString sop = exchange(mnemonicOf(Txt[0]) + u'?');
+    if (sop.isEmpty()) return failed();
+    setBoxText(0, leadingNumber(sop) / 10);
+    CWSlide[0]->setRange(0, limit + 0.5);
+    const std::optional<double> nominal = answerValue(exchange(QStringLiteral("PON?")));
+    CWSlide[0]->setMaximum(outputPowerMaximum(limit, nominal));
+    CWSlide[0]->setValue(boxValue(0));
+    CWSlide[0]->setMajorDivisions(10);
+
+    // Diode current.
+    const QString im2 = exchange(QStringLiteral("IM2?"));
+    if (im2.isEmpty()) return failed();
+    const double maxCurrent = leadingNumber(im2) / 1000;
+    CWSlide[1]->setRange(0, maxCurrent);
+    CWSlide[1]->setMajorDivisions(std::max(1, static_cast<int>(std::floor(maxCurrent))));
+    if (!isGrey(1)) {
+        const QString sdc = exchange(mnemonicOf(Txt[1]) + u'?');
+        if (sdc.isEmpty()) return failed();
+        const double v = leadingNumber(sdc) / 1000;
+        setBoxText(1, v);
+        CWSlide[1]->setValue(v);
+    }
+
+    // Power-limit scale; its upper bound is kept for the thresholds window.
+    const QString pon = exchange(QStringLiteral("PON?"));
+    if (pon.isEmpty()) return failed();
+    CWSlide[3]->setRange(leadingNumber(LireIni(general, kThresholds, QStringLiteral("TxtOPT_0"))),
+                         leadingNumber(pon) + 0.5);
+    EcrireIni(general, kThresholds, QStringLiteral("TxtOPT_1"), pon);
+
+    // Thresholds.
+    for (int channel : {2, 3}) {
+        const auto i = static_cast<std::size_t>(channel);
+        const QString a = exchange(mnemonicOf(Txt[i]) + u'?');
+        if (a.isEmpty()) return failed();
+        const double v = leadingNumber(a) / 10;
+        setBoxText(channel, v);
+        CWSlide[i]->setValue(v);
+    }
+
+    PreparerFeuilleMesure();
+    for (int i = 0; i < kLampCount; ++i)
+        vaSpreadAlarmes->setCellText(0, i + 1, grplabel[static_cast<std::size_t>(11 + i)]->text());
+}
+
+void FrmMenuPilotage::RafraichirEtatPanneau() {
+    BusyScope busy(*this);
+    const int tab = OngletPilotage->currentIndex();
+    bool readFailed = false;
+    for (int i = 0; i < 6; ++i) {
+        if (!pump()) return;
+        QLabel* label = ReadLabel[static_cast<std::size_t>(i)];
+        if (label->palette().color(QPalette::Window) == buttonFace() || label->toolTip().isEmpty())
+            continue;
+        Voyant->setColor(kLightGreen);
+        const QString answer = exchange(mnemonicOf(label) + u'?');
+        if (answer.isEmpty()) {
+            Voyant->setColor(kLightRed);
+            if (!pump()) return;
+            readFailed = true;
+            break;
+        }
+        const std::optional<int> divisor = readingDivisor(i, tab);
+        if (!divisor) {
+            // Power and current rows mean nothing on the thresholds tab: still read (the link
+            // lamp tells), but shown as they were.
+            readings_->setReading(i, QString(), false);
+            continue;
+        }
+        // Every row, the power-limit one included, is shown white again once its value is back;
+        // nothing else would clear the light red of an "XXX".
+        if (answer.compare(QStringLiteral("xxx"), Qt::CaseInsensitive) == 0)
+            readings_->setReading(i, QStringLiteral("XXX"), true);
+        else
+            readings_->setReading(i, plainNumber(leadingNumber(answer) / *divisor), false);
+    }
+    if (readFailed) {
+        for (int i = 0; i < 5; ++i)
+            ReadLabel[static_cast<std::size_t>(i)]->clear();
+        status_->clearStatus();
+        readings_->resetAlarmLamps();
+        return;
+    }
+
+    Voyant->setColor(kLightGreen);
+    const QString alarms = exchange(QStringLiteral("ALA?"));
+    if (alarms.isEmpty()) {
+        Voyant->setColor(kLightRed);
+        if (!pump()) return;
+        status_->clearStatus();
+        readings_->resetAlarmLamps();
+        alarmText_.clear();
+    } else {
+        alarmText_ = alarms;
+        QString consumed = alarms;
+        AfficherAlarmes(consumed);
+    }
+    warningText_ = exchange(QStringLiteral("WAR?"));
+    if (!warningText_.isEmpty()) {
+        QString consumed = warningText_;
+        AfficherAvertissements(consumed);
+    }
+    status_->setStatus(exchange(QStringLiteral("STS?")));
+    if (unloaded_) return;
+
+    if (CheckEnregistrement->isChecked() && measurementRowDue(s_.CompteurEnregistrement)) {
+        int row = s_.LigneMesure;
+        const QDateTime now = currentTime();
+        const QStringList header = measureHeader();
+        const Grid* sheet = vaSpreadMesure;
+        if (headerNeededAt(row, header, [sheet](int r, int c) { return sheet->cellText(r, c); }))
+            writeMeasureRow(row++, header);
+        writeMeasureRow(row, {logDateText(now), logTimeText(now), ReadLabel[0]->text(),
+                              ReadLabel[1]->text(), ReadLabel[2]->text(), ReadLabel[3]->text(),
+                              ReadLabel[4]->text(), alarmText_, warningText_});
+        EnregistrerJournal();
+        s_.LigneMesure = row + 1;
+        s_.CompteurEnregistrement = 1;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Measurement sheet and log
+
+void FrmMenuPilotage::PreparerFeuilleMesure() {
+    vaSpreadMesure->setColumnCount(kLogColumns);
+    vaSpreadMesure->clearBlock(1, 1);
+    writeMeasureRow(0, measureHeader());
+}
+
+QStringList FrmMenuPilotage::measureHeader() const {
+    QStringList titles;
+    for (int i = 0; i < 5; ++i)
+        titles << grplabel[static_cast<std::size_t>(6 + i)]->text();
+    return logHeader(titles);
+}
+
+void FrmMenuPilotage::writeMeasureRow(int row, const QStringList& cells) {
+    vaSpreadMesure->setRowCount(rowCountForRow(row, vaSpreadMesure->rowCount()));
+    for (int c = 0; c < cells.size(); ++c)
+        vaSpreadMesure->setCellText(row, c + 1, cells[c]);
+}
+
+void FrmMenuPilotage::CheckEnregistrement_Click() {
+    BusyScope busy(*this);
+    ensureResultsDir(s_.programDir);
+    if (!CheckEnregistrement->isChecked()) return;
+    s_.NomJournal = nomJournalFor(s_.programDir, currentTime());
+    vaSpreadMesure->clearBlock(1, 1);
+    s_.LigneMesure = 1;
+    logFailureReported_ = false;
+}
+
+bool FrmMenuPilotage::EnregistrerJournal() {
+    const QString path = logFilePath(s_);
+    const Grid* sheet = vaSpreadMesure;
+    const LogWriteResult result =
+        writeMeasurementLog(path, sheet->lastRowWithData(), sheet->columnCount(),
+                            [sheet](int row, int col) { return sheet->cellText(row, col); });
+    if (result.ok) {
+        logFailureReported_ = false;
+        return true;
+    }
+    if (!logFailureReported_) {
+        logFailureReported_ = true;
+        s_.prompts.message(
+            QStringLiteral("The measurement log cannot be written to \"%1\": %2.\n"
+                           "Check that the folder exists and that you may write to it. The "
+                           "panel keeps running and tries again with the next row; the last "
+                           "log written is kept.")
+                .arg(QDir::toNativeSeparators(path), result.error),
+            windowTitle(), PromptIcon::Critical);
+    }
+    return false;
+}
+
+} // namespace tav
+
