@@ -69,23 +69,6 @@ private slots:
         QCOMPARE(rig.eyeSafetyStored(), QStringLiteral("0"));
     }
 
-    void serialFlowFollowsBitZeroOfTheOptions_data() {
-        QTest::addColumn<QString>("options");
-        QTest::addColumn<bool>("flux");
-        QTest::newRow("1") << "1" << true;
-        QTest::newRow("2") << "2" << false;
-        QTest::newRow("3") << "3" << true;
-    }
-    void serialFlowFollowsBitZeroOfTheOptions() {
-        QFETCH(QString, options);
-        QFETCH(bool, flux);
-        ControlRig rig;
-        EcrireIni(rig.s.langueIni(), "ValueSupervision", "CheckOptions", options);
-        rig.s.FluxActif = !flux;
-        auto w = rig.open();
-        QCOMPARE(rig.s.FluxActif, flux);
-    }
-
     void loadWithTheLaserRunningAndEyeSafetyStored() {
         ControlRig rig;
         rig.board.handleLine("ASS=1");
@@ -281,46 +264,59 @@ private slots:
         QCOMPARE(w->LabelStatus[0]->text(), QStringLiteral("OFF"));
     }
 
+    // Enter sends a number within the slider's range and says when a bound replaced it; text
+    // that is no number is replaced by the slider's value and the box gets back its colour.
     void typingSetPoints_data() {
+        using C = FrmMenuPilotage::BoxColour;
         QTest::addColumn<int>("tab");
         QTest::addColumn<int>("box");
+        QTest::addColumn<C>("before");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("sent"); // empty: nothing
         QTest::addColumn<QString>("shown");
-        QTest::newRow("power") << 0 << 0 << "12"
-                               << "SOP=120"
-                               << "12.0";
-        QTest::newRow("current") << 1 << 1 << "0.5"
-                                 << "SDC=500"
-                                 << "0.50";
-        QTest::newRow("above the maximum") << 1 << 1 << "7"
-                                           << "SDC=3000"
-                                           << "3.00";
-        QTest::newRow("below the minimum") << 4 << 2 << "-25"
-                                           << "IPT=-100"
-                                           << "-10.0";
-        QTest::newRow("not a number") << 1 << 1 << "abc"
-                                      << ""
-                                      << "1.50";
-        QTest::newRow("beyond any range") << 0 << 0 << "1e999"
-                                          << ""
-                                          << "17.0";
+        QTest::addColumn<C>("after");
+        QTest::addColumn<QString>("notice");
+        const QString notNumber = "not a number: value kept";
+        QTest::newRow("power") << 0 << 0 << C::White << "12" << "SOP=120" << "12.0" << C::White
+                               << "";
+        QTest::newRow("current") << 1 << 1 << C::Grey << "0.5" << "SDC=500" << "0.50" << C::White
+                                 << "";
+        QTest::newRow("above the maximum") << 1 << 1 << C::White << "7" << "SDC=3000" << "3.00"
+                                           << C::White << "limited to 0.00 \u2026 3.00";
+        QTest::newRow("below the minimum") << 4 << 2 << C::Grey << "-25" << "IPT=-100" << "-10.0"
+                                           << C::White << "limited to -10.0 \u2026 0.0";
+        QTest::newRow("not a number") << 1 << 1 << C::White << "abc" << "" << "1.50" << C::White
+                                      << notNumber;
+        QTest::newRow("beyond any range") << 0 << 0 << C::White << "1e999" << "" << "17.0"
+                                          << C::White << notNumber;
+        QTest::newRow("threshold, white") << 4 << 2 << C::White << "abc" << "" << "-8.0"
+                                          << C::White << notNumber;
+        QTest::newRow("threshold, grey") << 4 << 3 << C::Grey << "x" << "" << "20.5" << C::Grey
+                                         << notNumber;
     }
     void typingSetPoints() {
+        using C = FrmMenuPilotage::BoxColour;
         QFETCH(int, tab);
         QFETCH(int, box);
+        QFETCH(C, before);
         QFETCH(QString, typed);
         QFETCH(QString, sent);
         QFETCH(QString, shown);
+        QFETCH(C, after);
+        QFETCH(QString, notice);
         ControlRig rig;
+        rig.storeEyeSafety("1");
         auto w = rig.openAndRead();
         w->show();
         w->OngletPilotage->setCurrentIndex(tab);
+        w->setBoxColour(box, before);
         rig.clear();
         type(w->Txt[box], typed);
         QCOMPARE(rig.sent(), sent.isEmpty() ? QStringList() : QStringList{sent});
         QCOMPARE(w->Txt[box]->text(), shown);
         QCOMPARE(w->CWSlide[box]->value(), shown.toDouble());
+        QCOMPARE(w->boxColour(box), after);
+        QCOMPARE(w->notice(box), notice);
     }
 
     void thresholdBoxesShowWhatIsNotSent() {
