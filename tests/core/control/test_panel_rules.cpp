@@ -70,31 +70,6 @@ private slots:
             QVERIFY2(!isNumericText(QString::fromLatin1(t)), t);
         QVERIFY(!isNumericText(QString(400, u'9'))); // out of range of a double
     }
-
-    void modesTabsAndDivisors() {
-        const QList<std::optional<int>> modes{2, 1, 4, 3, std::nullopt}; // APC ACC AAPC AACC thr.
-        for (int tab = 0; tab < 5; ++tab)
-            QCOMPARE(modeOfTab(tab), modes[tab]);
-        const QList<std::optional<int>> tabs{std::nullopt, 1, 0, 3, 2, std::nullopt};
-        for (int mode = 0; mode < 6; ++mode)
-            QCOMPARE(tabOfMode(mode), tabs[mode]);
-        // Power tabs: row 0 the power (/10), row 1 the current (/1000); current tabs swap; the
-        // thresholds tab leaves both rows alone.
-        QCOMPARE(readingDivisor(0, 0), std::optional<int>(10));
-        QCOMPARE(readingDivisor(1, 2), std::optional<int>(1000));
-        QCOMPARE(readingDivisor(0, 3), std::optional<int>(1000));
-        QCOMPARE(readingDivisor(1, 1), std::optional<int>(10));
-        QVERIFY(!readingDivisor(0, 4) && !readingDivisor(1, 4));
-        QCOMPARE(readingDivisor(3, 4), std::optional<int>(10));
-    }
-
-    void powerLimit() {
-        QCOMPARE(outputPowerMaximum(15, 20.0), 15.5);
-        QCOMPARE(outputPowerMaximum(15, 13.0), 13.5);
-        QCOMPARE(outputPowerMaximum(15, std::nullopt), 15.5);
-        QVERIFY(!answerValue(""));
-        QCOMPARE(answerValue("150"), std::optional<double>(150));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestPanelRules)

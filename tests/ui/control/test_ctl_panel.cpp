@@ -203,6 +203,10 @@ private slots:
         QCOMPARE(rig.sent(), (QStringList{"LDC?", "OPW?", "LDT?", "IPW?", "CAT?", "OPM?", "ALA?",
                                           "WAR?", "STS?"}));
         QCOMPARE(w->ReadLabel[0]->text(), QStringLiteral("kept"));
+        rig.refuse("LDC?", {}); // a reading it does not show still tells a lost link
+        w->RafraichirEtatPanneau();
+        QCOMPARE(w->Voyant->color(), FrmMenuPilotage::kLightRed);
+        rig.port.responder = {};
 
         // Back on a mode tab the "ASS?" check chooses the button.
         rig.board.handleLine("ASS=4");
@@ -212,23 +216,29 @@ private slots:
         QVERIFY(!w->BoutonStop->isHidden() && w->BoutonStart->isHidden());
     }
 
+    // "xxx" in any case shows "XXX" on light red, every row (the power limit too) white again
+    // once its value is back.
     void unavailableReading_data() {
         QTest::addColumn<QByteArray>("answer");
-        QTest::newRow("lower case") << QByteArray("IPW=xxx");
-        QTest::newRow("upper case") << QByteArray("IPW=XXX");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("restored");
+        QTest::newRow("lower case") << QByteArray("IPW=xxx") << 3 << "-3";
+        QTest::newRow("power limit") << QByteArray("OPM=XXX") << 5 << "20.5";
     }
     void unavailableReading() {
         QFETCH(QByteArray, answer);
+        QFETCH(int, row);
+        QFETCH(QString, restored);
         ControlRig rig;
         auto w = rig.openAndRead();
-        rig.refuse("IPW?", answer);
+        rig.refuse(answer.left(3) + '?', answer);
         w->RafraichirEtatPanneau();
-        QCOMPARE(w->ReadLabel[3]->text(), QStringLiteral("XXX"));
-        QCOMPARE(back(w->ReadLabel[3]), FrmMenuPilotage::kLightRed);
+        QCOMPARE(w->ReadLabel[row]->text(), QStringLiteral("XXX"));
+        QCOMPARE(back(w->ReadLabel[row]), FrmMenuPilotage::kLightRed);
         rig.port.responder = {};
         w->RafraichirEtatPanneau();
-        QCOMPARE(back(w->ReadLabel[3]), QColor(Qt::white));
-        QCOMPARE(w->ReadLabel[3]->text(), QStringLiteral("-3"));
+        QCOMPARE(back(w->ReadLabel[row]), QColor(Qt::white));
+        QCOMPARE(w->ReadLabel[row]->text(), restored);
     }
 
     void missingReadings() {
@@ -596,25 +606,6 @@ private slots:
         QVERIFY(!guard);
     }
 
-    // Thresholds tab: a missing answer to a reading it does not show still turns the lamp red.
-    // The power-limit reading is white again once its value is back after an "XXX".
-    void thresholdsTabAndPowerLimitColours() {
-        ControlRig rig;
-        auto w = rig.openAndRead();
-        w->OngletPilotage->setCurrentIndex(4);
-        rig.refuse("OPW?", {});
-        w->RafraichirEtatPanneau();
-        QCOMPARE(w->Voyant->color(), FrmMenuPilotage::kLightRed);
-        rig.port.responder = nullptr;
-        rig.board.setUnavailable("OPM");
-        w->RafraichirEtatPanneau();
-        QCOMPARE(w->ReadLabel[5]->text(), QStringLiteral("XXX"));
-        QCOMPARE(back(w->ReadLabel[5]), FrmMenuPilotage::kLightRed);
-        rig.board.setUnavailable("OPM", false);
-        w->RafraichirEtatPanneau();
-        QCOMPARE(back(w->ReadLabel[5]), QColor(Qt::white));
-    }
-
     // Rows stay under a header that names their columns: an existing header is kept, and a new
     // one goes before the next row when the order changes or a laser start goes back to row 1.
     void logRowsStayUnderTheirHeader() {
@@ -643,23 +634,6 @@ private slots:
         QFile f(rig.s.NomJournal + ".xls");
         QVERIFY(f.open(QIODevice::ReadOnly));
         QVERIFY(f.readLine().startsWith("Date\tTime\tOutput Power (dBm)\t"));
-    }
-
-    // Answers 300 ms late, beyond the 250 ms time-out: values come on the second attempt and are
-    // never another command's.
-    void boardSlowerThanTheTimeOut() {
-        ControlRig rig;
-        EcrireIni(rig.s.generalIni(), "RS232", "TempsPause2", "2");
-        rig.port.setAnswerDelay(300);
-        auto w = rig.open();
-        w->TraiterTopPanneau();
-        w->TraiterTopPanneau();
-        QCOMPARE(LireIni(rig.s.generalIni(), "FrmAlarmsThresholds", "TxtOPT_1"),
-                 QStringLiteral("20"));
-        QCOMPARE(w->Txt[0]->text(), QStringLiteral("17.0"));
-        QCOMPARE(w->CWSlide[0]->maximum(), 20.5);
-        QCOMPARE(w->ReadLabel[4]->text(), QStringLiteral("25"));
-        QCOMPARE(w->Voyant->color(), FrmMenuPilotage::kLightGreen);
     }
 };
 
