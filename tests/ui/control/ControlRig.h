@@ -20,13 +20,6 @@ struct ControlRig : PolledRig {
         port.clearHistory();
         return w;
     }
-    // Answers lines starting with `prefix` with `answer` (empty: silence); the board the rest.
-    void refuse(const QByteArray& prefix, const QByteArray& answer) {
-        port.responder = [prefix, answer](const QByteArray& line) -> std::optional<QByteArray> {
-            if (line.startsWith(prefix)) return answer;
-            return std::nullopt;
-        };
-    }
     QString eyeSafetyStored() const {
         return LireIni(s.generalIni(), "PAR_DEFAUT", "CheckActivateEyeSafety");
     }
