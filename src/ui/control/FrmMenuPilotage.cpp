@@ -62,6 +62,8 @@ FrmMenuPilotage::FrmMenuPilotage(AppState& s, QWidget* parent)
     setObjectName(kWindow);
     setWindowTitle(QStringLiteral("Menu de pilotage"));
     buildLayout();
+    // A port failure turns the link lamp red before its box is shown.
+    s_.avantEchecPort = [this] { Voyant->setColor(kLightRed); };
     Form_Load();
 
     // Operator events, connected after the load so that building the tabs runs no handler.
@@ -86,6 +88,7 @@ FrmMenuPilotage::FrmMenuPilotage(AppState& s, QWidget* parent)
 FrmMenuPilotage::~FrmMenuPilotage() {
     // Destroyed without being closed (the main window went away): the poll must not call back.
     Form_Unload();
+    s_.avantEchecPort = nullptr;
 }
 
 void FrmMenuPilotage::buildLayout() {
