@@ -124,6 +124,7 @@ private slots:
         QVERIFY(!rig.poll.isEnabled());
         w.reset();
         QVERIFY(rig.eyeSafetyStored().isEmpty());
+        QVERIFY(!rig.s.avantEchecPort); // no lamp left to call
     }
 
     void firstTickReadsEverythingThenNineCommandsATick() {
@@ -144,6 +145,11 @@ private slots:
         QCOMPARE(w->LabelTime->text(), QStringLiteral("09:07:30"));
         QCOMPARE(w->Voyant->color(), FrmMenuPilotage::kLightGreen);
         QCOMPARE(w->ReadLabel[4]->text(), QStringLiteral("25"));
+        // A port failure turns the lamp red before its box shows (the hook runs first).
+        QVERIFY(rig.s.avantEchecPort);
+        rig.s.avantEchecPort();
+        QCOMPARE(w->Voyant->color(), FrmMenuPilotage::kLightRed);
+        w->Voyant->setColor(FrmMenuPilotage::kLightGreen);
 
         rig.clear();
         rig.poll.TraiterTop();
