@@ -34,9 +34,12 @@ inline void limitFileSize(rlim_t bytes) {
     setrlimit(RLIMIT_FSIZE, &limit);
 }
 
-// Folder permissions hold: root becomes an ordinary user (nobody), others stay who they are.
+// Folder permissions hold: root becomes an ordinary user (nobody); others cannot change ids and
+// stay who they are. A child still root would prove nothing, so it fails.
 inline void withoutPrivileges() {
-    if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
+    [[maybe_unused]] const bool dropped =
+        setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0;
+    if (geteuid() == 0)
         _exit(254);
 }
 
