@@ -6,20 +6,14 @@
 // it. For TempsPause2 = 2 the same nine exchanges are then scripted with pyserial
 // (bench/exchange_pyserial.py) against the same simulator, for comparison in the same run.
 #include "core/AppState.h"
-#include "core/Clock.h"
 #include "core/link/Exchange.h"
-#include "core/link/QtSerialPort.h"
-#include "core/settings/Defaults.h"
 #include "core/settings/Ini.h"
-#include "core/translation/DefaultTexts.h"
-#include "support/Pty.h"
-#include "support/ScriptedPrompts.h"
 #include "PySerial.h"
+#include "RealtimeRig.h"
 #include "ui/control/FrmMenuPilotage.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -107,22 +101,10 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
-    test::SimProcess sim;
-    if (!sim.start({QStringLiteral("--no-noise"), QStringLiteral("--realtime"),
-                    QStringLiteral("--baud"), QString::number(kBaud)})) {
-        std::fprintf(stderr, "tavoem-sim did not start: %s\n", qPrintable(sim.errorOutput()));
+    bench::RealtimeRig rig;
+    if (!rig.start(kBaud))
         return 1;
-    }
-    QTemporaryDir dir;
-    EcrireParametresDefaut(dir.path());
-    QtSerialPort port;
-    SystemClock clock;
-    test::ScriptedPrompts prompts;
-    AppState s(dir.path(), port, clock, prompts);
-    EcrireTextesDefaut(s.langueIni());
-    EcrireIni(s.langueIni(), "ValueSupervision", "Langue", "En");
-    EcrireIni(s.generalIni(), "RS232", "PORT", sim.devicePath());
-    EcrireIni(s.generalIni(), "RS232", "BAUD", QString::number(kBaud));
+    AppState& s = rig.s;
     s.TempsTimeout = 250;
     s.FenetreActive = FrmMenuPilotage::kCode; // ticks are run here, not by a timer
 
@@ -142,7 +124,7 @@ int main(int argc, char** argv) {
 
     // The same nine exchanges with pyserial, the port handed over for the time of the script.
     FermerPort(s);
-    const double py = bench::pyserialRoundMs(sim.devicePath(), kBaud, 2, kTickCommands, kTicks);
+    const double py = bench::pyserialRoundMs(rig.sim.devicePath(), kBaud, 2, kTickCommands, kTicks);
     if (py > 0)
         std::printf("%-24s tick median %7.1f ms (pyserial read_until CR, same pauses); ours is "
                     "%+.0f%% (target: within 20%%)\n",

@@ -9,19 +9,14 @@
 // once, so the ratio can fall below 1 (the records are 44 of the 46 bytes of each exchange).
 // 2,000 data records and the end-of-file record are sent: records=2001.
 #include "core/AppState.h"
-#include "core/Clock.h"
 #include "core/download/Download.h"
 #include "core/link/Exchange.h"
-#include "core/link/QtSerialPort.h"
-#include "core/settings/Defaults.h"
 #include "core/settings/Ini.h"
-#include "core/translation/DefaultTexts.h"
-#include "support/Pty.h"
-#include "support/ScriptedPrompts.h"
+
+#include "RealtimeRig.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -48,21 +43,10 @@ QString record(const QByteArray& data, int address, int type) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    test::SimProcess sim;
-    if (!sim.start({QStringLiteral("--no-noise"), QStringLiteral("--realtime"),
-                    QStringLiteral("--baud"), QString::number(kBaud)})) {
-        std::fprintf(stderr, "tavoem-sim did not start: %s\n", qPrintable(sim.errorOutput()));
+    bench::RealtimeRig rig;
+    if (!rig.start(kBaud))
         return 1;
-    }
-    QTemporaryDir dir;
-    EcrireParametresDefaut(dir.path());
-    QtSerialPort port;
-    SystemClock clock;
-    test::ScriptedPrompts prompts;
-    AppState s(dir.path(), port, clock, prompts);
-    EcrireTextesDefaut(s.langueIni());
-    EcrireIni(s.generalIni(), "RS232", "PORT", sim.devicePath());
-    EcrireIni(s.generalIni(), "RS232", "BAUD", QString::number(kBaud));
+    AppState& s = rig.s;
     EcrireIni(s.generalIni(), "RS232", "TempsPause2", QString::number(kPauseMs));
     s.TempsTimeout = 250;
     if (!OuvrirPort(s)) {
@@ -100,7 +84,7 @@ int main(int argc, char** argv) {
     const QString after = EnvoyerCommande(s, "VER?");
     if (r.outcome != DownloadOutcome::Succeeded || before == after) {
         std::fprintf(stderr, "download failed: %s (version %s, then %s)\n",
-                     qPrintable(prompts.messageTexts().join(" / ")), qPrintable(before),
+                     qPrintable(rig.prompts.messageTexts().join(" / ")), qPrintable(before),
                      qPrintable(after));
         return 1;
     }
