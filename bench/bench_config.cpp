@@ -6,7 +6,7 @@
 #include "core/AppState.h"
 #include "core/link/Exchange.h"
 #include "core/settings/Ini.h"
-#include "support/SimLinkRig.h"
+#include "RealtimeRig.h"
 #include "report/ReportLayout.h"
 #include "ui/config/FrmConfigManuelle.h"
 #include "ui/support/Tooltips.h"
@@ -71,9 +71,11 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
-    test::SimLinkRig rig;
-    if (!rig.start(kBaud, FrmConfigManuelle::kCode)) return 1;
+    bench::RealtimeRig rig;
+    if (!rig.start(kBaud)) return 1;
     AppState& s = rig.s;
+    s.TempsTimeout = 250;
+    s.FenetreActive = FrmConfigManuelle::kCode; // ticks are run here, not by a timer
 
     FrmConfigManuelle w(s);
     if (w.inert()) {

@@ -1,7 +1,7 @@
 // Grid capacity: a week of one-second supervision rows (600,000 x 10 cells).
 // Prints time and resident memory to fill the sheet, to query the last row holding data and to
 // clear it. Run: bench_grid [rows]
-#include "support/Resident.h"
+#include "Resident.h"
 #include "ui/support/Grid.h"
 
 #include <QApplication>
@@ -13,7 +13,7 @@
 
 namespace {
 
-using tav::test::residentKb;
+using tav::bench::residentKb;
 
 double mb(long kb) { return kb / 1024.0; }
 

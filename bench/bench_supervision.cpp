@@ -7,7 +7,7 @@
 #include "core/AppState.h"
 #include "core/settings/Ini.h"
 #include "support/BoardRig.h"
-#include "support/Resident.h"
+#include "Resident.h"
 #include "ui/supervision/FrmSupervisionData.h"
 #include "ui/supervision/SupervisionGraph.h"
 #include "ui/support/Tabs.h"
@@ -121,7 +121,7 @@ int main(int argc, char** argv) {
             redrawMs = std::max(redrawMs, r.nsecsElapsed() / 1e6);
         }
     }
-    const double rss = test::residentKb() / 1024.0;
+    const double rss = bench::residentKb() / 1024.0;
 
     // Redraw after ticking a box on the whole week.
     w.CheckGraphes[0]->setChecked(false);

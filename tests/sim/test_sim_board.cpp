@@ -59,19 +59,6 @@ struct ScriptedBoard : BoardModel {
     }
 };
 
-QByteArray hexRecord(const QByteArray& data, quint16 address, quint8 type = 0) {
-    QByteArray bytes;
-    bytes += char(data.size());
-    bytes += char(address >> 8);
-    bytes += char(address & 0xff);
-    bytes += char(type);
-    bytes += data;
-    quint8 sum = 0;
-    for (char c : bytes)
-        sum += quint8(c);
-    return ':' + (bytes + char(quint8(-sum))).toHex().toUpper();
-}
-
 } // namespace
 
 class TestSimBoard : public QObject {
@@ -152,12 +139,10 @@ private slots:
 
     void downloadSequence() {
         ScriptedBoard b;
-        const QByteArray good1 = hexRecord("\x02\x00\x01\x02", 0x0000);
-        const QByteArray good2 = hexRecord("ABCDEFGH", 0x0004);
-        const QByteArray eof = hexRecord({}, 0, 1);
-        QCOMPARE(eof, QByteArray(":00000001FF"));
-        QByteArray bad = good2;
-        bad[bad.size() - 1] = bad.back() == '0' ? '1' : '0'; // wrong checksum
+        const QByteArray good1 = ":10010000214601360121470136007EFE09D2190140";
+        const QByteArray good2 = ":100110002146017E17C20001FF5F16002148011928";
+        const QByteArray bad = ":100110002146017E17C20001FF5F16002148011929"; // checksum
+        const QByteArray eof = ":00000001FF";
         // A bad record: acknowledged without "!", and UPL=2 refuses the image.
         b.run("UPL=1 > UPL!; " + good1 + " > !; " + bad + " > -; :0 > -; " + eof +
               " > !; UPL=2 > -; UPL=3 > -; VER? > VER=V1.20");

@@ -6,20 +6,14 @@
 #include "core/translation/DefaultTexts.h"
 #include "model/BoardModel.h"
 #include "model/InProcessPort.h"
+#include "support/Files.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedPrompts.h"
 
-#include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
 
 namespace tav::test {
-
-// A file's bytes; empty when it cannot be read.
-inline QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // A fresh program folder with the default settings and texts (language "En") and the simulated
 // board behind the in-process port, on the manual clock.

@@ -14,11 +14,6 @@ namespace {
 
 const QString kTitle = QStringLiteral("TAV OEM");
 
-QByteArray read(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 // The lines as "Crypt File" writes them: scrambled, each ended with CR LF.
 QByteArray scrambled(const QByteArrayList& lines) {
     QByteArray out;
@@ -37,11 +32,11 @@ private slots:
         // Items end at commas and line ends; blanks around them and enclosing quotes go.
         replaceFile(r.dir.filePath("plain.txt"), "IPT=-100,OPM=150\r\n \"SOP=1\" , ASS=2\r");
         QVERIFY(CrypterFichier(r.s, r.dir.filePath("plain.txt"), kTitle));
-        QCOMPARE(read(r.s.filePath("cfg_vtl.txt")),
+        QCOMPARE(fileBytes(r.s.filePath("cfg_vtl.txt")),
                  scrambled({"IPT=-100", "OPM=150", "SOP=1", "ASS=2"}));
         QVERIFY(DecrypterFichier(r.s, kTitle));
         const QByteArray plain = "IPT=-100\r\nOPM=150\r\nSOP=1\r\nASS=2\r\n";
-        QCOMPARE(read(r.s.filePath("Decrypt_cfg_vtl.txt")), plain);
+        QCOMPARE(fileBytes(r.s.filePath("Decrypt_cfg_vtl.txt")), plain);
         QCOMPARE(r.prompts.messageTexts(),
                  QStringList({"Crypt File OK.", "DeCrypt File OK.\r\n\r\n" + plain}));
         QFile::remove(r.s.filePath("cfg_vtl.txt"));
@@ -69,7 +64,7 @@ private slots:
         QFETCH(QString, message);
         QVERIFY2(r.prompts.messageTexts().last().contains(message), qPrintable(message));
         QCOMPARE(r.prompts.shown.last().icon, PromptIcon::Critical);
-        QCOMPARE(read(r.s.filePath("cfg_vtl.txt")), QByteArray("old"));
+        QCOMPARE(fileBytes(r.s.filePath("cfg_vtl.txt")), QByteArray("old"));
     }
 
     void load_data() {

@@ -1,24 +1,16 @@
 #include "core/AppState.h"
 #include "core/control/MeasurementLog.h"
 #include "support/ManualClock.h"
-#include "support/ScriptedPort.h"
+#include "support/NullPort.h"
 #include "support/ScriptedPrompts.h"
-
 #include "support/Child.h"
+#include "support/Files.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace tav;
-
-namespace {
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-} // namespace
 
 class TestMeasurementLog : public QObject {
     Q_OBJECT
@@ -31,7 +23,7 @@ private slots:
         QCOMPARE(nomJournalFor("/prog", t), QStringLiteral("/prog/Results/5_12_2026_9_7"));
 
         test::ManualClock clock;
-        test::ScriptedPort port(clock);
+        test::NullPort port;
         test::ScriptedPrompts prompts;
         AppState s("/prog", port, clock, prompts);
         QCOMPARE(logFilePath(s), QStringLiteral("/prog/Results/NO_NAME_M.xls"));
@@ -76,14 +68,14 @@ private slots:
         auto cell = [&](int r, int c) { return sheet[r].value(c - 1); };
         LogWriteResult r = writeMeasurementLog(path, 2, 3, cell);
         QVERIFY2(r.ok, qPrintable(r.error));
-        QCOMPARE(readAll(path), QByteArray("Date\tTime\tOutput Power (dBm)\t\r\n"
+        QCOMPARE(test::fileBytes(path), QByteArray("Date\tTime\tOutput Power (dBm)\t\r\n"
                                          "05/12/2026\t09:07:00\t12.3\t\r\n"
                                          "05/12/2026\t09:07:40\t\t\r\n"));
 
         // A rewrite with fewer rows replaces the file as a whole.
         const QByteArray header = "Date\tTime\tOutput Power (dBm)\t\r\n";
         QVERIFY(writeMeasurementLog(path, 0, 3, cell).ok);
-        QCOMPARE(readAll(path), header);
+        QCOMPARE(test::fileBytes(path), header);
 
         // A full disk (a file-size limit binds root too) while the longer sheet is written, and a
         // Results folder that is a file: the error is reported, and the last log stays as it was,
@@ -99,8 +91,8 @@ private slots:
         QVERIFY(r.error.contains("link"));
         QCOMPARE(QDir(dir.filePath("Results")).entryList(QDir::Files | QDir::Hidden),
                  QStringList{"5_12_2026_9_7.xls"});
-        QCOMPARE(readAll(path), header);
-        QCOMPARE(readAll(dir.filePath("link")), header);
+        QCOMPARE(test::fileBytes(path), header);
+        QCOMPARE(test::fileBytes(dir.filePath("link")), header);
     }
 
     // A header row goes before a data row only where the nearest header above names other

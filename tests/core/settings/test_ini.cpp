@@ -3,6 +3,7 @@
 #include "core/settings/Variant.h"
 #include "core/text/Scramble.h"
 #include "support/Child.h"
+#include "support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,30 +15,8 @@ using namespace tav::test;
 
 namespace {
 
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& data) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(data);
-}
-
-// Keys of a file in order, as "section/key".
-QStringList keysInOrder(const QByteArray& data) {
-    QStringList out;
-    QString section;
-    for (QByteArray line : data.split('\n')) {
-        line = line.trimmed();
-        if (line.startsWith('['))
-            section = QString::fromLatin1(line.mid(1, line.indexOf(']') - 1));
-        else if (line.contains('='))
-            out << section + u'/' + QString::fromLatin1(line.left(line.indexOf('=')));
-    }
-    return out;
-}
+QByteArray readFile(const QString& path) { return fileBytes(path); }
+void writeFile(const QString& path, const QByteArray& data) { QVERIFY(writeBytes(path, data)); }
 
 // Failed writes heard by the program while `body` runs.
 QList<IniFailure> failuresDuring(const std::function<void()>& body) {
@@ -257,7 +236,10 @@ private slots:
         QTemporaryDir d;
         EcrireParametresDefaut(d.path());
         const QString f = d.filePath("General.ini");
-        const QStringList keys = keysInOrder(readFile(f));
+        QStringList keys;
+        for (const auto& [section, names] : iniSections(readFile(f)))
+            for (const QString& k : names)
+                keys << section + u'/' + k;
         QCOMPARE(keys.size(), 80);
         QCOMPARE(keys.mid(0, 7), QStringList({"RS232/PORT", "RS232/BAUD", "RS232/PARITE", "RS232/DATA",
                                               "RS232/STOP", "RS232/TxtSleepTwoChars",

@@ -2,37 +2,15 @@
 #include "core/settings/Ini.h"
 #include "core/translation/DefaultTexts.h"
 #include "core/translation/Texts.h"
+#include "support/Files.h"
 #include "support/ManualClock.h"
 #include "support/NullPort.h"
 #include "support/ScriptedPrompts.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace tav;
-
-namespace {
-
-struct Section {
-    QString name; // as written in the file
-    QStringList keys;
-};
-
-// Sections of a settings file in file order.
-QList<Section> parseSections(const QByteArray& data) {
-    QList<Section> out;
-    for (QByteArray line : data.split('\n')) {
-        line = line.trimmed();
-        if (line.startsWith('['))
-            out.append({QString::fromLatin1(line.mid(1, line.indexOf(']') - 1)), {}});
-        else if (line.contains('=') && !out.isEmpty())
-            out.last().keys << QString::fromLatin1(line.left(line.indexOf('=')));
-    }
-    return out;
-}
-
-} // namespace
 
 class TestTranslationDefaults : public QObject {
     Q_OBJECT
@@ -41,34 +19,29 @@ class TestTranslationDefaults : public QObject {
     QString langue;
     QByteArray data;
 
-    QString read(const QString& section, const QString& key) {
-        return LireIni(langue, section, key);
-    }
+    QString read(const QString& section, const QString& key) { return LireIni(langue, section, key); }
 
 private slots:
     void initTestCase() {
         langue = dir.filePath("langue.ini");
         EcrireTextesDefaut(langue);
-        QFile f(langue);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        data = f.readAll();
+        data = test::fileBytes(langue);
     }
 
     void sectionsInStartUpOrderAndEveryKeyHasAText() {
-        const QList<Section> got = parseSections(data);
+        const auto got = test::iniSections(data);
         QCOMPARE(got.size(), 28);
-        QCOMPARE(got.first().name, QStringLiteral("FrmPrincipaleEn"));
-        QCOMPARE(got[3].name,
-                 QStringLiteral("frmConfigRS232Fr")); // names as the loaders spell them
-        QCOMPARE(got.last().name, QStringLiteral("ValueSupervision"));
-        QCOMPARE(got[0].keys.size(), 24);
-        QCOMPARE(got[2].keys.size(), 42); // "FrmConfigManuelleEn" texts written later land here
-        QCOMPARE(got[9].keys.size(), 56);
-        QCOMPARE(got.last().keys, (QStringList{"CheckOptions", "TxtTimeoutValue", "TxtrefreshValue",
+        QCOMPARE(got.first().first, QStringLiteral("FrmPrincipaleEn"));
+        QCOMPARE(got[3].first, QStringLiteral("frmConfigRS232Fr")); // as the loaders spell it
+        QCOMPARE(got.last().first, QStringLiteral("ValueSupervision"));
+        QCOMPARE(got[0].second.size(), 24);
+        QCOMPARE(got[2].second.size(), 42); // "FrmConfigManuelleEn" texts written later land here
+        QCOMPARE(got[9].second.size(), 56);
+        QCOMPARE(got.last().second, (QStringList{"CheckOptions", "TxtTimeoutValue", "TxtrefreshValue",
                                                "TxtRepeatCycle"}));
-        for (const Section& s : got)
-            for (const QString& k : s.keys)
-                QVERIFY2(!read(s.name, k).isEmpty(), qPrintable(s.name + "/" + k));
+        for (const auto& [section, keys] : got)
+            for (const QString& k : keys)
+                QVERIFY2(!read(section, k).isEmpty(), qPrintable(section + "/" + k));
     }
 
     void textsAndEncoding() {

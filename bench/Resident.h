@@ -2,7 +2,7 @@
 
 #include <QFile>
 
-namespace tav::test {
+namespace tav::bench {
 
 // Resident memory of this process in kB (VmRSS), -1 when unknown.
 inline long residentKb() {
