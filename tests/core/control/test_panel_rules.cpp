@@ -23,28 +23,17 @@ private slots:
         QTest::addColumn<bool>("alarm");
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QString>("lamps");
-        QTest::newRow("alarm bit 1, bit 0 never shown") << true << "00000011"
-                                                        << "1000000";
-        QTest::newRow("alarm bit 7 is the first char") << true << "10000000"
-                                                       << "0000001";
-        QTest::newRow("alarm short answer") << true << "110"
-                                            << "11-----";
-        QTest::newRow("alarm one char") << true << "1"
-                                        << "-------";
-        QTest::newRow("alarm longer: last eight") << true << "1100000010"
-                                                  << "1000000";
-        QTest::newRow("alarm not 0/1 reads clear") << true << "0000x010"
-                                                   << "1000000";
-        QTest::newRow("warning bit 0") << false << "00000001"
-                                       << "1000---";
-        QTest::newRow("warning bit 3") << false << "00001000"
-                                       << "0001---";
-        QTest::newRow("warning upper four unused") << false << "11110000"
-                                                   << "0000---";
-        QTest::newRow("warning short answer shifts up") << false << "00001"
-                                                        << "---1000";
-        QTest::newRow("warning empty") << false << ""
-                                       << "-------";
+        QTest::newRow("alarm bit 1, bit 0 never shown") << true << "00000011" << "1000000";
+        QTest::newRow("alarm bit 7 is the first char") << true << "10000000" << "0000001";
+        QTest::newRow("alarm short answer") << true << "110" << "11-----";
+        QTest::newRow("alarm one char") << true << "1" << "-------";
+        QTest::newRow("alarm longer: last eight") << true << "1100000010" << "1000000";
+        QTest::newRow("alarm not 0/1 reads clear") << true << "0000x010" << "1000000";
+        QTest::newRow("warning bit 0") << false << "00000001" << "1000---";
+        QTest::newRow("warning bit 3") << false << "00001000" << "0001---";
+        QTest::newRow("warning upper four unused") << false << "11110000" << "0000---";
+        QTest::newRow("warning short answer shifts up") << false << "00001" << "---1000";
+        QTest::newRow("warning empty") << false << "" << "-------";
     }
     void lamps() {
         QFETCH(bool, alarm);

@@ -13,21 +13,11 @@ private slots:
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("mnemonic");
         QTest::addColumn<QString>("description");
-        QTest::newRow("plain") << "RP2 ((20 * RP2)/4095) ramp)"
-                               << "RP2"
-                               << "((20 * RP2)/4095) ramp)";
-        QTest::newRow("no space: no command") << "SNU"
-                                              << ""
-                                              << "SNU";
-        QTest::newRow("first space only") << "A  B"
-                                          << "A"
-                                          << " B";
-        QTest::newRow("trailing space") << "ALA "
-                                        << "ALA"
-                                        << "";
-        QTest::newRow("empty") << ""
-                               << ""
-                               << "";
+        QTest::newRow("plain") << "RP2 ((20 * RP2)/4095)" << "RP2" << "((20 * RP2)/4095)";
+        QTest::newRow("no space: no command") << "SNU" << "" << "SNU";
+        QTest::newRow("first space only") << "A  B" << "A" << " B";
+        QTest::newRow("trailing space") << "ALA " << "ALA" << "";
+        QTest::newRow("empty") << "" << "" << "";
     }
     void splitAndJoin() {
         QFETCH(QString, entry);

@@ -3,6 +3,7 @@
 #include "core/link/Exchange.h"
 #include "core/link/SerialPort.h"
 #include "core/poll/Poll.h"
+#include "core/settings/Defaults.h"
 #include "core/settings/Ini.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedPort.h"
@@ -31,14 +32,7 @@ struct Rig {
         s.processEvents = [this] { ++events; };
         s.TempsTimeout = 250;
         s.NbRepetitions = 0;
-        for (const auto& [key, value] : {std::pair{"PORT", "COM1"},
-                                         {"BAUD", "19200"},
-                                         {"PARITE", "NONE"},
-                                         {"DATA", "8"},
-                                         {"STOP", "1"},
-                                         {"TxtSleepTwoChars", "1"},
-                                         {"TempsPause", "500"}})
-            rs232(key, value);
+        EcrireParametresDefaut(dir.path()); // COM1, 19200,N,8,1, TempsPause 500
     }
     void rs232(const QString& key, const QString& value) {
         QVERIFY(EcrireIni(s.generalIni(), QStringLiteral("RS232"), key, value));
@@ -118,26 +112,23 @@ private slots:
 
     void answerValue_data() {
         QTest::addColumn<QByteArray>("answer");
-        QTest::addColumn<bool>("raw");
         QTest::addColumn<QString>("value");
-        QTest::newRow("cr lf") << QByteArray("IPW=12.3\r\n") << false << "12.3";
-        QTest::newRow("plus") << QByteArray("IPW=+12.3\r") << false << "12.3";
-        QTest::newRow("minus") << QByteArray("IPW=-3.1\r") << false << "-3.1";
-        QTest::newRow("plus after text") << QByteArray("SNU=AB+12\r") << false << "12";
-        QTest::newRow("raw") << QByteArray("SNU=AB+12\r") << true << "SNU=AB+12";
-        QTest::newRow("second equals kept") << QByteArray("K=a=b\r") << false << "a=b";
-        QTest::newRow("rest of burst dropped") << QByteArray("IPW=1\rOPW=2\r") << false << "1";
-        QTest::newRow("no cr") << QByteArray("IPW=7") << false << "7";
+        QTest::newRow("cr lf") << QByteArray("IPW=12.3\r\n") << "12.3";
+        QTest::newRow("plus") << QByteArray("IPW=+12.3\r") << "12.3";
+        QTest::newRow("minus") << QByteArray("IPW=-3.1\r") << "-3.1";
+        QTest::newRow("plus after text") << QByteArray("SNU=AB+12\r") << "12";
+        QTest::newRow("raw") << QByteArray("SNU=AB+12\r") << "SNU=AB+12";
+        QTest::newRow("second equals kept") << QByteArray("K=a=b\r") << "a=b";
+        QTest::newRow("rest of burst dropped") << QByteArray("IPW=1\rOPW=2\r") << "1";
+        QTest::newRow("no cr") << QByteArray("IPW=7") << "7";
     }
 
     void answerValue() {
         QFETCH(QByteArray, answer);
-        QFETCH(bool, raw);
-        QFETCH(QString, value);
         Rig r;
-        r.s.ReponseBrute = raw;
+        r.s.ReponseBrute = QTest::currentDataTag() == QByteArray("raw");
         r.port.answer(answer);
-        QCOMPARE(EnvoyerCommande(r.s, QString::fromLatin1(answer.left(3)) + u'?'), value);
+        QTEST(EnvoyerCommande(r.s, QString::fromLatin1(answer.left(3)) + u'?'), "value");
         QCOMPARE(r.port.written(), answer.left(3) + "?\r");
     }
 
