@@ -75,7 +75,6 @@ bool ScriptedPort::write(const QByteArray& data) {
 }
 
 bool ScriptedPort::waitForInput(int msecs) {
-    ++waitCalls;
     if (checkUnplug() || !open_) return false;
     deliver();
     if (!input_.isEmpty()) return true;

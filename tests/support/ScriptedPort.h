@@ -52,7 +52,6 @@ public:
     QString openedName;
     LineSettings openedSettings;
     int openCount = 0;
-    int waitCalls = 0;
 
     // SerialPort
     bool open(const QString& portName, const LineSettings& settings, QString* error) override;

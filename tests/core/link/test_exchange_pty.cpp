@@ -170,14 +170,6 @@ private slots:
         QCOMPARE(EnvoyerCommande(r.s, "VER?"), QString("1.02"));
         QCOMPARE(board.lines(), QList<QByteArray>{"VER?\r"});
         QVERIFY(r.prompts.shown.isEmpty());
-
-        // A missing device: the platform's error, critical, serial-link caption.
-        FermerPort(r.s);
-        EcrireIni(r.s.generalIni(), "RS232", "PORT", r.dir.filePath("nothing-here"));
-        QVERIFY(!OuvrirPort(r.s));
-        QCOMPARE(r.prompts.shown.size(), 1);
-        QCOMPARE(r.prompts.shown[0].icon, PromptIcon::Critical);
-        QCOMPARE(r.prompts.shown[0].title, QString("Serial Link"));
     }
 
     // The answer ends at its carriage return: a line feed right behind it goes with it, and what
