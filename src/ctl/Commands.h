@@ -12,5 +12,7 @@ int runDecrypt(const QStringList& args);
 int runLoadConfig(const QStringList& args);
 int runDownload(const QStringList& args);
 int runRecord(const QStringList& args);
+int runReport(const QStringList& args);
+int runDetectBaud(const QStringList& args);
 
 } // namespace tav::ctl

@@ -1,8 +1,11 @@
-// send, read: exchanges with the board.
+// send, read, detect-baud: exchanges with the board.
 #include "core/config/BoardReading.h"
+#include "core/link/BaudRate.h"
 #include "core/link/Exchange.h"
+#include "core/settings/Ini.h"
 #include "ctl/Cli.h"
 #include "ctl/Commands.h"
+#include "ctl/Interrupt.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -83,6 +86,50 @@ int runRead(const QStringList& args) {
         outJson(json);
     if (!missing.isEmpty())
         return run.fail(kRefused, QStringLiteral("no answer to %1").arg(missing.join(u", ")));
+    return kOk;
+}
+
+int runDetectBaud(const QStringList& args) {
+    Run run(QStringLiteral("detect-baud"), QString(),
+            QStringLiteral("Finds the board's line rate as the window's detection does: "
+                           "\"SNU?\" at the stored rate (or --baud), then at 19200, 4800, "
+                           "9600, 19200, 38400 and 115200. Prints the rate that answered; "
+                           "status 1 when none did. The stored rate is left unchanged unless "
+                           "--store is given. Ctrl-C stops between two rates (status 130)."));
+    const QCommandLineOption store(QStringLiteral("store"),
+                                   QStringLiteral("Store the rate found in \"General.ini\"."));
+    run.parser.addOption(store);
+    if (const int st = run.parse(args); st >= 0)
+        return st;
+    AppState& s = run.state();
+    const QString ini = s.generalIni();
+    const QString rs232 = QStringLiteral("RS232"), baud = QStringLiteral("BAUD");
+    const QString before = LireIni(ini, rs232, baud);
+    // The scan tries each rate through the settings file; a rate given for the run is where
+    // it starts. The file gets its rate back afterwards unless the one found is to be kept.
+    if (s.baudOverride > 0)
+        EcrireIni(ini, rs232, baud, QString::number(s.baudOverride));
+    s.baudOverride = 0;
+    InterruptGuard guard;
+    QString portError;
+    const QString rate = DetecterVitesse(
+        s, [&run](const QString& caption) { run.note(caption); }, &portError,
+        [] { return interrupted(); });
+    const bool keep = !rate.isEmpty() && run.parser.isSet(store);
+    if (!EcrireIni(ini, rs232, baud, keep ? rate : before))
+        return run.fail(kUsage, QStringLiteral("cannot write the rate into \"%1\"").arg(ini));
+    if (interrupted())
+        return 130;
+    if (rate.isEmpty())
+        return run.fail(kRefused, !portError.isEmpty()
+                                      ? portError
+                                      : QStringLiteral("no board answered at any rate tried; "
+                                                       "check the port and the cable"));
+    if (run.json())
+        outJson(QJsonObject{{QStringLiteral("baud"), rate.toInt()},
+                            {QStringLiteral("stored"), keep}});
+    else
+        out(rate);
     return kOk;
 }
 

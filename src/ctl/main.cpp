@@ -3,9 +3,10 @@
 #include "ctl/Cli.h"
 #include "ctl/Commands.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -13,6 +14,7 @@ struct Subcommand {
     const char* name;
     int (*run)(const QStringList& args);
     const char* summary;
+    bool gui = false; // paints (fonts, PDF): needs a Qt Gui application
 };
 
 const Subcommand kSubcommands[] = {
@@ -23,6 +25,8 @@ const Subcommand kSubcommands[] = {
     {"load-config", tav::ctl::runLoadConfig, "send a scrambled configuration file"},
     {"download", tav::ctl::runDownload, "download an Intel-HEX file to the board"},
     {"record", tav::ctl::runRecord, "record supervision rows (record format or CSV)"},
+    {"report", tav::ctl::runReport, "write the configuration report to a PDF file", true},
+    {"detect-baud", tav::ctl::runDetectBaud, "find the board's line rate (--store keeps it)"},
 };
 
 void usage(FILE* to) {
@@ -39,10 +43,27 @@ void usage(FILE* to) {
                to);
 }
 
+const Subcommand* find(const QString& name) {
+    for (const Subcommand& c : kSubcommands)
+        if (name == QLatin1String(c.name))
+            return &c;
+    return nullptr;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    const Subcommand* command = find(QString::fromLocal8Bit(argc > 1 ? argv[1] : ""));
+    std::unique_ptr<QCoreApplication> app;
+    if (command && command->gui) {
+        // No window is ever shown: unless a platform is chosen, paint off screen, so that
+        // the program runs the same with or without a display.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(QStringLiteral("tavoem"));
     QCoreApplication::setOrganizationName(QStringLiteral("TAV"));
     QCoreApplication::setApplicationVersion(tav::versionText());
@@ -58,9 +79,8 @@ int main(int argc, char** argv) {
         std::printf("tavoemctl %s\n", qPrintable(tav::versionText()));
         return tav::ctl::kOk;
     }
-    for (const Subcommand& c : kSubcommands)
-        if (name == QLatin1String(c.name))
-            return c.run(args.mid(1));
+    if (command)
+        return command->run(args.mid(1));
     if (name.isEmpty())
         std::fputs("tavoemctl: a subcommand is needed.\n\n", stderr);
     else

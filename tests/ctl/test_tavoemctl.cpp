@@ -1,4 +1,6 @@
 // tavoemctl end to end: the built program against tavoem-sim on a pseudo-terminal.
+#include "core/config/BoardReading.h"
+#include "core/config/ConfigReport.h"
 #include "core/settings/Ini.h"
 #include "core/settings/Variant.h"
 #include "core/translation/DefaultTexts.h"
@@ -61,8 +63,11 @@ class TestTavoemctl : public QObject {
 
 private slots:
     // The program folder is in the internal variant; "@/customer" is another, customer one.
+    // No run gets a display.
     void initTestCase() {
         QVERIFY(!qEnvironmentVariableIsEmpty("TAVOEMCTL_BIN"));
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            qunsetenv(name);
         EcrireTextesDefaut(dir_.filePath("langue.ini"));
         QVERIFY(EcrireMarqueurUsine(dir_.path()));
         simLog_ = dir_.filePath(QStringLiteral("sim.log"));
@@ -97,6 +102,8 @@ private slots:
             << QStringList{"download", "--client", "@/bad.hex"} << 2 << "not a sound Intel-HEX";
         QTest::newRow("corrupt download, factory (answered No)")
             << QStringList{"download", "@/bad.hex"} << 2 << "-> No";
+        QTest::newRow("report, unwritable file")
+            << QStringList{"report", "--pdf", "@/nothing/r.pdf"} << 2 << "could not be written";
         QTest::newRow("good download")
             << QStringList{"download", "--client", "@/good.hex"} << 0 << "";
         QTest::newRow("good download, factory without acknowledgement")
@@ -122,6 +129,44 @@ private slots:
         QCOMPARE(json.value("LCM").toDouble(), double(board.values.at("LCM")));
         QVERIFY(json.value("ASS").isDouble());
         QVERIFY(LireIni(dir_.filePath("General.ini"), "RS232", "PORT") != sim_.devicePath());
+    }
+
+    // The report of the board, painted off screen: every section title and the serial number.
+    void reportPdf() {
+        const Result r = run({"report", "--pdf", "@/report.pdf"});
+        QCOMPARE(r.status, 0);
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {dir_.filePath("report.pdf"), QStringLiteral("-")});
+        QVERIFY2(text.waitForFinished(30000) && text.exitCode() == 0,
+                 "pdftotext (poppler-utils) is needed");
+        const QString pdf = QString::fromUtf8(text.readAllStandardOutput());
+        for (const ReportSection& section : buildConfigReport(BoardReading{}).sections)
+            QVERIFY2(pdf.contains(section.title), qPrintable(pdf));
+        QVERIFY(pdf.contains(QString::fromLatin1(sim::BoardParams::factory().serial)));
+    }
+
+    // A board at another rate is found (2400 is never tried); only --store keeps the rate.
+    void detectBaud_data() {
+        QTest::addColumn<int>("boardRate");
+        QTest::addColumn<bool>("store");
+        QTest::addColumn<QString>("found"); // stdout; empty: none found (status 1)
+        QTest::newRow("found") << 38400 << false << "38400";
+        QTest::newRow("found and stored") << 38400 << true << "38400";
+        QTest::newRow("none") << 2400 << true << "";
+    }
+    void detectBaud() {
+        QFETCH(int, boardRate);
+        QFETCH(bool, store);
+        QFETCH(QString, found);
+        test::SimProcess board;
+        QVERIFY(board.start({QStringLiteral("--baud"), QString::number(boardRate)}));
+        const QString ini = dir_.filePath("General.ini"), before = LireIni(ini, "RS232", "BAUD");
+        const Result r = run({"detect-baud", "--timeout", "100", "--port", board.devicePath(),
+                              store ? "--store" : "--quiet"});
+        QCOMPARE(r.status, found.isEmpty() ? 1 : 0);
+        QCOMPARE(r.out.trimmed(), found);
+        QCOMPARE(LireIni(ini, "RS232", "BAUD"), store && !found.isEmpty() ? found : before);
+        EcrireIni(ini, "RS232", "BAUD", before);
     }
 
     // The load stops at the line the board refuses and recalls the factory parameters.

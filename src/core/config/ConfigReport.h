@@ -7,6 +7,8 @@
 
 namespace tav {
 
+struct BoardReading;
+
 // The configuration report as plain values: six titled sections of "Commande" / "Valeur" rows,
 // and the serial number of the page header. Built from what the configuration window holds,
 // so that any front end can print the same report.
@@ -42,5 +44,8 @@ QString reportRampValue(const QString& text);
 // (CW 10..14), "Calibration photodiodes" (LabelTxt 1..15), "Autres paramètres" (CW 9).
 ConfigReport buildConfigReport(const ReportSource& serial, const std::array<ReportSource, 15>& cw,
                                const std::array<ReportSource, 16>& labels);
+// The same report from a reading of the board (lireCarte), as the window shows it after
+// reading: each value under its catalogue text, the version first among the read-only values.
+ConfigReport buildConfigReport(const BoardReading& reading);
 
 } // namespace tav
