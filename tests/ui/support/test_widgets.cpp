@@ -1,0 +1,260 @@
+// The sheet, slider and tab widgets the windows are built from.
+#include "ui/support/Grid.h"
+#include "ui/support/Slider.h"
+#include "ui/support/Tabs.h"
+
+#include <QHeaderView>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QTest>
+#include <QWheelEvent>
+
+#include <vector>
+
+using namespace tav;
+
+namespace {
+
+// Shows a widget at the given size.
+void showAt(QWidget& w, QSize size) {
+    w.resize(size);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+}
+
+} // namespace
+
+class TestWidgets : public QObject {
+    Q_OBJECT
+private slots:
+    void gridCellsHeaderAndAddressedCell() {
+        Grid g;
+        g.setColumnCount(3);
+        g.setRowCount(25);
+        g.setCellText(0, 3, QStringLiteral("Monitoring"));
+        QCOMPARE(g.model()->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), "Monitoring");
+        QCOMPARE(g.lastRowWithData(), 0); // the header row is not data
+        // Row / Col / Text as the windows walk a sheet.
+        g.setRow(4);
+        g.setCol(2);
+        QVERIFY(g.setText(QStringLiteral("RP2")));
+        QCOMPARE(g.model()->data(g.model()->index(3, 1)).toString(), QStringLiteral("RP2"));
+        g.setRow(0);
+        g.setCol(3);
+        QCOMPARE(g.text(), QStringLiteral("Monitoring"));
+        // Outside the grid: ignored.
+        for (const QPoint& rc : {QPoint(26, 1), QPoint(1, 4), QPoint(1, 0), QPoint(-1, 1)})
+            QVERIFY(!g.setCellText(rc.x(), rc.y(), QStringLiteral("x")));
+        QCOMPARE(g.lastRowWithData(), 4);
+    }
+
+    void gridAppearanceAndEditability() {
+        Grid g;
+        g.setColumnCount(3);
+        g.setRowCount(5);
+        g.setCellText(2, 3, QStringLiteral("X"));
+        g.setCellStatic(2, 3, true);
+        g.setCellCentered(2, 3, true);
+        g.setCellColor(2, 3, QColor(255, 0, 0));
+        QAbstractItemModel* m = g.model();
+        const QModelIndex marked = m->index(1, 2), plain = m->index(1, 1);
+        QCOMPARE(m->data(marked, Qt::ForegroundRole).value<QColor>(), QColor(255, 0, 0));
+        QVERIFY(!m->data(plain, Qt::ForegroundRole).isValid());
+        QVERIFY(m->data(marked, Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignHCenter);
+        QVERIFY(!(m->flags(marked) & Qt::ItemIsEditable) && (m->flags(plain) & Qt::ItemIsEditable));
+        // The operator's edit goes through the model like any write.
+        QVERIFY(m->setData(plain, QStringLiteral("typed"), Qt::EditRole));
+        QCOMPARE(g.cellText(2, 2), QStringLiteral("typed"));
+        g.setReadOnly(true);
+        QVERIFY(!(m->flags(plain) & Qt::ItemIsEditable));
+        g.setRowCount(1); // appearance leaves with its rows
+        g.setRowCount(5);
+        QVERIFY(!g.isCellCentered(2, 3));
+    }
+
+    void gridClicksAndGoToCell() {
+        Grid g;
+        g.setColumnCount(3);
+        g.setRowCount(1000);
+        showAt(g, {400, 300});
+        QSignalSpy clicks(&g, &Grid::cellClicked);
+        const QRect cell = g.visualRect(g.model()->index(1, 2)); // grid cell (2, 3)
+        QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, cell.center());
+        QHeaderView* header = g.horizontalHeader();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
+        QCOMPARE(clicks.size(), 2);
+        QCOMPARE(clicks.at(0), (QVariantList{2, 3}));
+        QCOMPARE(clicks.at(1).at(0).toInt(), 0); // the header is row 0
+
+        g.goToCell(270, 1, true);
+        QCOMPARE(g.activeRow() * 10 + g.activeCol(), 2701);
+        QCOMPARE(g.rowAt(0), 269); // the row is at the top of the view
+        g.goToCell(900, 2);
+        QCOMPARE(g.activeRow(), 900);
+        QVERIFY(g.viewport()->rect().contains(g.visualRect(g.model()->index(899, 1))));
+    }
+
+    // Random writes, clears and resizes compared with a plain table, so that the compact row
+    // encoding, the incremental last-row count, block clears and resizes (no stale text after a
+    // shrink and regrowth) are checked on many shapes of rows.
+    void gridMatchesReferenceUnderRandomEdits() {
+        QRandomGenerator rng(20261206);
+        Grid g;
+        int rows = 30, cols = 6;
+        g.setRowCount(rows);
+        g.setColumnCount(cols);
+        std::vector<std::vector<QString>> ref(rows + 1, std::vector<QString>(cols + 1));
+        const QString samples[] = {QString(), "X", "-35", "06/12/2026", QString(300, u'é'), "°é€"};
+        for (int step = 0; step < 5000; ++step) {
+            const int op = rng.bounded(100);
+            if (op < 85) {
+                const int r = rng.bounded(rows + 1), c = rng.bounded(1, cols + 1);
+                const QString& t = samples[rng.bounded(6)];
+                g.setCellText(r, c, t);
+                ref[r][c] = t;
+            } else if (op < 92) {
+                const int r = rng.bounded(rows + 2), c = rng.bounded(1, cols + 2);
+                g.clearBlock(r, c);
+                for (int rr = r; rr <= rows; ++rr)
+                    for (int cc = c; cc <= cols; ++cc)
+                        ref[rr][cc].clear();
+            } else if (op < 97) {
+                rows = rng.bounded(5, 60);
+                g.setRowCount(rows);
+                ref.resize(rows + 1, std::vector<QString>(cols + 1));
+            } else {
+                cols = rng.bounded(1, 10);
+                g.setColumnCount(cols);
+                for (auto& row : ref)
+                    row.resize(cols + 1);
+            }
+            int last = 0;
+            for (int r = 1; r <= rows; ++r)
+                for (int c = 1; c <= cols; ++c)
+                    if (!ref[r][c].isEmpty()) last = r;
+            QCOMPARE(g.lastRowWithData(), last);
+            if (step % 50 == 0 || step > 4900)
+                for (int r = 0; r <= rows; ++r)
+                    for (int c = 1; c <= cols; ++c)
+                        QCOMPARE(g.cellText(r, c), ref[r][c]);
+        }
+    }
+
+    void sliderProgramChangesRaiseNoEvent() {
+        NumericSlider s(2, nullptr);
+        QSignalSpy spy(&s, &NumericSlider::valueChanged);
+        s.setRange(0, 15.5);
+        s.setValue(12.3);
+        QCOMPARE(s.value(), 12.3); // kept as set, not snapped
+        s.setMaximum(10);          // pulls the value inside the new range
+        QCOMPARE(s.value(), 10.0);
+        s.setMinimum(20); // crossing bounds push the other one
+        QCOMPARE(s.maximum(), 20.0);
+        s.setRange(0, -10); // a reversed pair of stored bounds still spans an axis
+        QCOMPARE(s.minimum() * 100 + s.maximum(), -1000.0);
+        s.setValue(-5);
+        s.setValue(qQNaN());
+        QCOMPARE(s.value(), -5.0);
+        QCOMPARE(spy.size(), 0);
+        // Any size paints, a single value too.
+        s.setRange(4, 4);
+        s.setMajorDivisions(0);
+        QCOMPARE(s.majorDivisions(), 1);
+        s.resize(10, 10);
+        QVERIFY(!s.grab().isNull());
+    }
+
+    void sliderOperatorMovesOnTheStepGrid() {
+        NumericSlider s(1, nullptr);
+        s.setRange(0, 1.2);
+        s.setStep(0.1);
+        showAt(s, {300, s.sizeHint().height()});
+        QSignalSpy spy(&s, &NumericSlider::valueChanged);
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(&s, Qt::Key_Right);
+        QCOMPARE(spy.size(), 3);
+        QCOMPARE(spy.last(), (QVariantList{1, 0.3})); // the index; 0.3 exactly, as the box shows
+        QTest::keyClick(&s, Qt::Key_End);
+        QTest::keyClick(&s, Qt::Key_Right); // already at the maximum: no event
+        QCOMPARE(spy.size(), 4);
+        // From a value the program set off the grid, a key goes to the neighbouring grid value.
+        s.setRange(7.3, 20);
+        s.setStep(0.5);
+        s.setValue(7.33);
+        QTest::keyClick(&s, Qt::Key_Right);
+        QCOMPARE(s.value(), 7.5);
+        s.setValue(7.33);
+        QTest::keyClick(&s, Qt::Key_Left);
+        QCOMPARE(s.value(), 7.3); // 7.0 lies below the minimum
+        // The mouse: a click at the right end, a drag to the left end.
+        s.setRange(0, 10);
+        QTest::mouseClick(&s, Qt::LeftButton, {}, QPoint(s.width() - 1, 10));
+        QCOMPARE(s.value(), 10.0);
+        QTest::mousePress(&s, Qt::LeftButton, {}, QPoint(s.width() / 2, 10));
+        QTest::mouseMove(&s, QPoint(0, 10));
+        QTest::mouseRelease(&s, Qt::LeftButton, {}, QPoint(0, 10));
+        QCOMPARE(spy.last().at(1).toDouble(), 0.0);
+    }
+
+    void sliderIgnoredOperatorInput() {
+        NumericSlider s;
+        s.setRange(0, 10);
+        s.setStep(1);
+        showAt(s, {300, s.sizeHint().height()});
+        QSignalSpy spy(&s, &NumericSlider::valueChanged);
+        s.setReadOnly(true); // a progress gauge
+        QTest::keyClick(&s, Qt::Key_Right);
+        QTest::mouseClick(&s, Qt::LeftButton, {}, QPoint(s.width() - 1, 10));
+        s.setReadOnly(false);
+        s.setEnabled(false);
+        QTest::keyClick(&s, Qt::Key_Right);
+        s.setEnabled(true);
+        // The wheel moves only a focused slider.
+        const auto wheel = [&s] {
+            QWheelEvent e(QPointF(50, 10), s.mapToGlobal(QPointF(50, 10)), {}, QPoint(0, 120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(&s, &e);
+        };
+        s.clearFocus();
+        wheel();
+        QCOMPARE(spy.size(), 0);
+        s.setFocus();
+        wheel();
+        QCOMPARE(s.value(), 1.0);
+    }
+
+    void tabsChangeEventsAndDisabledTabs() {
+        TabControl tabs;
+        QWidget* first = tabs.addPage(QStringLiteral("APC"));
+        for (const char* caption : {"ACC", "AAPC", "AACC", "Thresholds"})
+            tabs.addPage(QString::fromLatin1(caption));
+        showAt(tabs, {500, 200});
+        QSignalSpy spy(&tabs, &TabControl::tabChanged);
+        QTabBar* bar = tabs.findChild<QTabBar*>();
+        const auto click = [bar](int i) {
+            QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(i).center());
+        };
+        // The event carries the new and the previous tab; no change, no event.
+        click(4);
+        tabs.setCurrentIndex(0);
+        tabs.setCurrentIndex(0);
+        QCOMPARE(spy.size(), 2);
+        QCOMPARE(spy.at(0), (QVariantList{4, 0}));
+        QCOMPARE(spy.at(1).at(1).toInt(), 4);
+        // The board runs in ACC while tab 0 is shown: every tab but ACC's is disabled, the shown
+        // one stays, and only the enabled one can be chosen.
+        spy.clear();
+        for (int i = 0; i < 5; ++i)
+            tabs.setTabEnabled(i, i == 1);
+        QCOMPARE(tabs.currentWidget(), first);
+        click(2);
+        QVERIFY(tabs.currentIndex() == 0 && spy.isEmpty());
+        click(1);
+        QVERIFY(tabs.currentIndex() == 1 && spy.size() == 1);
+    }
+};
+
+QTEST_MAIN(TestWidgets)
+#include "test_widgets.moc"
