@@ -2,6 +2,7 @@
 #include "core/settings/Variant.h"
 #include "support/BoardRig.h"
 #include "support/Modal.h"
+#include "ui/Columns.h"
 #include "ui/download/FrmTelechargement.h"
 #include "ui/download/FrmTelechargementClient.h"
 #include "ui/support/Slider.h"
@@ -45,13 +46,9 @@ class TestDownloadWindows : public QObject {
     Q_OBJECT
 private slots:
     void factoryDownload_data() {
-        QTest::addColumn<QStringList>("file");
-        QTest::addColumn<bool>("acknowledge");
-        QTest::addColumn<QList<bool>>("sendAnyway");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<int>("toLoad");
-        QTest::addColumn<int>("fromBoard");
-        QTest::addColumn<int>("unplugAt"); // the adapter goes away as this line arrives
+        // unplugAt: the adapter goes away as this line arrives
+        test::columns<QStringList, bool, QList<bool>, QString, int, int, int>(
+            {"file", "acknowledge", "sendAnyway", "message", "toLoad", "fromBoard", "unplugAt"});
         const QStringList three{kImage[0], kImage[1], kImage.last()};
         const QStringList bad{kImage[0], kBadChecksum, kImage.last()};
         QTest::newRow("three acknowledged")
@@ -97,11 +94,9 @@ private slots:
     }
 
     void clientDownload_data() {
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<int>("records"); // image lines sent after "UPL=1"
-        QTest::addColumn<QStringList>("closing");
-        QTest::addColumn<QStringList>("messages");
-        QTest::addColumn<QString>("version");
+        // records: image lines sent after "UPL=1"
+        test::columns<QString, int, QStringList, QStringList, QString>(
+            {"fault", "records", "closing", "messages", "version"});
         const QStringList both{"UPL=2", "UPL=3"};
         QTest::newRow("whole image")
             << "" << 7 << both << QStringList{"In-Application Download  SUCCESSED. (7Lines loaded)"}
@@ -146,32 +141,19 @@ private slots:
         QTEST(f.prompts.messageTexts(), "messages");
         QTEST(f.board.version(), "version");
         QVERIFY(!unlocked);
-        QCOMPARE(w.Gauge->value(), 0.0);
-        QCOMPARE(w.Gauge->maximum(), 7.0);
-        QVERIFY(w.grplabel[1]->text().isEmpty());
+        QVERIFY(w.Gauge->value() == 0 && w.Gauge->maximum() == 7 && w.grplabel[1]->text().isEmpty());
         QVERIFY(w.BoutonStart->isEnabled() && !w.BoutonCancel->isEnabled());
     }
 
-    void badFileRefusedBeforeUpl1_data() {
-        QTest::addColumn<QStringList>("file");
-        QTest::addColumn<QString>("what");
-        QTest::newRow("checksum") << QStringList{kImage[0], kBadChecksum, kImage.last()}
-                                  << "line 2: its checksum is E3, its bytes give E2";
-        QTest::newRow("odd length") << QStringList{kImage[0], ":0400040004050", kImage.last()}
-                                    << "line 2: it has an odd number of hex digits";
-        QTest::newRow("no end record")
-            << kImage.mid(0, 3)
-            << "line 3: the file ends without an end-of-file record (:00000001FF)";
-    }
+    // A damaged file is refused whole, saying why, before anything goes to the board.
     void badFileRefusedBeforeUpl1() {
-        QFETCH(QStringList, file);
-        QFETCH(QString, what);
         Rig f;
         FrmTelechargementClient w(f.s);
-        f.choose(w.open, file);
+        f.choose(w.open, {kImage[0], kBadChecksum, kImage.last()});
         w.BoutonStart->click();
         QVERIFY(f.sent().isEmpty());
-        QVERIFY2(f.lastMessage().contains(what + ".\nNothing was sent"),
+        QVERIFY2(f.lastMessage().contains("line 2: its checksum is E3, its bytes give E2.\nNothing "
+                                          "was sent"),
                  qPrintable(f.lastMessage()));
     }
 

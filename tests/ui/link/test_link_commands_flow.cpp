@@ -22,13 +22,9 @@ namespace {
 struct Bench : test::BoardRig {
     Bench() { prompts.messagesAreUnexpected = true; }
     void setOptions(const QString& v) {
-        EcrireIni(s.langueIni(), QStringLiteral("ValueSupervision"), QStringLiteral("CheckOptions"),
-                  v);
+        EcrireIni(s.langueIni(), "ValueSupervision", "CheckOptions", v);
     }
-    QString options() const {
-        return LireIni(s.langueIni(), QStringLiteral("ValueSupervision"),
-                       QStringLiteral("CheckOptions"));
-    }
+    QString options() const { return LireIni(s.langueIni(), "ValueSupervision", "CheckOptions"); }
 };
 
 QStringList items(const QListWidget* list) {
@@ -46,9 +42,22 @@ QStringList stored(const QListView* list) {
 }
 
 void type(FrmCommandesManuelles& w, const QString& text) {
-    auto* box = w.findChild<QLineEdit*>(QStringLiteral("TxtCommande"));
-    box->setText(text);
-    QTest::keyClick(box, Qt::Key_Return);
+    w.TxtCommande->setText(text);
+    QTest::keyClick(w.TxtCommande, Qt::Key_Return);
+}
+
+// Runs the "View" entry, ticking the boxes as given (-1: left as they are) and pressing `button`.
+void view(Bench& b, QWidget* main, QPointer<QWidget>& flux, QPointer<QWidget>& commandes,
+          const QString& button, int box0, int box1) {
+    test::clickInNextModal(button, [box0, box1](QWidget* modal) {
+        const int ticks[] = {box0, box1};
+        for (int i = 0; i < 2; ++i)
+            if (ticks[i] >= 0)
+                modal->findChild<QCheckBox*>(QStringLiteral("CheckOptions_%1").arg(i))
+                    ->setChecked(ticks[i]);
+    });
+    ExecuterVue(b.s, main, flux, commandes);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 } // namespace
@@ -59,31 +68,28 @@ private slots:
     void manualCommandsListsAnswers() {
         Bench b;
         FrmCommandesManuelles w(b.s);
-        auto* send = w.SendList;
-        auto* answers = w.AnswerList;
-
         // Lower case goes out in upper case; the raw answer line is listed, "=" and "+" kept.
         b.port.responder = [](const QByteArray& line) -> std::optional<QByteArray> {
             return line == "IPW?" ? std::optional<QByteArray>("IPW=+12.3") : std::nullopt;
         };
         type(w, QStringLiteral("ipw?"));
         QCOMPARE(b.port.lastLine(), QByteArray("IPW?"));
-        QCOMPARE(items(send), QStringList{"IPW? recognized"});
-        QCOMPARE(items(answers), QStringList{"IPW=+12.3"});
+        QCOMPARE(items(w.SendList), QStringList{"IPW? recognized"});
+        QCOMPARE(items(w.AnswerList), QStringList{"IPW=+12.3"});
         QVERIFY(w.TxtCommande->text().isEmpty());
         QVERIFY(!b.s.ReponseBrute);
 
         // An unknown command never reaches the answer list; no answer: "TIMEOUT" only there.
         type(w, QStringLiteral("xyz?"));
-        QCOMPARE(items(send).last(), QStringLiteral("XYZ? unknown command"));
+        QCOMPARE(items(w.SendList).last(), QStringLiteral("XYZ? unknown command"));
         b.port.setFault(sim::InProcessPort::Fault::NoAnswer, 4);
         type(w, QStringLiteral("snu?"));
-        QCOMPARE(items(answers), (QStringList{"IPW=+12.3", "TIMEOUT"}));
-        QCOMPARE(send->count(), 2);
-        QCOMPARE(answers->currentRow(), 1);
+        QCOMPARE(items(w.AnswerList), (QStringList{"IPW=+12.3", "TIMEOUT"}));
+        QCOMPARE(w.SendList->count(), 2);
+        QCOMPARE(w.AnswerList->currentRow(), 1);
 
         w.findChild<QPushButton*>(QStringLiteral("BoutonCorbeille"))->click();
-        QCOMPARE(send->count() + answers->count(), 0);
+        QCOMPARE(w.SendList->count() + w.AnswerList->count(), 0);
     }
 
     void enterDuringAnExchangeIsIgnored() {
@@ -130,42 +136,35 @@ private slots:
     void flowListsFollowTheExchange() {
         Bench b;
         b.s.FluxActif = true;
-        FrmVisualisationFlux flux(b.s);
-        flux.show();
+        auto flux = std::make_unique<FrmVisualisationFlux>(b.s);
+        flux->show();
         QCOMPARE(EnvoyerCommande(b.s, QStringLiteral("VER?")), QStringLiteral("V1.20"));
         b.port.setFault(sim::InProcessPort::Fault::NoAnswer, 2);
         b.s.NbRepetitions = 1;
         QCOMPARE(EnvoyerCommande(b.s, QStringLiteral("SNU?")), QString());
-        QCOMPARE(stored(flux.SendList), (QStringList{"VER?\r", "SNU?\r"}));
-        QCOMPARE(stored(flux.AnswerList), (QStringList{"VER=V1.20\r", "TIMEOUT", "TIMEOUT"}));
-        QTRY_COMPARE(flux.AnswerList->currentIndex().row(), 2); // newest line in view
+        QCOMPARE(stored(flux->SendList), (QStringList{"VER?\r", "SNU?\r"}));
+        QCOMPARE(stored(flux->AnswerList), (QStringList{"VER=V1.20\r", "TIMEOUT", "TIMEOUT"}));
+        QTRY_COMPARE(flux->AnswerList->currentIndex().row(), 2); // newest line in view
 
         // Time stamps: shown by default, switched off by the check box; the text stays.
-        const QRegularExpression stamped(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d{3}  VER\\?$"));
-        const QModelIndex first = flux.SendList->model()->index(0, 0);
+        const QRegularExpression stamped("^\\d\\d:\\d\\d:\\d\\d\\.\\d{3}  VER\\?$");
+        const QModelIndex first = flux->SendList->model()->index(0, 0);
         QVERIFY2(stamped.match(first.data().toString()).hasMatch(),
                  qPrintable(first.data().toString()));
-        flux.findChild<QCheckBox*>(QStringLiteral("CheckHorodatage"))->setChecked(false);
+        flux->findChild<QCheckBox*>(QStringLiteral("CheckHorodatage"))->setChecked(false);
         QCOMPARE(first.data().toString(), QStringLiteral("VER?"));
 
-        flux.findChild<QPushButton*>(QStringLiteral("BoutonCorbeille"))->click();
-        QCOMPARE(flux.SendList->model()->rowCount(), 0);
+        flux->findChild<QPushButton*>(QStringLiteral("BoutonCorbeille"))->click();
+        QCOMPARE(flux->SendList->model()->rowCount(), 0);
         QVERIFY(b.s.flow.lines(FlowLog::Answers).isEmpty());
 
         // Lines logged while the window is hidden are shown again; unloading it empties its
         // lists, and what is logged afterwards shows when it opens again.
-        flux.hide();
+        flux->hide();
         EnvoyerCommande(b.s, QStringLiteral("IPW?"));
-        flux.show();
-        QCOMPARE(stored(flux.SendList), QStringList{"IPW?\r"});
-    }
-
-    void flowListsLiveUntilTheWindowIsUnloaded() {
-        Bench b;
-        b.s.FluxActif = true;
-        auto* first = new FrmVisualisationFlux(b.s);
-        EnvoyerCommande(b.s, QStringLiteral("VER?"));
-        delete first;
+        flux->show();
+        QCOMPARE(stored(flux->SendList), QStringList{"IPW?\r"});
+        flux.reset();
         EnvoyerCommande(b.s, QStringLiteral("SNU?"));
         FrmVisualisationFlux again(b.s);
         again.show();
@@ -173,26 +172,22 @@ private slots:
         QCOMPARE(stored(again.AnswerList), QStringList{"SNU=TAV0001\r"});
     }
 
-    void viewEntryReopensTheChosenWindows() {
+    void viewOptionsOpenTheChosenWindows() {
         Bench b;
         QWidget main;
         QPointer<QWidget> flux, commandes;
+        // At start-up, option 2 opens only the manual-command window and leaves FluxActif clear.
         b.setOptions(QStringLiteral("2"));
+        AppliquerCheckOptions(b.s, &main, flux, commandes);
+        QVERIFY(!flux && commandes && !b.s.FluxActif);
+
         // Exit stores nothing.
-        test::clickInNextModal(QStringLiteral("BoutonExit"), [](QWidget* modal) {
-            QVERIFY(!modal->findChild<QCheckBox*>(QStringLiteral("CheckOptions_0"))->isChecked());
-            modal->findChild<QCheckBox*>(QStringLiteral("CheckOptions_0"))->setChecked(true);
-        });
-        ExecuterVue(b.s, &main, flux, commandes);
+        view(b, &main, flux, commandes, QStringLiteral("BoutonExit"), 1, -1);
         QCOMPARE(b.options(), QStringLiteral("2"));
         QVERIFY(!FrmView::estOuverte());
 
         // Both boxes checked: "3", both windows open, FluxActif set.
-        test::clickInNextModal(QStringLiteral("BoutonValider"), [](QWidget* modal) {
-            for (auto* box : modal->findChildren<QCheckBox*>())
-                box->setChecked(true);
-        });
-        ExecuterVue(b.s, &main, flux, commandes);
+        view(b, &main, flux, commandes, QStringLiteral("BoutonValider"), 1, 1);
         QCOMPARE(b.options(), QStringLiteral("3"));
         QVERIFY(qobject_cast<FrmVisualisationFlux*>(flux.data()) && flux->isVisible());
         QVERIFY(qobject_cast<FrmCommandesManuelles*>(commandes.data()) && commandes->isVisible());
@@ -202,38 +197,20 @@ private slots:
         // Clearing bit 0 unloads the flow window, emptying its lists, but logging goes on
         // (FluxActif stays set); the reopened manual-command window reopened the port.
         const int opens = b.port.openCount();
-        test::clickInNextModal(QStringLiteral("BoutonValider"), [](QWidget* modal) {
-            modal->findChild<QCheckBox*>(QStringLiteral("CheckOptions_0"))->setChecked(false);
-        });
-        ExecuterVue(b.s, &main, flux, commandes);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        view(b, &main, flux, commandes, QStringLiteral("BoutonValider"), 0, -1);
         QCOMPARE(b.options(), QStringLiteral("2"));
-        QVERIFY(!flux);
-        QVERIFY(commandes && commandes->isVisible());
+        QVERIFY(!flux && commandes && commandes->isVisible());
         QCOMPARE(b.port.openCount(), opens + 1);
         QVERIFY(b.s.FluxActif);
         EnvoyerCommande(b.s, QStringLiteral("VER?"));
         QCOMPARE(b.s.flow.lines(FlowLog::Sent).size(), 1);
-    }
 
-    void optionTwoLeavesFluxActifClear() {
-        Bench b;
-        b.setOptions(QStringLiteral("2"));
-        QWidget main;
-        QPointer<QWidget> flux, commandes;
-        AppliquerCheckOptions(b.s, &main, flux, commandes);
-        QVERIFY(!flux);
-        QVERIFY(commandes);
-        QVERIFY(!b.s.FluxActif);
-
-        // A view window already open: no second one, the options are applied at once.
+        // A view window already open: no second one, the stored options are applied at once.
         FrmView open(b.s);
         b.setOptions(QStringLiteral("1"));
         ExecuterVue(b.s, &main, flux, commandes);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(flux);
-        QVERIFY(!commandes);
-        QVERIFY(b.s.FluxActif);
+        QVERIFY(flux && !commandes && b.s.FluxActif);
         QVERIFY(!b.port.isOpen()); // closing the manual-command window closed it
     }
 };

@@ -12,21 +12,14 @@ using namespace tav;
 namespace {
 
 struct Fixture : test::BoardRig {
-    explicit Fixture(const QString& langue = QStringLiteral("En")) {
-        prompts.messagesAreUnexpected = true;
-        EcrireIni(s.langueIni(), QStringLiteral("ValueSupervision"), QStringLiteral("Langue"),
-                  langue);
-    }
+    Fixture() { prompts.messagesAreUnexpected = true; }
     QString get(const QString& sec, int key) const { return LireIni(s.generalIni(), sec, QString::number(key)); }
     void set(const QString& sec, int key, const QString& v) { EcrireIni(s.generalIni(), sec, QString::number(key), v); }
-    QString entry(int key) const { return get(kCmdReadSyn, key); }
-    QString mark(int key) const { return get(kReadX, key); }
-    void setEntry(int key, const QString& text) { set(kCmdReadSyn, key, text); }
-    void setMark(int key, const QString& text) { set(kReadX, key, text); }
-    QStringList list() const {
-        QStringList out;
-        for (const auto& e : readCatalogue(s.generalIni(), kCmdReadSyn, false))
-            out << e.text;
+    // The stored marks of keys 1..7 as one text, "-" for none.
+    QString marks() const {
+        QString out;
+        for (int k = 1; k <= 7; ++k)
+            out += get(kReadX, k).isEmpty() ? QStringLiteral("-") : get(kReadX, k);
         return out;
     }
 };
@@ -47,98 +40,67 @@ bool isRedCentredMark(const Grid* g, int row) {
 class TestFrmCmdRead : public QObject {
     Q_OBJECT
 private slots:
-    void notUsedEntryShiftsRowsAndMarks() {
+    // A "not used" entry leaves no row: the rows below move up with their own marks, and saving
+    // writes the list back under the row numbers; only "X" (any case) is a mark.
+    void loadAndSave() {
         Fixture f;
-        f.setEntry(3, QStringLiteral("not used"));
-        f.setMark(3, QStringLiteral("X"));
-        f.setMark(4, QStringLiteral("x"));
-        {
-            FrmCmdRead w(f.s);
-            Grid* g = w.vaSpreadRead;
-            QCOMPARE(g->lastRowWithData(), 6);
-            QCOMPARE(g->rowCount(), 16);
-            QCOMPARE(g->cellText(2, 2), QStringLiteral("OPW"));
-            QCOMPARE(g->cellText(3, 2), QStringLiteral("ID1"));
-            QCOMPARE(g->cellText(3, 3), QStringLiteral("x")); // READ X key 4, the entry's own key
-            QCOMPARE(g->cellText(2, 3), QString());
-            QCOMPARE(g->cellText(6, 2), QStringLiteral("ALA"));
-            w.SauverCommandesGet();
-        }
-        // Rows are written under their row numbers; the list reads back as it was shown.
-        QCOMPARE(f.entry(3), QStringLiteral("ID1 (Read Diode 1 Actual Current)"));
-        QCOMPARE(f.mark(3), QStringLiteral("X"));
-        QCOMPARE(f.mark(4), QString());
-        QCOMPARE(f.list().size(), 6);
-        QCOMPARE(f.list().last(), QStringLiteral("ALA (Read the alarms)"));
-    }
-
-    void loadAndSaveKeepsTheList() {
-        Fixture f;
-        f.setEntry(2, QStringLiteral("NOSPACE")); // no command: the whole text is the description
-        f.setMark(2, QStringLiteral("X"));
-        f.setMark(5, QStringLiteral("junk"));
-        const QStringList before = f.list();
+        f.set(kCmdReadSyn, 2, "NOSPACE"); // no command: the whole text is the description
+        f.set(kCmdReadSyn, 3, "not used");
+        for (int k : {2, 3}) f.set(kReadX, k, "X");
+        f.set(kReadX, 4, "x");
+        f.set(kReadX, 5, "junk");
         FrmCmdRead w(f.s);
         Grid* g = w.vaSpreadRead;
-        QCOMPARE(g->lastRowWithData(), 7);
-        QCOMPARE(g->rowCount(), 17); // ten spare rows
-        QCOMPARE(g->cellText(7, 2), QStringLiteral("ALA"));
-        QCOMPARE(g->cellText(7, 1), QStringLiteral("(Read the alarms)"));
-        QCOMPARE(g->cellText(2, 2), QString());
-        QCOMPARE(g->cellText(2, 1), QStringLiteral("NOSPACE"));
+        QCOMPARE(g->lastRowWithData(), 6);
+        QCOMPARE(g->rowCount(), 16); // ten spare rows
+        QCOMPARE(g->cellText(2, 1) + '|' + g->cellText(2, 2), "NOSPACE|");
+        QCOMPARE(g->cellText(3, 2) + '|' + g->cellText(3, 3), "ID1|x");
+        QCOMPARE(g->cellText(6, 1) + '|' + g->cellText(6, 2), "(Read the alarms)|ALA");
         QSignalSpy closed(&w, &QDialog::accepted);
         w.show();
         QTest::mouseClick(w.Enregistrer, Qt::LeftButton);
         QCOMPARE(closed.count(), 1);
-        QCOMPARE(f.list(), before);
-        QCOMPARE(f.mark(2), QStringLiteral("X"));
-        QCOMPARE(f.mark(5), QString()); // only "X" is a mark
+        QStringList list;
+        for (const auto& e : readCatalogue(f.s.generalIni(), kCmdReadSyn, false))
+            list << e.text;
+        QCOMPARE(list.size(), 6);
+        QCOMPARE(list[1] + '|' + list[2], "NOSPACE|ID1 (Read Diode 1 Actual Current)");
+        QCOMPARE(f.get(kCmdReadSyn, 3), QStringLiteral("ID1 (Read Diode 1 Actual Current)"));
+        QCOMPARE(f.marks(), QStringLiteral("-XX----"));
     }
 
     void selectAllCaptionCycle() {
-        Fixture f(QStringLiteral("Fr"));
-        f.setMark(1, QStringLiteral("X"));
-        f.setMark(6, QStringLiteral("X"));
+        Fixture f;
+        EcrireIni(f.s.langueIni(), "ValueSupervision", "Langue", "Fr");
+        f.set(kReadX, 1, "X");
         FrmCmdRead w(f.s);
         Grid* g = w.vaSpreadRead;
         // The French caption is not "&Select all": the first click clears.
         QTest::mouseClick(w.Selectionner, Qt::LeftButton);
         QCOMPARE(w.Selectionner->text(), QStringLiteral("&Select all"));
-        for (int r = 1; r <= 7; ++r)
-            QCOMPARE(g->cellText(r, 3), QString());
-
+        QCOMPARE(g->cellText(1, 3), QString());
         QTest::mouseClick(w.Selectionner, Qt::LeftButton);
         QCOMPARE(w.Selectionner->text(), QStringLiteral("&De-select all"));
         for (int r = 1; r <= 7; ++r)
             QVERIFY(isRedCentredMark(g, r));
         QCOMPARE(g->cellText(8, 3), QString()); // only data rows
-
         w.SauverCommandesGet();
-        for (int k = 1; k <= 7; ++k)
-            QCOMPARE(f.mark(k), QStringLiteral("X"));
+        QCOMPARE(f.marks(), QStringLiteral("XXXXXXX"));
     }
 
     void cellClicksToggleMarks() {
         Fixture f;
-        f.setMark(4, QStringLiteral("X"));
+        f.set(kReadX, 4, "X");
         FrmCmdRead w(f.s);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         Grid* g = w.vaSpreadRead;
-
         clickCell(g, 2, 3);
         QVERIFY(isRedCentredMark(g, 2));
-        clickCell(g, 4, 3);
-        QCOMPARE(g->cellText(4, 3), QString());
-        clickCell(g, 2, 3);
-        QCOMPARE(g->cellText(2, 3), QString());
-        clickCell(g, 5, 3);
-        clickCell(g, 6, 1); // other columns do nothing
-        clickCell(g, 6, 2);
-
+        for (const QPoint& rc : {QPoint(4, 3), QPoint(2, 3), QPoint(5, 3), QPoint(6, 1), QPoint(6, 2)})
+            clickCell(g, rc.x(), rc.y()); // other columns do nothing
         w.SauverCommandesGet();
-        for (int k = 1; k <= 7; ++k)
-            QCOMPARE(f.mark(k), k == 5 ? QStringLiteral("X") : QString());
+        QCOMPARE(f.marks(), QStringLiteral("----X--"));
     }
 };
 

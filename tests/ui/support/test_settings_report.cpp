@@ -1,43 +1,14 @@
-#include "core/AppState.h"
 #include "core/settings/Ini.h"
+#include "support/BoardRig.h"
 #include "support/Child.h"
-#include "support/ManualClock.h"
-#include "support/ScriptedPort.h"
-#include "support/ScriptedPrompts.h"
-#include "ui/main/FrmPrincipale.h"
+#include "ui/Columns.h"
+#include "ui/main/ProgramRig.h"
 #include "ui/support/SettingsReport.h"
 
 #include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
 
 using namespace tav;
 using namespace tav::test;
-
-namespace {
-
-struct Program {
-    QTemporaryDir dir;
-    ManualClock clock;
-    ScriptedPort port{clock};
-    ScriptedPrompts prompts;
-    AppState s{dir.path(), port, clock, prompts};
-
-    // Starts the main window and lets the queued reports show.
-    void start() {
-        FrmPrincipale w(s);
-        w.Form_Load();
-        QCoreApplication::processEvents();
-    }
-    void put(const QString& name, const QByteArray& data) {
-        QFile f(s.filePath(name));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(data);
-    }
-};
-
-} // namespace
 
 class TestSettingsReport : public QObject {
     Q_OBJECT
@@ -45,7 +16,7 @@ private slots:
     // Once per kind of failure and run, after the writing handler has returned; failures from
     // before the window (the --port option) are told too.
     void failedWritesToldOncePerKind() {
-        Program p;
+        ProgramRig p;
         p.put("file", "x");
         const QString inFile = p.s.filePath("file/General.ini");
         EcrireIni(inFile, "RS232", "PORT", "COM3");
@@ -61,34 +32,40 @@ private slots:
             QCOMPARE(p.prompts.shown.size(), 2);
         }
         const QString folder = QDir::toNativeSeparators(p.s.filePath("file"));
-        QVERIFY(p.prompts.shown[0].text.startsWith("The settings could not be saved in " + folder + ": "));
-        QVERIFY(p.prompts.shown[0].text.endsWith(". Free some space or choose another folder."));
-        QVERIFY(p.prompts.shown[1].text != p.prompts.shown[0].text);
+        const QString text = p.prompts.shown[0].text;
+        QVERIFY(text.startsWith("The settings could not be saved in " + folder + ": "));
+        QVERIFY(text.endsWith(". Free some space or choose another folder."));
+        QVERIFY(p.prompts.shown[1].text != text);
     }
 
     // A first start on a full disk (a file-size limit, binding root too) writes nothing, leaves
-    // no short file and tells the operator once.
+    // no short file and tells the operator once; the built-in settings are used.
     void firstStartOnFullDisk() {
-        Program p;
-        const int told = inChild([] { limitFileSize(2000); }, [&] {
-            p.start();
-            const QStringList texts = p.prompts.messageTexts();
-            return texts.size() == 1 && texts[0].contains("File too large") ? 1 : 0;
-        });
+        ProgramRig p;
+        const int told = inChild([] { limitFileSize(2000); },
+                                 [&] {
+                                     p.start();
+                                     const QStringList texts = p.prompts.messageTexts();
+                                     return texts.size() == 1 &&
+                                                    texts[0].contains("File too large") &&
+                                                    p.s.TempsTimeout == 200
+                                                ? 1
+                                                : 0;
+                                 });
         QCOMPARE(told, 1);
         QCOMPARE(QDir(p.dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 
     void damagedFilesToldAtStart_data() {
-        QTest::addColumn<QByteArray>("general");
-        QTest::addColumn<QByteArray>("langue");
-        QTest::addColumn<QStringList>("named");
+        columns<QByteArray, QByteArray, QStringList>({"general", "langue", "named"});
         const QByteArray sound = "[RS232]\r\nPORT=COM1\r\n";
         const QByteArray texts = "[FrmPrincipaleEn]\r\nquitter=Exit\r\n";
-        QTest::newRow("garbage settings") << QByteArray("\0\xff\xfe[RS232\nPORT", 16) << texts
-                                          << QStringList{"General.ini"};
-        QTest::newRow("empty language file") << sound << QByteArray() << QStringList{"langue.ini", "customer variant"};
-        QTest::newRow("both") << QByteArray("\r\n") << QByteArray("[ValueSupervision]\r\nLangue=En\r\n")
+        QTest::newRow("garbage settings")
+            << QByteArray("\0\xff\xfe[RS232\nPORT", 16) << texts << QStringList{"General.ini"};
+        QTest::newRow("empty language file")
+            << sound << QByteArray() << QStringList{"langue.ini", "customer variant"};
+        QTest::newRow("both") << QByteArray("\r\n")
+                              << QByteArray("[ValueSupervision]\r\nLangue=En\r\n")
                               << QStringList{"General.ini", "langue.ini"};
         QTest::newRow("sound") << sound << texts << QStringList();
     }
@@ -96,16 +73,15 @@ private slots:
         QFETCH(QByteArray, general);
         QFETCH(QByteArray, langue);
         QFETCH(QStringList, named);
-        Program p;
+        ProgramRig p;
         p.put("General.ini", general);
         p.put("langue.ini", langue);
         p.start();
         QCOMPARE(p.prompts.shown.size(), named.isEmpty() ? 0 : 1);
         for (const QString& n : named)
             QVERIFY2(p.prompts.shown[0].text.contains(n), qPrintable(p.prompts.shown[0].text));
-        QFile g(p.s.generalIni()); // nothing is deleted or repaired behind the operator's back
-        QVERIFY(g.open(QIODevice::ReadOnly));
-        QCOMPARE(g.readAll(), general);
+        // Nothing is deleted or repaired behind the operator's back.
+        QCOMPARE(fileBytes(p.s.generalIni()), general);
     }
 };
 
