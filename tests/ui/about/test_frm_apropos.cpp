@@ -3,6 +3,7 @@
 #include "core/settings/Variant.h"
 #include "core/text/Scramble.h"
 #include "support/BoardRig.h"
+#include "ui/Columns.h"
 #include "ui/about/FrmAPropos.h"
 #include "ui/main/FrmPrincipale.h"
 
@@ -38,11 +39,9 @@ class TestFrmAPropos : public QObject {
     Q_OBJECT
 private slots:
     void eachOpeningAsksOnce_data() {
-        QTest::addColumn<QString>("marker");
-        QTest::addColumn<int>("refresh");
-        QTest::addColumn<QString>("variant");
-        QTest::addColumn<int>("interval");
-        QTest::addColumn<QByteArray>("late"); // the board's late answer to the second return
+        // late: the board's late answer to the second return
+        columns<QString, int, QString, int, QByteArray>(
+            {"marker", "refresh", "variant", "interval", "late"});
         QTest::newRow("customer") << "" << 250 << "Customer Version" << 250 << QByteArray(" ");
         QTest::newRow("marker in other case") << BrouillerTexte(QStringLiteral("quilta")) << 250
                                               << "Internal Version" << 250 << QByteArray("\r");
@@ -51,18 +50,17 @@ private slots:
     }
     void eachOpeningAsksOnce() {
         QFETCH(QString, marker);
+        QFETCH(int, refresh);
+        QFETCH(QByteArray, late);
         AboutRig r;
         if (!marker.isEmpty()) EcrireIni(r.s.fichIni(), "PWD", "CLIENT", marker);
-        QFETCH(int, refresh);
         r.s.TempsRafraichissement = refresh;
-        QFETCH(QByteArray, late);
         r.port.responder = [&](const QByteArray& line) -> std::optional<QByteArray> {
             r.port.setAnswerDelay(line.isEmpty() ? 30 : 0);
             return line.isEmpty() ? std::optional(late) : std::nullopt;
         };
         for (int opening = 1; opening <= 2; ++opening) {
             FrmAPropos* box = r.open();
-            QVERIFY(box);
             QTEST(box->Label->text(), "variant");
             QCOMPARE(box->TxtVER->text(), QString("Embedded Software : "));
             QTEST(box->Horloge->interval(), "interval");
@@ -80,8 +78,7 @@ private slots:
     }
 
     void password_data() {
-        QTest::addColumn<QString>("typed"); // null: the input box is cancelled
-        QTest::addColumn<bool>("accepted");
+        columns<QString, bool>({"typed", "accepted"}); // typed null: the box is cancelled
         QTest::newRow("lower case") << "quilta" << true;
         QTest::newRow("cancelled") << QString() << false;
         QTest::newRow("wrong") << "QUILT" << false;
