@@ -5,6 +5,7 @@
 #include "core/settings/Variant.h"
 #include "core/translation/DefaultTexts.h"
 #include "model/BoardModel.h"
+#include "support/Files.h"
 #include "support/Pty.h"
 
 #include <QJsonDocument>
@@ -12,6 +13,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <csignal>
 
 using namespace tav;
 
@@ -32,9 +35,9 @@ class TestTavoemctl : public QObject {
     QTemporaryDir dir_;
     QString simLog_;
 
-    // Runs tavoemctl with the program folder and the simulator's port; "@" in an argument
-    // stands for the program folder.
-    Result run(QStringList args) {
+    // tavoemctl on the program folder ("@" in arguments) and the simulator; Ctrl-C once stderr
+    // shows interruptAt, if given.
+    Result run(QStringList args, const QByteArray& interruptAt = {}) {
         for (QString& a : args)
             a.replace(u'@', dir_.path());
         args.insert(1, QStringLiteral("--program-dir"));
@@ -43,27 +46,22 @@ class TestTavoemctl : public QObject {
             args.insert(1, QStringLiteral("--port=") + sim_.devicePath());
         QProcess p;
         p.start(qEnvironmentVariable("TAVOEMCTL_BIN"), args);
-        Result r;
-        if (!p.waitForFinished(60000))
-            return r;
-        r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-        r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
-        r.err = QString::fromLocal8Bit(p.readAllStandardError());
-        return r;
-    }
-
-    QByteArray simLog() {
-        QFile f(simLog_);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        p.setReadChannel(QProcess::StandardError);
+        QByteArray err;
+        while (!interruptAt.isEmpty() && !err.contains(interruptAt) && p.waitForReadyRead(30000))
+            err += p.readAll();
+        if (!interruptAt.isEmpty()) ::kill(pid_t(p.processId()), SIGINT);
+        if (!p.waitForFinished(60000)) return {};
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                QString::fromLocal8Bit(p.readAllStandardOutput()),
+                QString::fromLocal8Bit(err + p.readAllStandardError())};
     }
     void write(const QString& name, const QByteArray& text) {
-        QFile f(dir_.filePath(name));
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(text) == text.size());
+        QVERIFY(test::writeBytes(dir_.filePath(name), text));
     }
 
 private slots:
-    // The program folder is in the internal variant; "@/customer" is another, customer one.
-    // No run gets a display.
+    // The program folder is in the internal variant, "@/customer" in the customer one; no display.
     void initTestCase() {
         QVERIFY(!qEnvironmentVariableIsEmpty("TAVOEMCTL_BIN"));
         for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
@@ -137,8 +135,7 @@ private slots:
         QCOMPARE(r.status, 0);
         QProcess text;
         text.start(QStringLiteral("pdftotext"), {dir_.filePath("report.pdf"), QStringLiteral("-")});
-        QVERIFY2(text.waitForFinished(30000) && text.exitCode() == 0,
-                 "pdftotext (poppler-utils) is needed");
+        QVERIFY2(text.waitForFinished(30000) && text.exitCode() == 0, "pdftotext is needed");
         const QString pdf = QString::fromUtf8(text.readAllStandardOutput());
         for (const ReportSection& section : buildConfigReport(BoardReading{}).sections)
             QVERIFY2(pdf.contains(section.title), qPrintable(pdf));
@@ -147,19 +144,17 @@ private slots:
 
     // A board at another rate is found (2400 is never tried); only --store keeps the rate.
     void detectBaud_data() {
-        QTest::addColumn<int>("boardRate");
         QTest::addColumn<bool>("store");
-        QTest::addColumn<QString>("found"); // stdout; empty: none found (status 1)
-        QTest::newRow("found") << 38400 << false << "38400";
-        QTest::newRow("found and stored") << 38400 << true << "38400";
-        QTest::newRow("none") << 2400 << true << "";
+        QTest::addColumn<QString>("found"); // the board's rate; empty: at 2400 (status 1)
+        QTest::newRow("found") << false << "38400";
+        QTest::newRow("found and stored") << true << "38400";
+        QTest::newRow("none") << true << "";
     }
     void detectBaud() {
-        QFETCH(int, boardRate);
         QFETCH(bool, store);
         QFETCH(QString, found);
         test::SimProcess board;
-        QVERIFY(board.start({QStringLiteral("--baud"), QString::number(boardRate)}));
+        QVERIFY(board.start({QStringLiteral("--baud"), found.isEmpty() ? "2400" : found}));
         const QString ini = dir_.filePath("General.ini"), before = LireIni(ini, "RS232", "BAUD");
         const Result r = run({"detect-baud", "--timeout", "100", "--port", board.devicePath(),
                               store ? "--store" : "--quiet"});
@@ -175,10 +170,19 @@ private slots:
         const Result r = run({"load-config", "@/cfg_vtl.txt"});
         QCOMPARE(r.status, 1);
         QVERIFY2(r.err.contains("factory parameters recalled"), qPrintable(r.err));
-        const QByteArray log = simLog();
+        const QByteArray log = test::fileBytes(simLog_);
         QVERIFY(log.contains("RVP"));
         QVERIFY(!log.contains("ASS=2"));
         QCOMPARE(run({"load-config", "@/plain.txt"}).status, 2); // not scrambled: nothing sent
+    }
+
+    // Ctrl-C stops the customer download between two lines: the board never gets "UPL=2".
+    void downloadInterrupted() {
+        write("long.hex", QByteArray(":0100000000FF\r\n").repeated(100) + ":00000001FF\r\n");
+        const qsizetype logged = test::fileBytes(simLog_).size();
+        QCOMPARE(run({"download", "--client", "@/long.hex"}, "download: 10%").status, 130);
+        const QByteArray log = test::fileBytes(simLog_).mid(logged);
+        QVERIFY2(log.contains("UPL=1") && !log.contains("UPL=2"), log.constData());
     }
 
     // Header and rows in the record format: eleven TAB-ended cells, CR LF.
