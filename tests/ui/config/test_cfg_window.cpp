@@ -2,10 +2,8 @@
 
 #include "ui/Columns.h"
 #include "ui/main/FrmMotDePasse.h"
-#include "ui/main/FrmPrincipale.h"
 #include "ui/support/Slider.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -60,18 +58,6 @@ private slots:
         QVERIFY(!rig.port.isOpen() && !rig.poll.isEnabled());
         QVERIFY(!rig.poll.hasRefresh(FrmConfigManuelle::kCode));
         QCOMPARE(rig.s.FenetreActive, AppState::kNoWindow);
-    }
-
-    void menuEntryOpensAndMainWindowUnloads() {
-        ConfigRig rig;
-        FrmPrincipale main(rig.s);
-        main.entry("Configuration")->trigger();
-        QVERIFY(qobject_cast<FrmConfigManuelle*>(main.manualConfigWindow.data()));
-        QVERIFY(rig.s.FenetreActive == FrmConfigManuelle::kCode &&
-                main.Timer.hasRefresh(FrmConfigManuelle::kCode));
-        main.close();
-        QTRY_VERIFY(!main.manualConfigWindow);
-        QVERIFY(!rig.port.isOpen() && rig.s.FenetreActive == AppState::kNoWindow);
     }
 
     void inertOpening_data() {

@@ -156,18 +156,28 @@ private slots:
         QCOMPARE(f.prompts.messageTexts(), QStringList({"Reload TAV Parameters failed."}));
     }
 
-    void controlPanelRunsThePoll() {
+    // Menu entries open the polled windows; closing the window, or the main window, stops the
+    // poll and closes the port.
+    void polledWindowsFromTheMenu_data() {
+        columns<QString, int, QByteArray, bool>({"entry", "code", "first", "closeMain"});
+        QTest::newRow("control panel") << "ChoixAsservissement" << 5 << QByteArray("SNU?") << false;
+        QTest::newRow("configuration") << "Configuration" << 6 << QByteArray("PWD=QUILTA") << true;
+    }
+    void polledWindowsFromTheMenu() {
+        QFETCH(QString, entry);
+        QFETCH(int, code);
         BoardRig rig;
         FrmPrincipale w(rig.s);
         w.Form_Load();
-        w.ChoixAsservissement_Click();
-        QVERIFY(w.controlPanelWindow);
-        QCOMPARE(rig.s.FenetreActive, qint16(5));
+        w.entry(entry)->trigger();
+        QPointer<QWidget>& window = code == 5 ? w.controlPanelWindow : w.manualConfigWindow;
+        QVERIFY(window && rig.s.FenetreActive == code && w.Timer.hasRefresh(code));
         QCOMPARE(w.Timer.period(), 250);
-        QVERIFY(rig.port.receivedLines().contains("SNU?"));
+        QTEST(rig.port.receivedLines().value(0), "first");
         QVERIFY(rig.prompts.shown.isEmpty());
-        w.controlPanelWindow->close();
-        QTRY_VERIFY(!w.controlPanelWindow);
+        QFETCH(bool, closeMain);
+        closeMain ? w.close() : window->close();
+        QTRY_VERIFY(!window);
         QVERIFY(!w.Timer.isEnabled() && !rig.port.isOpen());
         QCOMPARE(rig.s.FenetreActive, AppState::kNoWindow);
     }
