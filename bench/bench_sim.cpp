@@ -1,6 +1,7 @@
 // Simulator figures: board-model throughput, in-process port round trips, and the round-trip
 // time of one command through tavoem-sim on a pseudo-terminal.
 
+#include "RawClient.h"
 #include "model/InProcessPort.h"
 #include "support/Pty.h"
 
@@ -59,19 +60,19 @@ int main(int argc, char** argv) {
                     qPrintable(tav::test::simulatorBinary()));
         return 0;
     }
-    const int fd = tav::test::openRawDevice(sim.devicePath(), 19200);
+    const int fd = tav::bench::openRawDevice(sim.devicePath(), 19200);
     std::vector<double> us;
     for (int i = 0; i < 2000; ++i) {
         QElapsedTimer t;
         t.start();
-        const QByteArray a = tav::test::exchangeRaw(fd, mix[i % mix.size()], 1000);
+        const QByteArray a = tav::bench::exchangeRaw(fd, mix[i % mix.size()], 1000);
         us.push_back(t.nsecsElapsed() / 1e3);
         if (!a.endsWith('\r')) {
             std::printf("pty: no answer to command %d\n", i);
             break;
         }
     }
-    tav::test::closeDevice(fd);
+    tav::bench::closeDevice(fd);
     std::sort(us.begin(), us.end());
     if (!us.empty())
         std::printf("pty round trip over %zu commands: median %.0f us, 99th percentile %.0f us, "

@@ -1,3 +1,4 @@
+#include "core/link/QtSerialPort.h"
 #include "support/Pty.h"
 
 #include <QElapsedTimer>
@@ -11,14 +12,26 @@ using namespace tav::test;
 
 namespace {
 
-// A client file descriptor closed at scope end. "Must arrive" waits are generous; "must not
-// arrive" waits are short and only used where the simulator is silent or far slower.
+// A client on the program's own serial port. "Must arrive" waits are generous; "must not arrive"
+// waits are short and only used where the simulator is silent or far slower.
 struct Client {
-    int fd = -1;
-    Client(const QString& path, qint32 baud) : fd(openRawDevice(path, baud)) {}
-    ~Client() { closeDevice(fd); }
+    tav::QtSerialPort port;
+    bool ok;
+    Client(const QString& path, qint32 baud) {
+        tav::LineSettings line;
+        line.baud = baud;
+        ok = port.open(path, line, nullptr);
+    }
     QByteArray operator()(const QByteArray& cmd, int timeoutMs = 5000) {
-        return exchangeRaw(fd, cmd, timeoutMs);
+        port.write(cmd + '\r');
+        return read(timeoutMs);
+    }
+    // What arrives until a CR (or, with toCr false, everything) within the time-out.
+    QByteArray read(int timeoutMs, bool toCr = true) {
+        QByteArray data;
+        for (QDeadlineTimer d(timeoutMs); !(toCr && data.contains('\r')) && !d.hasExpired();)
+            if (port.waitForInput(int(qMax<qint64>(1, d.remainingTime())))) data += port.readAll();
+        return data;
     }
 };
 
@@ -36,7 +49,7 @@ private slots:
             QCOMPARE(c("SNU?", 300), QByteArray());
         }
         Client c(sim.devicePath(), 9600);
-        QVERIFY(c.fd >= 0);
+        QVERIFY(c.ok);
         QCOMPARE(c("SNU?"), QByteArray("SNU=TAV0001\r"));
         QCOMPARE(c("PON=25"), QByteArray("PON#\r"));
         QVERIFY(c("FOO?").contains('/'));
@@ -56,7 +69,7 @@ private slots:
             QCOMPARE(sim.readLine(), QStringLiteral("unplugged"));
         }
         QVERIFY(!QFileInfo::exists(link));
-        QVERIFY(openRawDevice(first, 19200) < 0);
+        QVERIFY(!Client(first, 19200).ok);
 
         const QString second = sim.command("replug");
         QCOMPARE(QFile::symLinkTarget(link), second);
@@ -106,9 +119,9 @@ private slots:
         // The first part, read as soon as it comes (the rest follows 2.5 s later).
         QByteArray first = c("SNU?", 50);
         for (QDeadlineTimer d(10000); first.isEmpty() && !d.hasExpired();)
-            first += readFor(c.fd, 20);
+            first += c.read(20, false);
         QVERIFY(!first.isEmpty() && !first.contains('\r'));
-        QCOMPARE(first + readAnswer(c.fd, 5000), QByteArray("SNU=TAV0001\r"));
+        QCOMPARE(first + c.read(5000), QByteArray("SNU=TAV0001\r"));
         QVERIFY(split.stop());
         static const QRegularExpression rx(
             R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} RX SNU\?\n\S+ \S+ TX SNU=TAV0001\n)");

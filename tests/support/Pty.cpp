@@ -7,26 +7,9 @@
 
 #include <algorithm>
 
-#include <cerrno>
-#include <fcntl.h>
-#include <poll.h>
-#include <termios.h>
-#include <unistd.h>
 
 namespace tav::test {
 
-namespace {
-
-speed_t speedFor(qint32 baud) {
-    switch (baud) {
-    case 1200: return B1200; case 2400: return B2400; case 4800: return B4800;
-    case 9600: return B9600; case 19200: return B19200; case 38400: return B38400;
-    case 57600: return B57600; case 115200: return B115200; case 230400: return B230400;
-    default: return B0;
-    }
-}
-
-} // namespace
 
 QString simulatorBinary() {
     const QString env = qEnvironmentVariable("TAVOEM_SIM_BIN");
@@ -81,63 +64,5 @@ QString SimProcess::errorOutput() {
     stderr_ += proc_.readAllStandardError();
     return QString::fromLocal8Bit(stderr_);
 }
-
-int openRawDevice(const QString& path, qint32 baud) {
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return -1;
-    termios tio{};
-    bool ok = ::tcgetattr(fd, &tio) == 0;
-    ::cfmakeraw(&tio);
-    tio.c_cflag |= CLOCAL | CREAD;
-    ::cfsetispeed(&tio, speedFor(baud));
-    ::cfsetospeed(&tio, speedFor(baud));
-    ok = ok && ::tcsetattr(fd, TCSANOW, &tio) == 0;
-    if (!ok) ::close(fd);
-    return ok ? fd : -1;
-}
-
-QByteArray exchangeRaw(int fd, const QByteArray& command, int timeoutMs) {
-    const QByteArray line = command + '\r';
-    const QDeadlineTimer writeDeadline(timeoutMs);
-    qint64 done = 0;
-    while (done < line.size()) {
-        if (writeDeadline.hasExpired()) return {};
-        const ssize_t n =
-            ::write(fd, line.constData() + done, static_cast<size_t>(line.size() - done));
-        if (n < 0 && errno != EAGAIN && errno != EINTR) return {};
-        if (n > 0)
-            done += n;
-        else
-            ::usleep(1000);
-    }
-    return readAnswer(fd, timeoutMs);
-}
-
-namespace {
-
-// Reads until the time-out passes, the device closes or (when asked) a CR has arrived.
-QByteArray readUntil(int fd, int timeoutMs, bool stopAtCr) {
-    QByteArray data;
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!(stopAtCr && data.contains('\r')) && !deadline.hasExpired()) {
-        pollfd pfd{fd, POLLIN, 0};
-        if (::poll(&pfd, 1, static_cast<int>(std::max<qint64>(1, deadline.remainingTime()))) <= 0)
-            continue;
-        char buf[512];
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n > 0)
-            data.append(buf, static_cast<int>(n));
-        else if (n == 0 || (errno != EAGAIN && errno != EINTR))
-            break;
-    }
-    return data;
-}
-
-} // namespace
-
-QByteArray readAnswer(int fd, int timeoutMs) { return readUntil(fd, timeoutMs, true); }
-QByteArray readFor(int fd, int ms) { return readUntil(fd, ms, false); }
-void closeDevice(int fd) { if (fd >= 0) ::close(fd); }
 
 } // namespace tav::test

@@ -37,12 +37,4 @@ private:
     QByteArray stderr_;
 };
 
-// Client side with plain POSIX calls: a raw non-blocking device at the rate (-1 on failure).
-int openRawDevice(const QString& path, qint32 baud);
-// Writes command + CR and returns what arrives until a CR or the time-out (empty: no answer).
-QByteArray exchangeRaw(int fd, const QByteArray& command, int timeoutMs = 1000);
-QByteArray readAnswer(int fd, int timeoutMs = 1000); // until a CR or the time-out
-QByteArray readFor(int fd, int ms); // everything within ms (ends early on end of file or error)
-void closeDevice(int fd);
-
 } // namespace tav::test
