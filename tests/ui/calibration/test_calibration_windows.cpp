@@ -1,6 +1,5 @@
 #include "core/calibration/Calibration.h"
-#include "core/poll/Poll.h"
-#include "support/BoardRig.h"
+#include "support/PolledRig.h"
 #include "support/Modal.h"
 #include "ui/Columns.h"
 #include "ui/calibration/CalibrationMenu.h"
@@ -22,19 +21,10 @@ namespace {
 const QString kNotNumeric = QString::fromUtf8("Veuillez saisir une valeur numérique.");
 
 // Calibration windows against a quiet, quick board, with a poll the tests tick by hand.
-struct CalibrationRig : BoardRig {
-    Poll poll{s};
+struct CalibrationRig : PolledRig {
     QPointer<FrmEtalonnage> window;
 
-    CalibrationRig() {
-        board.setNoiseEnabled(false);
-        port.setAnswerDelay(3);
-        s.Timer = &poll;
-        s.TempsTimeout = 250;
-        s.TempsRafraichissement = 250;
-        s.NbRepetitions = 1;
-    }
-
+    CalibrationRig() : PolledRig(AppState::kNoWindow) {}
     ~CalibrationRig() { delete window.data(); }
 
     // The menu entry's sequence with the two references typed; a null minimum closes the
