@@ -72,8 +72,8 @@ private slots:
         QVERIFY(!VarianteUsine(b.dir.path()));
         FrmConfigRS232 w(b.s);
         for (int i = 1; i < 5; ++i) QVERIFY2(list(&w, kLists[i])->isHidden(), kLists[i]);
-        QVERIFY(w.findChild<QLineEdit*>("TxtSleepTwoChars")->isHidden());
-        QVERIFY(!list(&w, "ListePortCom")->isHidden());
+        QVERIFY(w.findChild<QLineEdit*>("TxtSleepTwoChars")->isHidden() &&
+                !list(&w, "ListePortCom")->isHidden());
         // The window shrinks to the port row.
         EcrireMarqueurUsine(b.dir.path());
         FrmConfigRS232 full(b.s);
@@ -200,8 +200,8 @@ private slots:
         b.port.setDeviceName(QStringLiteral("/dev/ttyUSB0"));
         QCOMPARE(ExecuterDetectionVitesse(b.s, panel), QString());
         QCOMPARE(b.prompts.shown.size(), 1);
-        QVERIFY(b.prompts.shown[0].text.startsWith("Automatic Baud Rate Detection failed."));
-        QVERIFY(b.prompts.shown[0].text.contains("/dev/ttyUSB3"));
+        QVERIFY(b.prompts.shown[0].text.startsWith("Automatic Baud Rate Detection failed.") &&
+                b.prompts.shown[0].text.contains("/dev/ttyUSB3"));
         QCOMPARE(b.get("BAUD"), QStringLiteral("38400"));
     }
 };
