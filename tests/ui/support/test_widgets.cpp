@@ -1,15 +1,36 @@
-// The sheet, slider and tab widgets the windows are built from.
+// The pieces the windows are built from: sheet, slider and tabs, captions and tooltips, and the
+// real dialogs (keys an operator presses without reading, one port-failure box per action).
+#include "core/link/Catalogue.h"
+#include "core/link/Exchange.h"
+#include "support/BoardRig.h"
+#include "support/NullPort.h"
+#include "ui/main/FrmMotDePasse.h"
 #include "ui/support/Grid.h"
+#include "ui/support/OperatorActions.h"
 #include "ui/support/Slider.h"
 #include "ui/support/Tabs.h"
+#include "ui/support/TextLoader.h"
+#include "ui/support/Tooltips.h"
+#include "ui/support/WidgetPrompts.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 
+#include <array>
 #include <vector>
 
 using namespace tav;
@@ -253,6 +274,166 @@ private slots:
         QVERIFY(tabs.currentIndex() == 0 && spy.isEmpty());
         click(1);
         QVERIFY(tabs.currentIndex() == 1 && spy.size() == 1);
+    }
+
+    // Every kind of control gets its caption; a key that is missing, a range or a language
+    // without a section gives the empty caption, never the built-in one.
+    void captions() {
+        test::BoardRig f;
+        {
+            IniBatch ini(f.s.langueIni());
+            ini.write("frmdemoen", "TITRE", "Demo window");
+            for (const auto& [key, text] :
+                 {std::pair{"grplabel_0", "Zero"}, {"grplabel_1", "One"}, {"grplabel_3", "Three"},
+                  {"checkenregistrement", "Log"}, {"BoutonValider", "Validate"},
+                  {"tab_1", "Second"}, {"fichier", "File"}, {"quitter", "Exit"}})
+                ini.write("FrmDemoEn", key, text);
+            QVERIFY(ini.commit());
+        }
+        QWidget window;
+        QCheckBox check("built-in", &window);
+        check.setObjectName("CheckEnregistrement");
+        QPushButton valider("built-in", &window);
+        valider.setObjectName("BoutonValider");
+        QMenu menu("Fichier", &window);
+        QAction* quitter = menu.addAction("Quitter");
+        std::array<QLabel*, 5> grplabel{};
+        for (QLabel*& l : grplabel)
+            l = new QLabel("built-in", &window);
+        QTabWidget onglet(&window);
+        for (int i = 0; i < 3; ++i)
+            onglet.addTab(new QWidget, "built-in");
+
+        const TextLoader t(f.s, "FrmDemo");
+        t.title(&window);
+        t.named({&check, &valider}); // keys named like the controls, any letter case
+        t.caption(&menu, "fichier");
+        t.caption(quitter, "quitter");
+        t.family(grplabel, "grplabel_", 1, 3); // an index past the array is ignored
+        t.family(grplabel, "grplabel_", 7, 9);
+        t.tabs(&onglet, "tab_", 0, 5);
+        const QStringList got{window.windowTitle(), check.text(), valider.text(), menu.title(),
+                              quitter->text(), grplabel[0]->text(), grplabel[1]->text(),
+                              grplabel[2]->text(), grplabel[3]->text(), grplabel[4]->text(),
+                              onglet.tabText(0), onglet.tabText(1)};
+        QCOMPARE(got, (QStringList{"Demo window", "Log", "Validate", "File", "Exit", "built-in",
+                                   "One", "", "Three", "built-in", "", "Second"}));
+
+        // A list works as well as an array; null members are skipped.
+        t.family(QList<QLabel*>{grplabel[4], nullptr}, "grplabel_");
+        QCOMPARE(grplabel[4]->text(), QStringLiteral("Zero"));
+        f.s.LangueCourante = "De";
+        const TextLoader german(f.s, "FrmDemo");
+        german.title(&window);
+        QCOMPARE(window.windowTitle(), QString());
+    }
+
+    void tooltipsNameTheirCommands() {
+        test::BoardRig f;
+        QWidget window;
+        std::array<QLineEdit*, 4> Txt{};
+        const char* keys[] = {"7", "6", "1", "25"};
+        for (int i = 0; i < 4; ++i) {
+            Txt[i] = new QLineEdit(&window);
+            Txt[i]->setToolTip(QString::fromLatin1(keys[i]));
+        }
+        QLabel label, missing, none;
+        label.setToolTip("32");
+        missing.setToolTip("99");
+        loadTooltips(f.s, kWriteSyn, Txt);
+        loadTooltips(f.s, kReadSyn, {&label, &missing, &none, nullptr});
+        QCOMPARE(Txt[3]->toolTip(), QStringLiteral("OPM (Set power limit)"));
+        QCOMPARE(mnemonicOf(Txt[0]) + mnemonicOf(Txt[2]), QStringLiteral("SOPIPT"));
+        QCOMPARE(label.toolTip(), QStringLiteral("OPM (Read power limit)"));
+        // A missing key leaves no tooltip and so no command.
+        QCOMPARE(missing.toolTip() + mnemonicOf(&none) + mnemonicOf(nullptr), QString());
+        // Re-assigning a key at run time (the panel's reading labels on a tab change).
+        assignTooltip(f.s, kReadSyn, &label, 9);
+        QCOMPARE(mnemonicOf(&label), QStringLiteral("OPW"));
+        // A tooltip without a blank names no command.
+        EcrireIni(f.s.generalIni(), kReadSyn, "2", "VER");
+        assignTooltip(f.s, kReadSyn, &label, 2);
+        QCOMPARE(label.toolTip() + '|' + mnemonicOf(&label), QStringLiteral("VER|"));
+
+        // An edited catalogue changes the command sent.
+        EcrireIni(f.s.generalIni(), kWriteSyn, "7", "XOP (Set output power, another way)");
+        Txt[0]->setToolTip("7");
+        loadTooltip(f.s, kWriteSyn, Txt[0]);
+        f.port.responder = [](const QByteArray&) { return std::optional<QByteArray>("XOP!"); };
+        QVERIFY(EnvoyerCommande(f.s, mnemonicOf(Txt[0]) + "=150").contains('!'));
+        QCOMPARE(f.port.receivedLines(), (QList<QByteArray>{"XOP=150"}));
+    }
+
+    void enterOrEscAnswersNo() {
+        WidgetPrompts prompts;
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+            QTimer::singleShot(0, [key] { QTest::keyClick(QApplication::activeModalWidget(), key); });
+            QVERIFY(!prompts.askYesNo("Overwrite?", "t", PromptIcon::Critical));
+        }
+    }
+
+    void passwordWindow() {
+        test::BoardRig rig;
+        rig.s.MotDePasseValide = true;
+        FrmMotDePasse dlg(rig.s);
+        QVERIFY(!rig.s.MotDePasseValide); // reset on opening
+        QCOMPARE(dlg.findChild<QLabel*>("prompt")->text(), dlg.windowTitle());
+        dlg.show();
+        // A wrong password: one message, the box emptied, the window stays; OK checks as Enter
+        // does, once.
+        QTest::keyClicks(dlg.TxtPWD, "wrong");
+        QTest::keyClick(dlg.TxtPWD, Qt::Key_Return);
+        QCOMPARE(rig.prompts.messageTexts(), QStringList({"Invalid password."}));
+        QVERIFY(dlg.isVisible() && dlg.TxtPWD->text().isEmpty() && !rig.s.MotDePasseValide);
+        auto* ok = dlg.findChild<QPushButton*>("ok");
+        dlg.TxtPWD->setText("wrong");
+        ok->click();
+        QCOMPARE(rig.prompts.shown.size(), 2);
+        dlg.TxtPWD->setText("QUILTA");
+        ok->click();
+        QVERIFY(rig.s.MotDePasseValide && !dlg.isVisible() && dlg.result() == QDialog::Accepted);
+        // Cancel closes without a password.
+        FrmMotDePasse again(rig.s);
+        again.show();
+        again.TxtPWD->setText("quilta");
+        again.findChild<QPushButton*>("cancel")->click();
+        QVERIFY(!rig.s.MotDePasseValide && again.result() == QDialog::Rejected);
+    }
+
+    void onePortFailureBoxPerAction() {
+        test::BoardRig rig;
+        EcrireIni(rig.s.generalIni(), "RS232", "PORT", "/dev/tav-unplugged");
+        test::NullPort port;
+        WidgetPrompts prompts;
+        AppState s(rig.dir.path(), port, rig.clock, prompts);
+        suivreActionsOperateur(*qApp, s);
+        int redFirst = 0; // the lamp's hook runs before each box
+        s.avantEchecPort = [&] { ++redFirst; };
+        // Every box is answered with Enter, which is part of the action that showed it.
+        QStringList boxes;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                boxes << box->text();
+                QTest::keyClick(box, Qt::Key_Return);
+            }
+        });
+        answer.start(5);
+        QPushButton start("Start");
+        connect(&start, &QPushButton::clicked, [&] {
+            for (const char* c : {"STS?", "OPW?", "IPW?"})
+                EnvoyerCommande(s, c);
+        });
+        start.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&start));
+        QTest::mouseClick(&start, Qt::LeftButton);
+        QCOMPARE(boxes.size(), 1);
+        QTest::mouseClick(&start, Qt::LeftButton);
+        QTest::keyClick(&start, Qt::Key_Space);
+        QVERIFY(boxes.size() == 3 && redFirst == 3);
+        QVERIFY2(boxes[0].contains("\"/dev/tav-unplugged\"") &&
+                     boxes[0].contains("Check that the device exists"),
+                 qPrintable(boxes[0]));
     }
 };
 
