@@ -96,11 +96,13 @@ struct AboutRig : BoardRig {
         main.Form_Load();
         board.setVersion("2.31");
     }
+    // The box shown; null when none or two are.
     FrmAPropos* open() {
         main.entry("Menuapropos")->trigger();
+        QList<FrmAPropos*> shown;
         for (FrmAPropos* w : main.findChildren<FrmAPropos*>())
-            if (w->isVisible()) return w;
-        return nullptr;
+            if (w->isVisible()) shown << w;
+        return shown.size() == 1 ? shown[0] : nullptr;
     }
 };
 
