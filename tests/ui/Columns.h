@@ -12,4 +12,9 @@ template <class... T> void columns(const std::array<const char*, sizeof...(T)>& 
     (QTest::addColumn<T>(names[i++]), ...);
 }
 
+// The current row's value of a column, where a QFETCH variable would be used once.
+template <class T> T fetch(const char* column) {
+    return *static_cast<T*>(QTest::qData(column, qMetaTypeId<T>()));
+}
+
 } // namespace tav::test

@@ -114,10 +114,8 @@ private slots:
     }
 
     void openingNeedsBothReferences() {
-        QFETCH(QString, min);
-        QFETCH(QString, max);
         CalibrationRig rig;
-        QVERIFY(!rig.open(2, min, max));
+        QVERIFY(!rig.open(2, fetch<QString>("min"), fetch<QString>("max")));
         QCOMPARE(rig.s.FenetreActive, AppState::kNoWindow);
         QVERIFY(rig.sent().isEmpty() && !rig.poll.isEnabled());
     }
@@ -141,14 +139,12 @@ private slots:
     void refusedPoints() {
         QFETCH(int, code);
         QFETCH(int, point);
-        QFETCH(QByteArray, prefix);
-        QFETCH(QByteArray, answer);
         QFETCH(QString, message);
         QFETCH(bool, done);
         CalibrationRig rig;
         FrmEtalonnage* w = rig.open(code);
         rig.clear();
-        rig.refuse(prefix, answer);
+        rig.refuse(fetch<QByteArray>("prefix"), fetch<QByteArray>("answer"));
         w->TxtPoint[point]->setText("-20");
         w->BoutonPoint[point]->click();
         QCOMPARE(rig.prompts.messageTexts(), message.isEmpty() ? QStringList() : QStringList{message});
@@ -173,14 +169,13 @@ private slots:
         QFETCH(int, code);
         QFETCH(int, point);
         QFETCH(QString, text);
-        QFETCH(bool, byEnter);
         QFETCH(QString, message);
         CalibrationRig rig;
         FrmEtalonnage* w = rig.open(code);
         rig.clear();
         QLineEdit* box = w->TxtPoint[point];
         box->setText(text);
-        if (byEnter)
+        if (fetch<bool>("byEnter"))
             QTest::keyClick(box, Qt::Key_Return);
         else
             w->BoutonPoint[point]->click();
@@ -218,12 +213,10 @@ private slots:
     }
 
     void portFailure() {
-        QFETCH(int, code);
-        QFETCH(QString, msg10);
         CalibrationRig rig;
-        EcrireIni(rig.s.langueIni(), "FrmEtalonnagePinen", "msg_1_0", msg10);
+        EcrireIni(rig.s.langueIni(), "FrmEtalonnagePinen", "msg_1_0", fetch<QString>("msg10"));
         rig.port.setOpenError("No such device");
-        FrmEtalonnage* w = rig.open(code);
+        FrmEtalonnage* w = rig.open(fetch<int>("code"));
         QVERIFY(w && w->linkFailed());
         QTEST(rig.prompts.shown.last().text, "text");
         QTEST(rig.prompts.shown.last().title, "title");

@@ -66,10 +66,8 @@ private slots:
         QTest::newRow("no IM1") << QByteArray("IM1?") << QByteArray();
     }
     void inertOpening() {
-        QFETCH(QByteArray, line);
-        QFETCH(QByteArray, answer);
         ConfigRig rig;
-        rig.answers[line] = answer;
+        rig.answers[fetch<QByteArray>("line")] = fetch<QByteArray>("answer");
         auto w = rig.open();
         QVERIFY(w->inert() && rig.prompts.shown.isEmpty());
         QVERIFY(!rig.poll.isEnabled() && !rig.poll.hasRefresh(FrmConfigManuelle::kCode));
@@ -88,7 +86,6 @@ private slots:
         QTest::newRow("no answer") << QByteArray("TC1?") << QByteArray() << 1 << "7" << true;
     }
     void readRules() {
-        QFETCH(QByteArray, line);
         QFETCH(QByteArray, answer);
         QFETCH(int, box);
         QFETCH(bool, red);
@@ -96,7 +93,7 @@ private slots:
         auto w = rig.open();
         for (QLineEdit* b : w->CW)
             b->setText("7");
-        rig.answers[line] = answer;
+        rig.answers[fetch<QByteArray>("line")] = answer;
         QCOMPARE(w->LireParametresCarte(true), !answer.isEmpty());
         QTEST(w->CW[box]->text(), "text");
         QCOMPARE(w->isRed(w->CW[box]), red);
@@ -110,15 +107,13 @@ private slots:
         QTest::newRow("above 4") << QByteArray("ASS=7") << -1 << 2;
     }
     void modeAnswer() {
-        QFETCH(QByteArray, answer);
-        QFETCH(int, option);
         QFETCH(int, mode);
         ConfigRig rig;
         rig.s.ModeAsservissement = 2;
-        rig.answers["ASS?"] = answer;
+        rig.answers["ASS?"] = fetch<QByteArray>("answer");
         auto w = rig.openAndRead();
         for (int k = 0; k < 4; ++k)
-            QCOMPARE(w->OptionMode[k]->isChecked(), k == option);
+            QCOMPARE(w->OptionMode[k]->isChecked(), k == fetch<int>("option"));
         QCOMPARE(int(rig.s.ModeAsservissement), mode);
         // Every single write is followed by the mode.
         type(w->CW[10], "-9.5");
@@ -139,14 +134,13 @@ private slots:
     }
     void enterRules() {
         QFETCH(int, box);
-        QFETCH(QString, typed);
         QFETCH(QString, sent);
         ConfigRig rig;
         rig.board.setParam("PON", 23);
         rig.board.setParam("IM1", 1000);
         auto w = rig.openAndRead();
         w->CW[3]->setText("800");
-        type(w->CW[box], typed);
+        type(w->CW[box], fetch<QString>("typed"));
         QCOMPARE(rig.sent(), QStringList{sent});
         QTEST(w->CW[box]->text(), "shown");
         if (box == 9) QCOMPARE(w->CWSlide[9]->value(), 23.0);

@@ -162,14 +162,11 @@ private slots:
         QTest::newRow("eye safety off") << false << 205 << 12 << 12.5;
     }
     void fullReadCapsTheOutputPower() {
-        QFETCH(bool, eyeSafety);
-        QFETCH(int, opm);
-        QFETCH(int, pon);
         ControlRig rig;
-        rig.storeEyeSafety(eyeSafety ? "1" : "0");
-        rig.board.setParam("OPM", opm);
+        rig.storeEyeSafety(fetch<bool>("eyeSafety") ? "1" : "0");
+        rig.board.setParam("OPM", fetch<int>("opm"));
         auto w = rig.open();
-        rig.board.setParam("PON", pon);
+        rig.board.setParam("PON", fetch<int>("pon"));
         rig.board.setParam("SOP", 100);
         w->TraiterTopPanneau();
         QTEST(w->CWSlide[0]->maximum(), "maximum");
@@ -291,19 +288,16 @@ private slots:
             << 4 << 3 << C::Grey << "x" << none << "20.5" << C::Grey << nan;
     }
     void typingSetPoints() {
-        QFETCH(int, tab);
         QFETCH(int, box);
-        QFETCH(C, before);
         QFETCH(QString, shown);
         ControlRig rig;
         rig.storeEyeSafety("1");
         auto w = rig.openAndRead();
         w->show();
-        w->OngletPilotage->setCurrentIndex(tab);
-        w->setBoxColour(box, before);
+        w->OngletPilotage->setCurrentIndex(fetch<int>("tab"));
+        w->setBoxColour(box, fetch<C>("before"));
         rig.clear();
-        QFETCH(QString, typed);
-        type(w->Txt[box], typed);
+        type(w->Txt[box], fetch<QString>("typed"));
         QTEST(rig.sent(), "sent");
         QCOMPARE(w->Txt[box]->text(), shown);
         QCOMPARE(w->CWSlide[box]->value(), shown.toDouble());
@@ -444,8 +438,7 @@ private slots:
         ControlRig rig;
         auto w = rig.openAndRead();
         w->OngletPilotage->setCurrentIndex(tab);
-        QFETCH(bool, grey);
-        if (grey) w->setBoxColour(tab, C::Grey);
+        if (fetch<bool>("grey")) w->setBoxColour(tab, C::Grey);
         if (!refusal.isNull()) rig.refuse("ASS=", refusal);
         w->CheckEnregistrement->setChecked(true);
         rig.s.LigneMesure = 7;

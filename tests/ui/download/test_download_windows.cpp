@@ -71,13 +71,11 @@ private slots:
         FrmTelechargement w(f.s);
         f.choose(w.MenuOpen, file);
         QCOMPARE(w.grplabel[2]->text(), f.dir.filePath("image.hex"));
-        QFETCH(bool, acknowledge);
-        w.CheckAcknowledge->setChecked(acknowledge);
+        w.CheckAcknowledge->setChecked(test::fetch<bool>("acknowledge"));
         w.TxtSleep->setText("7");
-        QFETCH(QList<bool>, sendAnyway);
-        f.prompts.yesNoAnswers = sendAnyway;
+        f.prompts.yesNoAnswers = test::fetch<QList<bool>>("sendAnyway");
         f.clock.sleeps.clear();
-        QFETCH(int, unplugAt);
+        const int unplugAt = test::fetch<int>("unplugAt");
         f.port.responder = [&](const QByteArray&) -> std::optional<QByteArray> {
             if (f.port.receivedLines().size() == unplugAt) f.port.unplug();
             return std::nullopt;
@@ -135,9 +133,8 @@ private slots:
         w.BoutonStart->click();
         QStringList lines = f.sent(); // without a silent line's repeats
         lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
-        QFETCH(int, records);
-        QFETCH(QStringList, closing);
-        QCOMPARE(lines, QStringList{"UPL=1"} + kImage.mid(0, records) + closing);
+        QCOMPARE(lines, QStringList{"UPL=1"} + kImage.mid(0, test::fetch<int>("records")) +
+                            test::fetch<QStringList>("closing"));
         QTEST(f.prompts.messageTexts(), "messages");
         QTEST(f.board.version(), "version");
         QVERIFY(!unlocked);

@@ -294,14 +294,12 @@ private slots:
         QTest::newRow("customer") << false << "ListeBaudRate" << "fast" << "";
     }
     void unusableSettingsAreRefused() {
-        QFETCH(bool, factory);
         QFETCH(QString, typed);
         QFETCH(QString, message);
         test::BoardRig rig;
-        if (factory) EcrireMarqueurUsine(rig.dir.path());
+        if (test::fetch<bool>("factory")) EcrireMarqueurUsine(rig.dir.path());
         FrmConfigRS232 w(rig.s);
-        QFETCH(QString, list);
-        w.findChild<QComboBox*>(list)->setEditText(typed);
+        w.findChild<QComboBox*>(test::fetch<QString>("list"))->setEditText(typed);
         const QByteArray before = test::fileBytes(rig.s.generalIni());
         w.BoutonValider_Click();
         const QByteArray after = test::fileBytes(rig.s.generalIni());

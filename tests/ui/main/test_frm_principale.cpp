@@ -224,8 +224,7 @@ private slots:
         QCOMPARE(w.Timer.period(), 250);
         QTEST(rig.port.receivedLines().value(0), "first");
         QVERIFY(rig.prompts.shown.isEmpty());
-        QFETCH(bool, closeMain);
-        closeMain ? w.close() : window->close();
+        fetch<bool>("closeMain") ? w.close() : window->close();
         QTRY_VERIFY(!window);
         QVERIFY(!w.Timer.isEnabled() && !rig.port.isOpen());
         QCOMPARE(rig.s.FenetreActive, AppState::kNoWindow);
@@ -349,15 +348,13 @@ private slots:
         QTest::newRow("repeats beyond 16 bits") << "TxtRepeatCycle" << "99999";
     }
     void badEntriesAreRefused() {
-        QFETCH(QString, box);
-        QFETCH(QString, typed);
         Fixture f;
         const QByteArray before = f.langueBytes();
         FrmSupervision w(f.s);
         QSignalSpy accepted(&w, &QDialog::accepted);
         w.CheckChrByChr->setChecked(true);
         w.TxtTimeoutValue->setText("500");
-        w.findChild<QLineEdit*>(box)->setText(typed);
+        w.findChild<QLineEdit*>(fetch<QString>("box"))->setText(fetch<QString>("typed"));
         w.BoutonValider_Click();
         QCOMPARE(accepted.count(), 0);
         QCOMPARE(f.prompts.shown.size(), 1);
@@ -447,11 +444,10 @@ private slots:
     }
     void eachOpeningAsksOnce() {
         QFETCH(QString, marker);
-        QFETCH(int, refresh);
         QFETCH(QByteArray, late);
         AboutRig r;
         if (!marker.isEmpty()) EcrireIni(r.s.fichIni(), "PWD", "CLIENT", marker);
-        r.s.TempsRafraichissement = refresh;
+        r.s.TempsRafraichissement = fetch<int>("refresh");
         r.port.responder = [&](const QByteArray& line) -> std::optional<QByteArray> {
             r.port.setAnswerDelay(line.isEmpty() ? 30 : 0);
             return line.isEmpty() ? std::optional(late) : std::nullopt;

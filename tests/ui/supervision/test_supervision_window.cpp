@@ -225,14 +225,12 @@ private slots:
         QTest::newRow("design") << QString::fromUtf8("&Tout sélectionner") << false << "&Select all";
     }
     void selectAll() {
-        QFETCH(QString, caption);
-        QFETCH(bool, ticked);
         SupervisionRig rig;
         rig.w->CheckGraphes[2]->setChecked(true);
-        rig.w->BoutonGraphe->setText(caption);
+        rig.w->BoutonGraphe->setText(fetch<QString>("caption"));
         rig.w->BoutonGraphe_Click();
         for (QCheckBox* c : rig.w->CheckGraphes)
-            QCOMPARE(c->isChecked(), ticked);
+            QCOMPARE(c->isChecked(), fetch<bool>("ticked"));
         QTEST(rig.w->BoutonGraphe->text(), "after");
     }
 };
