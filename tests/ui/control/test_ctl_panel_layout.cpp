@@ -1,5 +1,7 @@
 #include "ControlRig.h"
 
+#include "ui/Columns.h"
+
 #include "ui/support/Tabs.h"
 
 #include <QAbstractButton>
@@ -77,12 +79,10 @@ private slots:
     }
 
     void nothingCutAtTheMinimumSize_data() {
-        QTest::addColumn<int>("tab");
-        QTest::addColumn<bool>("eyeSafety");
-        for (int tab = 0; tab < 5; ++tab) {
+        columns<int, bool>({"tab", "eyeSafety"});
+        for (int tab = 0; tab < 5; ++tab)
             for (bool on : {false, true})
                 QTest::addRow("tab %d, eye safety %s", tab, on ? "on" : "off") << tab << on;
-        }
     }
     void nothingCutAtTheMinimumSize() {
         QFETCH(int, tab);
