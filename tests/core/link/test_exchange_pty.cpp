@@ -5,7 +5,6 @@
 #include "core/link/Exchange.h"
 #include "core/link/QtSerialPort.h"
 #include "core/settings/Ini.h"
-#include "support/Pty.h"
 #include "support/ScriptedPrompts.h"
 
 #include <QDir>
@@ -205,28 +204,6 @@ private slots:
         QCOMPARE(answers.mid(6), (QStringList{sixty, "SPL=4\r", "DISCARDED 5\r", "TWO=1\r"}));
         for (const QString& a : answers.mid(0, 6)) // the line feed stayed with its answer
             QVERIFY2(a == "IPW=+12.3\r\n" || a == "ONE=1\r", qPrintable(a));
-    }
-
-    // tavoem-sim answering 300 ms late, beyond the 250 ms time-out: after the first time-outs an
-    // answer is either its own command's or none, never another command's.
-    void boardSlowerThanTheTimeOut() {
-        test::SimProcess sim;
-        QVERIFY2(sim.start({"--no-noise", "--delay-ms", "300"}), qPrintable(sim.errorOutput()));
-        Rig r;
-        r.s.TempsTimeout = 250;
-        r.s.NbRepetitions = 3; // late answers still come within the repeats, even under load
-        r.s.ReponseBrute = true;
-        QVERIFY(r.linkTo(sim.devicePath()));
-        int answered = 0;
-        for (int round = 0; round < 2; ++round) {
-            for (const QString c : {"CAT?", "SOP?", "PON?", "IM2?", "SDC?", "OPT?"}) {
-                const QString a = EnvoyerCommande(r.s, c);
-                if (a.isEmpty()) continue;
-                ++answered;
-                QVERIFY2(a.startsWith(c.left(3) + u'='), qPrintable(c + " answered " + a));
-            }
-        }
-        QVERIFY(answered > 0);
     }
 
     void unplugAndReplug_data() {

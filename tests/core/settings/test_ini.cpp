@@ -156,20 +156,6 @@ private slots:
         QCOMPARE(LireIni(f, "S", "k"), QString());
     }
 
-    void largeFile() {
-        const QString f = path("large.ini");
-        QByteArray data;
-        for (int s = 0; s < 4000; ++s) {
-            data += "[Section" + QByteArray::number(s) + "]\r\n";
-            for (int k = 0; k < 50; ++k)
-                data += "key" + QByteArray::number(k) + "=value " + QByteArray::number(s * k) + "\r\n";
-        }
-        writeFile(f, data); // several megabytes
-        QVERIFY(EcrireIni(f, "Section0", "key0", "x"));
-        QCOMPARE(LireIni(f, "section3999", "KEY49"), "value " + QString::number(3999 * 49));
-        QCOMPARE(readFile(f).size(), data.size() - 7 + 1);
-    }
-
     // Real failures, binding root too: a file-size limit (full disk) in a child process, a folder
     // that is a file. The old bytes stay (a hard link proves the old file was not rewritten), no
     // temporary file is left, and the program hears of each failure.
