@@ -7,6 +7,7 @@
 #include "model/BoardModel.h"
 #include "support/Files.h"
 #include "support/Pty.h"
+#include "ui/Columns.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -108,10 +109,9 @@ private slots:
             << QStringList{"download", "--no-ack", "@/good.hex"} << 0 << "";
     }
     void statuses() {
-        QFETCH(QStringList, args);
         QFETCH(int, status);
         QFETCH(QString, out);
-        const Result r = run(args);
+        const Result r = run(test::fetch<QStringList>("args"));
         QCOMPARE(r.status, status);
         QVERIFY2((status == 0 ? r.out : r.err).contains(out), qPrintable(r.out + r.err));
     }

@@ -2,6 +2,7 @@
 
 #include "report/ReportLayout.h"
 #include "ui/config/FrmImpression.h"
+#include "ui/Columns.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -52,16 +53,13 @@ private slots:
     }
 
     void rampAndMnemonicRules_data() {
-        QTest::addColumn<QString>("rampBox");
-        QTest::addColumn<QString>("printed");
+        test::columns<QString, QString>({"rampBox", "printed"});
         QTest::newRow("25 s") << "25" << "8";
         QTest::newRow("zero") << "0" << "0";
         QTest::newRow("no number") << "abc" << "abc";
     }
     void rampAndMnemonicRules() {
-        QFETCH(QString, rampBox);
-        QFETCH(QString, printed);
-        QCOMPARE(boardReport(rampBox).sections[2].rows[4].value, printed);
+        QTEST(boardReport(test::fetch<QString>("rampBox")).sections[2].rows[4].value, "printed");
         // A tooltip without "(" prints its text before the first blank.
         QCOMPARE(reportMnemonic("XYZ set something"), QStringLiteral("XYZ"));
         QCOMPARE(reportMnemonic("RP2 ((20 * RP2)/4095) Ecrit"), QStringLiteral("RP2"));

@@ -1,6 +1,7 @@
 #include "core/link/Catalogue.h"
 #include "core/settings/Defaults.h"
 #include "model/BoardModel.h"
+#include "ui/Columns.h"
 
 #include <QtTest>
 
@@ -112,9 +113,8 @@ private slots:
                "SNU? > SNU=TAV0001; PON? > PON=+20; @restart; PON? > PON=+23";
     }
     void scripts() {
-        QFETCH(QString, script);
         ScriptedBoard b;
-        b.run(script);
+        b.run(tav::test::fetch<QString>("script"));
     }
 
     // Every command of the program's catalogues is understood, and every write takes back the

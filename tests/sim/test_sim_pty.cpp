@@ -1,5 +1,6 @@
 #include "core/link/QtSerialPort.h"
 #include "support/Pty.h"
+#include "ui/Columns.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -41,20 +42,6 @@ class TestSimPty : public QObject {
     Q_OBJECT
 
 private slots:
-    void answersAtTheMatchingRateOnly() {
-        SimProcess sim;
-        QVERIFY2(sim.start({"--no-noise", "--baud", "9600"}), qPrintable(sim.errorOutput()));
-        {
-            Client c(sim.devicePath(), 19200);
-            QCOMPARE(c("SNU?", 300), QByteArray());
-        }
-        Client c(sim.devicePath(), 9600);
-        QVERIFY(c.ok);
-        QCOMPARE(c("SNU?"), QByteArray("SNU=TAV0001\r"));
-        QCOMPARE(c("PON=25"), QByteArray("PON#\r"));
-        QVERIFY(c("FOO?").contains('/'));
-    }
-
     void dropAfterAndReplug() {
         QTemporaryDir dir;
         const QString link = dir.filePath("ttyTAV");

@@ -1,4 +1,5 @@
 #include "core/calibration/Calibration.h"
+#include "ui/Columns.h"
 
 #include <QtTest>
 
@@ -23,9 +24,8 @@ private slots:
         QTest::newRow("far below range") << "-5000" << -99999;
     }
     void tenths() {
-        QFETCH(QString, text);
         QFETCH(int, tenths);
-        const std::optional<qint16> t = tenthsOf(text);
+        const std::optional<qint16> t = tenthsOf(test::fetch<QString>("text"));
         if (tenths == -99999)
             QVERIFY(!t);
         else

@@ -3,6 +3,7 @@
 #include "core/io/FileReplace.h"
 #include "core/text/Scramble.h"
 #include "support/BoardRig.h"
+#include "ui/Columns.h"
 
 #include <QFile>
 #include <QTest>
@@ -70,8 +71,7 @@ private slots:
     void load_data() {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<int>("answered"); // lines the board answers before it falls silent
-        QTest::addColumn<QStringList>("sent");
-        QTest::addColumn<QString>("message");
+        test::columns<QStringList, QString>({"sent", "message"});
         const QString ok = "Load Configuration File successfull.";
         QTest::newRow("acknowledged")
             << scrambled({"SOP=150", "OPM=150"}) << -1 << QStringList{"SOP=150", "OPM=150"} << ok;
@@ -87,7 +87,6 @@ private slots:
                                     << "is not a scrambled configuration file: line 1";
     }
     void load() {
-        QFETCH(QByteArray, file);
         QFETCH(int, answered);
         QFETCH(QStringList, sent);
         QFETCH(QString, message);
@@ -96,7 +95,7 @@ private slots:
         r.port.responder = [answered, n = 0](const QByteArray&) mutable {
             return answered < 0 || n++ < answered ? std::nullopt : std::optional(QByteArray());
         };
-        replaceFile(r.dir.filePath("cfg.txt"), file);
+        replaceFile(r.dir.filePath("cfg.txt"), test::fetch<QByteArray>("file"));
         const qint64 start = r.clock.now();
         ChargerFichierConfiguration(r.s, r.dir.filePath("cfg.txt"), kTitle);
         QCOMPARE(r.sent(), sent);

@@ -1,4 +1,5 @@
 #include "core/control/PanelRules.h"
+#include "ui/Columns.h"
 
 #include <QTest>
 
@@ -20,9 +21,7 @@ class TestPanelRules : public QObject {
     Q_OBJECT
 private slots:
     void lamps_data() {
-        QTest::addColumn<bool>("alarm");
-        QTest::addColumn<QString>("answer");
-        QTest::addColumn<QString>("lamps");
+        test::columns<bool, QString, QString>({"alarm", "answer", "lamps"});
         QTest::newRow("alarm bit 1, bit 0 never shown") << true << "00000011" << "1000000";
         QTest::newRow("alarm bit 7 is the first char") << true << "10000000" << "0000001";
         QTest::newRow("alarm short answer") << true << "110" << "11-----";
@@ -38,8 +37,7 @@ private slots:
     void lamps() {
         QFETCH(bool, alarm);
         QFETCH(QString, answer);
-        QFETCH(QString, lamps);
-        QCOMPARE(states(alarm ? decodeAlarms(answer) : decodeWarnings(answer)), lamps);
+        QTEST(states(alarm ? decodeAlarms(answer) : decodeWarnings(answer)), "lamps");
     }
 
     void formatsAndNumbers() {

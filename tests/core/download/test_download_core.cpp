@@ -1,4 +1,5 @@
 #include "core/download/HexFile.h"
+#include "ui/Columns.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -27,9 +28,7 @@ class TestDownloadCore : public QObject {
     Q_OBJECT
 private slots:
     void namesTheFirstBadLine_data() {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<int>("line");
-        QTest::addColumn<QString>("what");
+        test::columns<QByteArray, int, QString>({"content", "line", "what"});
         QTest::newRow("sound") << kSound << 0 << "";
         QTest::newRow("checksum") << withLine(2, ":100110002146017E17C20001FF5F16002148011929") << 2
                                   << "its checksum is 29, its bytes give 28";
@@ -49,9 +48,8 @@ private slots:
         QTest::newRow("blank line at the end") << kSound + "\r\n" << 6 << "follows";
     }
     void namesTheFirstBadLine() {
-        QFETCH(QByteArray, content);
         QFETCH(QString, what);
-        const HexProblem p = verifierHex(lireItems(content));
+        const HexProblem p = verifierHex(lireItems(test::fetch<QByteArray>("content")));
         QTEST(p.line, "line");
         QVERIFY2(p.what.contains(what), qPrintable(p.what));
     }

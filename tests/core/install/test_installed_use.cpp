@@ -3,6 +3,7 @@
 #include "core/settings/ProgramDir.h"
 #include "core/settings/Variant.h"
 #include "support/Child.h"
+#include "ui/Columns.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -20,25 +21,21 @@ class InstalledUse : public QObject {
 
 private slots:
     void systemFolders_data() {
-        QTest::addColumn<QString>("dir");
-        QTest::addColumn<bool>("system");
+        test::columns<QString, bool>({"dir", "system"});
         QTest::newRow("usr/bin") << "/usr/bin" << true;
         QTest::newRow("usr/local/bin") << "/usr/local/bin/" << true;
         QTest::newRow("user folder") << "/home/op/tavoem" << false;
         QTest::newRow("prefix only") << "/usrlocal/bin" << false;
     }
     void systemFolders() {
-        QFETCH(QString, dir);
-        QFETCH(bool, system);
-        QCOMPARE(isSystemFolder(dir), system);
+        QTEST(isSystemFolder(test::fetch<QString>("dir")), "system");
     }
 
     // The executable's own answers, without a display where none is needed.
     void commandLine_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("platform"); // QT_QPA_PLATFORM, "" for none and no display
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("output");
+        test::columns<int, QString>({"exitCode", "output"});
         QTest::newRow("version") << QStringList{"--version"} << "" << 0 << "tavoem 1.";
         QTest::newRow("help") << QStringList{"--help"} << "" << 0 << "--program-dir";
         QTest::newRow("no display") << QStringList{} << "" << 1 << "xvfb-run -a";
@@ -48,7 +45,6 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(QString, platform);
         QFETCH(int, exitCode);
-        QFETCH(QString, output);
         const QString bin = qEnvironmentVariable("TAVOEM_BIN");
         QVERIFY2(!bin.isEmpty(), "TAVOEM_BIN must name the built tavoem (CTest sets it)");
         QTemporaryDir dir;
@@ -63,7 +59,7 @@ private slots:
         QVERIFY(p.waitForFinished(30000));
         QCOMPARE(p.exitCode(), exitCode);
         QVERIFY(QString::fromLocal8Bit(p.readAllStandardOutput() + p.readAllStandardError())
-                    .contains(output));
+                    .contains(test::fetch<QString>("output")));
         // The factory variant survives the start-up, which needs its texts file; a start writes
         // the default settings.
         QCOMPARE(VarianteUsine(dir.path()), args.contains("--factory"));

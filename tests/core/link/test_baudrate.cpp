@@ -2,6 +2,7 @@
 #include "core/link/BaudRate.h"
 #include "core/link/SerialPort.h"
 #include "support/BoardRig.h"
+#include "ui/Columns.h"
 
 #include <QtTest>
 
@@ -32,12 +33,8 @@ class TestBaudRate : public QObject {
     Q_OBJECT
 private slots:
     void detection_data() {
-        QTest::addColumn<int>("board");
-        QTest::addColumn<bool>("garbage");
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QString>("found");
-        QTest::addColumn<QString>("baudAfter");
-        QTest::addColumn<int>("trials");
+        test::columns<int, bool, QString, QString, QString, int>(
+            {"board", "garbage", "stored", "found", "baudAfter", "trials"});
         QTest::newRow("at the stored rate") << 9600 << false << "9600" << "9600" << "9600" << 1;
         QTest::newRow("scan") << 38400 << false << "9600" << "38400" << "38400" << 6;
         QTest::newRow("garbage is no answer") << 38400 << true << "9600" << "38400" << "38400" << 6;
@@ -45,19 +42,16 @@ private slots:
         QTest::newRow("bad stored rate") << 0 << false << "fast" << "19200" << "19200" << 1;
     }
     void detection() {
-        QFETCH(int, board);
-        QFETCH(bool, garbage);
         QFETCH(QString, stored);
         QFETCH(QString, found);
         QFETCH(QString, baudAfter);
-        QFETCH(int, trials);
-        Bench b(board, stored, garbage);
+        Bench b(test::fetch<int>("board"), stored, test::fetch<bool>("garbage"));
         b.s.portFailureShown = QStringLiteral("COM1\nPermission denied"); // may be shown again
         QString error = QStringLiteral("stale");
         QCOMPARE(b.run(&error), found);
         QVERIFY(error.isEmpty());
         QCOMPARE(b.baud(), baudAfter); // restoring BAUD after a failure is the menu entry's job
-        QCOMPARE(b.port.openCount(), trials);
+        QTEST(b.port.openCount(), "trials");
         QVERIFY(!b.port.isOpen());
         const QStringList scan{"Scan for 19200 vtl", "Scan for 4800 vtl",  "Scan for 9600 vtl",
                                "Scan for 19200 vtl", "Scan for 38400 vtl", "Scan for 115200 vtl"};

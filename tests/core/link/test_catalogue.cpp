@@ -1,5 +1,6 @@
 #include "core/link/Catalogue.h"
 #include "core/settings/Ini.h"
+#include "ui/Columns.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -10,9 +11,7 @@ class TestCatalogue : public QObject {
     Q_OBJECT
 private slots:
     void splitAndJoin_data() {
-        QTest::addColumn<QString>("entry");
-        QTest::addColumn<QString>("mnemonic");
-        QTest::addColumn<QString>("description");
+        test::columns<QString, QString, QString>({"entry", "mnemonic", "description"});
         QTest::newRow("plain") << "RP2 ((20 * RP2)/4095)" << "RP2" << "((20 * RP2)/4095)";
         QTest::newRow("no space: no command") << "SNU" << "" << "SNU";
         QTest::newRow("first space only") << "A  B" << "A" << " B";

@@ -8,6 +8,7 @@
 #include "support/ManualClock.h"
 #include "support/ScriptedPort.h"
 #include "support/ScriptedPrompts.h"
+#include "ui/Columns.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -111,8 +112,7 @@ private slots:
     }
 
     void answerValue_data() {
-        QTest::addColumn<QByteArray>("answer");
-        QTest::addColumn<QString>("value");
+        test::columns<QByteArray, QString>({"answer", "value"});
         QTest::newRow("cr lf") << QByteArray("IPW=12.3\r\n") << "12.3";
         QTest::newRow("plus") << QByteArray("IPW=+12.3\r") << "12.3";
         QTest::newRow("minus") << QByteArray("IPW=-3.1\r") << "-3.1";
@@ -156,10 +156,7 @@ private slots:
     }
 
     void pauses_data() {
-        QTest::addColumn<QString>("pause2");
-        QTest::addColumn<bool>("longPause");
-        QTest::addColumn<QString>("pause");
-        QTest::addColumn<int>("half");
+        test::columns<QString, bool, QString, int>({"pause2", "longPause", "pause", "half"});
         QTest::newRow("absent") << QString() << false << "500" << 50;
         QTest::newRow("zero") << "0" << false << "500" << 50;
         QTest::newRow("25 to even") << "25" << false << "500" << 12;
@@ -170,13 +167,12 @@ private slots:
 
     void pauses() {
         QFETCH(QString, pause2);
-        QFETCH(bool, longPause);
         QFETCH(QString, pause);
         QFETCH(int, half);
         Rig r;
         if (!pause2.isNull()) r.rs232("TempsPause2", pause2);
         r.rs232("TempsPause", pause.isNull() ? QString("") : pause);
-        r.s.PauseLongue = longPause;
+        r.s.PauseLongue = test::fetch<bool>("longPause");
         QVERIFY(OuvrirPort(r.s));
         const qint64 t0 = r.clock.now();
         EcrireCommande(r.s, "SOP=150\r", 0);
@@ -229,24 +225,20 @@ private slots:
     }
 
     void answerEnd() {
-        QFETCH(QString, baud);
-        QFETCH(Bursts, bursts);
         QFETCH(QString, answer);
-        QFETCH(int, endsAt);
-        QFETCH(QByteArray, left);
         Rig r;
-        r.rs232("BAUD", baud);
+        r.rs232("BAUD", test::fetch<QString>("baud"));
         r.rs232("TempsPause2", "2");
         r.s.FluxActif = true;
-        r.port.answerBursts(bursts);
+        r.port.answerBursts(test::fetch<Bursts>("bursts"));
         QVERIFY(OuvrirPort(r.s));
         EcrireCommande(r.s, "ABC?\r", 0);
         const qint64 t0 =
             r.clock.now() - 1; // the answer's delay counts from the line, before the pause
         QCOMPARE(LireReponse(r.s), answer);
-        QCOMPARE(r.clock.now() - t0, qint64(endsAt));
+        QCOMPARE(r.clock.now() - t0, qint64(test::fetch<int>("endsAt")));
         r.clock.advance(50);
-        QCOMPARE(r.port.readAll(), left);
+        QTEST(r.port.readAll(), "left");
         if (answer.isEmpty()) // logged with what had come: the characters up to +260
             QCOMPARE(r.flow(FlowLog::Answers), QStringList{"TIMEOUT " + QString(52, 'x')});
     }
@@ -254,11 +246,8 @@ private slots:
     // What waits in the input before a command goes out, and answers to other commands, are never
     // taken for the command's answer: both are discarded and logged.
     void staleAndForeignAnswers_data() {
-        QTest::addColumn<QByteArray>("waiting");
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<Bursts>("bursts");
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QStringList>("logged");
+        test::columns<QByteArray, QString, Bursts, QString, QStringList>(
+            {"waiting", "command", "bursts", "value", "logged"});
         QTest::newRow("tail of a late answer")
             << QByteArray("2.3\r") << "OPW?" << Bursts{{3, "OPW=1\r"}} << "1"
             << QStringList{"DISCARDED 2.3\r", "OPW=1\r"};
@@ -283,17 +272,13 @@ private slots:
 
     void staleAndForeignAnswers() {
         QFETCH(QByteArray, waiting);
-        QFETCH(QString, command);
-        QFETCH(Bursts, bursts);
-        QFETCH(QString, value);
-        QFETCH(QStringList, logged);
         Rig r;
         r.s.FluxActif = true;
         QVERIFY(OuvrirPort(r.s));
         if (!waiting.isEmpty()) r.port.arriveIn(0, waiting);
-        r.port.answerBursts(bursts);
-        QCOMPARE(EnvoyerCommande(r.s, command), value);
-        QCOMPARE(r.flow(FlowLog::Answers), logged);
+        r.port.answerBursts(test::fetch<Bursts>("bursts"));
+        QTEST(EnvoyerCommande(r.s, test::fetch<QString>("command")), "value");
+        QTEST(r.flow(FlowLog::Answers), "logged");
         QCOMPARE(r.port.lines.size(), 1);
     }
 

@@ -4,6 +4,7 @@
 #include "core/text/Scramble.h"
 #include "support/Child.h"
 #include "support/Files.h"
+#include "ui/Columns.h"
 
 #include <QDir>
 #include <QFile>
@@ -38,9 +39,7 @@ class TestIni : public QObject {
 private slots:
     // Values read as the platform's profile functions read them, from hand-edited files too.
     void reading_data() {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("expected");
+        test::columns<QByteArray, QString, QString>({"file", "key", "expected"});
         const QByteArray s = "[S]\r\n";
         QTest::newRow("missing section") << QByteArray("[T]\r\nk=v\r\n") << "k" << "";
         QTest::newRow("missing key") << s + "x=v\r\n" << "k" << "";
@@ -60,9 +59,8 @@ private slots:
         QTest::newRow("comment") << s + ";k=v\r\n" << "k" << "";
     }
     void reading() {
-        QFETCH(QByteArray, file);
         QFETCH(QString, key);
-        writeFile(path("read.ini"), file);
+        writeFile(path("read.ini"), test::fetch<QByteArray>("file"));
         QTEST(LireIni(path("read.ini"), "s", key), "expected");
         QCOMPARE(LireIni(path("none.ini"), "S", key), QString());
     }

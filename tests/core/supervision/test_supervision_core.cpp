@@ -2,6 +2,7 @@
 #include "core/supervision/RecordFile.h"
 #include "core/supervision/Supervision.h"
 #include "support/BoardRig.h"
+#include "ui/Columns.h"
 
 #include <QFile>
 #include <QTest>
@@ -81,19 +82,14 @@ private slots:
     }
 
     void measureRow_data() {
-        QTest::addColumn<int>("stopAfter");
-        QTest::addColumn<bool>("storeFails");
-        QTest::addColumn<bool>("goOn");
-        QTest::addColumn<int>("sent");
+        test::columns<int, bool, bool, int>({"stopAfter", "storeFails", "goOn", "sent"});
         QTest::newRow("whole row") << 99 << false << false << 8;
         QTest::newRow("stop after the third") << 3 << false << false << 3;
         QTest::newRow("failure, OK") << 99 << true << true << 8;
         QTest::newRow("failure, Cancel") << 99 << true << false << 1;
     }
     void measureRow() {
-        QFETCH(int, stopAfter);
         QFETCH(bool, storeFails);
-        QFETCH(bool, goOn);
         QFETCH(int, sent);
         test::BoardRig rig;
         QStringList stored, failures;
@@ -101,8 +97,8 @@ private slots:
         const int n = MesurerLigne(
             rig.s, supervisionMnemonics(),
             [&](int, const QString& a) { stored << a; return !storeFails; },
-            [&] { return ++calls >= stopAfter; },
-            [&](const QString& cmd) { failures << cmd; return goOn; });
+            [&] { return ++calls >= test::fetch<int>("stopAfter"); },
+            [&](const QString& cmd) { failures << cmd; return test::fetch<bool>("goOn"); });
         QCOMPARE(n, sent);
         QCOMPARE(rig.sent().size(), sent);
         QCOMPARE(rig.sent().first(), QStringLiteral("IPW?"));

@@ -1,6 +1,7 @@
 #include "core/text/Cp1252.h"
 #include "core/text/Numbers.h"
 #include "core/text/Scramble.h"
+#include "ui/Columns.h"
 
 #include <QTest>
 
@@ -31,8 +32,7 @@ private slots:
     }
 
     void leadingNumbers_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<double>("value");
+        test::columns<QString, double>({"text", "value"});
         QTest::newRow("suffix") << "12.5abc" << 12.5;
         QTest::newRow("sign") << " -3.1" << -3.1;
         QTest::newRow("empty") << "" << 0.0;
@@ -43,9 +43,7 @@ private slots:
         QTest::newRow("comma") << "1,5" << 1.0;
     }
     void leadingNumbers() {
-        QFETCH(QString, text);
-        QFETCH(double, value);
-        QCOMPARE(leadingNumber(text), value);
+        QTEST(leadingNumber(test::fetch<QString>("text")), "value");
     }
 
     void halvesRoundToEven() {
