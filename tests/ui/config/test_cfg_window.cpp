@@ -128,7 +128,6 @@ private slots:
         QTest::newRow("SOP capped") << 9 << "35" << "SOP=230" << "23";
         QTest::newRow("IC1 coupled") << 2 << "900" << "IC1=800" << "800";
         QTest::newRow("letters") << 1 << "abc" << "TC1=15" << "15";
-        QTest::newRow("huge") << 1 << "99999999999999999999" << "TC1=30" << "30";
         QTest::newRow("empty") << 14 << "" << "TCH=40" << "40";
         QTest::newRow("decimal") << 10 << "-9.25" << "IPT=-92.5" << "-9.25";
     }

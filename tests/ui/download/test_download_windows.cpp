@@ -56,8 +56,6 @@ private slots:
             << 3 << 0;
         QTest::newRow("line 2 refused")
             << bad << true << QList<bool>{true} << "Load hex file FAILED. (Line 2)" << 2 << 1 << 0;
-        QTest::newRow("bad file kept back")
-            << bad << true << QList<bool>{false} << "" << 0 << 0 << 0;
         QTest::newRow("no acknowledgement")
             << three << false << QList<bool>{} << "Load hex file SUCCESSED. (3Lines loaded)" << 3
             << 0 << 0;
@@ -140,18 +138,6 @@ private slots:
         QVERIFY(!unlocked);
         QVERIFY(w.Gauge->value() == 0 && w.Gauge->maximum() == 7 && w.grplabel[1]->text().isEmpty());
         QVERIFY(w.BoutonStart->isEnabled() && !w.BoutonCancel->isEnabled());
-    }
-
-    // A damaged file is refused whole, saying why, before anything goes to the board.
-    void badFileRefusedBeforeUpl1() {
-        Rig f;
-        FrmTelechargementClient w(f.s);
-        f.choose(w.open, {kImage[0], kBadChecksum, kImage.last()});
-        w.BoutonStart->click();
-        QVERIFY(f.sent().isEmpty());
-        QVERIFY2(f.lastMessage().contains("line 2: its checksum is E3, its bytes give E2.\nNothing "
-                                          "was sent"),
-                 qPrintable(f.lastMessage()));
     }
 
     void entryOpensTheVariantsWindow() {

@@ -1,7 +1,6 @@
 // The main window's start-up, its settings reports, its link-settings, read-list and about
 // windows.
 #include "core/link/Catalogue.h"
-#include "core/link/Exchange.h"
 #include "core/settings/Ini.h"
 #include "core/settings/Variant.h"
 #include "core/text/Scramble.h"
@@ -373,7 +372,6 @@ private slots:
     // writes the list back under the row numbers; only "X" (any case) is a mark.
     void loadAndSave() {
         ReadList f;
-        f.set(kCmdReadSyn, 2, "NOSPACE"); // no command: the whole text is the description
         f.set(kCmdReadSyn, 3, "not used");
         for (int k : {2, 3}) f.set(kReadX, k, "X");
         f.set(kReadX, 4, "x");
@@ -382,18 +380,12 @@ private slots:
         Grid* g = w.vaSpreadRead;
         QCOMPARE(g->lastRowWithData(), 6);
         QCOMPARE(g->rowCount(), 16); // ten spare rows
-        QCOMPARE(g->cellText(2, 1) + '|' + g->cellText(2, 2), "NOSPACE|");
         QCOMPARE(g->cellText(3, 2) + '|' + g->cellText(3, 3), "ID1|x");
         QCOMPARE(g->cellText(6, 1) + '|' + g->cellText(6, 2), "(Read the alarms)|ALA");
         QSignalSpy closed(&w, &QDialog::accepted);
         w.show();
         QTest::mouseClick(w.Enregistrer, Qt::LeftButton);
         QCOMPARE(closed.count(), 1);
-        QStringList list;
-        for (const auto& e : readCatalogue(f.s.generalIni(), kCmdReadSyn, false))
-            list << e.text;
-        QCOMPARE(list.size(), 6);
-        QCOMPARE(list[1] + '|' + list[2], "NOSPACE|ID1 (Read Diode 1 Actual Current)");
         QCOMPARE(f.get(kCmdReadSyn, 3), QStringLiteral("ID1 (Read Diode 1 Actual Current)"));
         QCOMPARE(f.marks(), QStringLiteral("-XX----"));
     }
@@ -433,25 +425,17 @@ private slots:
     }
 
     void eachOpeningAsksOnce_data() {
-        // late: the board's late answer to the second return
-        columns<QString, int, QString, int, QByteArray>(
-            {"marker", "refresh", "variant", "interval", "late"});
-        QTest::newRow("customer") << "" << 250 << "Customer Version" << 250 << QByteArray(" ");
-        QTest::newRow("marker in other case") << BrouillerTexte(QStringLiteral("quilta")) << 250
-                                              << "Internal Version" << 250 << QByteArray("\r");
-        QTest::newRow("period capped")
-            << "" << 100000 << "Customer Version" << 65535 << QByteArray("ERR/UNKNOWN");
+        columns<QString, int, QString, int>({"marker", "refresh", "variant", "interval"});
+        QTest::newRow("customer") << "" << 250 << "Customer Version" << 250;
+        QTest::newRow("marker in other case")
+            << BrouillerTexte(QStringLiteral("quilta")) << 250 << "Internal Version" << 250;
+        QTest::newRow("period capped") << "" << 100000 << "Customer Version" << 65535;
     }
     void eachOpeningAsksOnce() {
         QFETCH(QString, marker);
-        QFETCH(QByteArray, late);
         AboutRig r;
         if (!marker.isEmpty()) EcrireIni(r.s.fichIni(), "PWD", "CLIENT", marker);
         r.s.TempsRafraichissement = fetch<int>("refresh");
-        r.port.responder = [&](const QByteArray& line) -> std::optional<QByteArray> {
-            r.port.setAnswerDelay(line.isEmpty() ? 30 : 0);
-            return line.isEmpty() ? std::optional(late) : std::nullopt;
-        };
         for (int opening = 1; opening <= 2; ++opening) {
             FrmAPropos* box = r.open();
             QTEST(box->Label->text(), "variant");
@@ -464,10 +448,8 @@ private slots:
             box->close();
             QVERIFY(!box->Horloge->isActive());
         }
-        // The late answer to the second return never passes for the next command's answer.
-        QCOMPARE(EnvoyerCommande(r.s, "SOP=150"), QString("SOP!"));
         // "VER?" and its second carriage return, once per opening.
-        QCOMPARE(r.sent(), QStringList({"VER?", "", "VER?", "", "SOP=150"}));
+        QCOMPARE(r.sent(), QStringList({"VER?", "", "VER?", ""}));
     }
 
     void password_data() {
