@@ -56,9 +56,6 @@ private slots:
             << 3 << 0;
         QTest::newRow("line 2 refused")
             << bad << true << QList<bool>{true} << "Load hex file FAILED. (Line 2)" << 2 << 1 << 0;
-        QTest::newRow("no acknowledgement")
-            << three << false << QList<bool>{} << "Load hex file SUCCESSED. (3Lines loaded)" << 3
-            << 0 << 0;
         QTest::newRow("link lost")
             << three << false << QList<bool>{} << "Load hex file FAILED. (Line 2)" << 2 << 0 << 2;
     }

@@ -59,7 +59,6 @@ struct ProgramRig {
 
 // The link-settings window's keys in the language file.
 struct Fixture : BoardRig {
-    QString stored(const QString& key) const { return LireIni(s.langueIni(), "ValueSupervision", key); }
     void store(const QString& key, const QString& v) { EcrireIni(s.langueIni(), "ValueSupervision", key, v); }
     QByteArray langueBytes() const { return fileBytes(s.langueIni()); }
 };
@@ -280,9 +279,6 @@ private slots:
             << QByteArray("\0\xff\xfe[RS232\nPORT", 16) << texts << QStringList{"General.ini"};
         QTest::newRow("empty language file")
             << sound << QByteArray() << QStringList{"langue.ini", "customer variant"};
-        QTest::newRow("both") << QByteArray("\r\n")
-                              << QByteArray("[ValueSupervision]\r\nLangue=En\r\n")
-                              << QStringList{"General.ini", "langue.ini"};
         QTest::newRow("sound") << sound << texts << QStringList();
     }
     void damagedFilesToldAtStart() {
@@ -300,40 +296,31 @@ private slots:
         QCOMPARE(fileBytes(p.s.generalIni()), general);
     }
 
-    void loadsStoredValuesElseItsOwn() {
-        Fixture f;
-        const auto shown = [&f] {
-            FrmSupervision w(f.s);
-            return QStringList{w.TxtTimeoutValue->text(), w.TxtRefreshValue->text(),
-                               w.TxtRepeatCycle->text(), w.CheckChrByChr->isChecked() ? "1" : "0"};
-        };
-        for (const char* key : {"TxtTimeoutValue", "TxtrefreshValue", "TxtRepeatCycle"})
-            f.store(key, QString());
-        QCOMPARE(shown(), (QStringList{"250", "250", "3", "0"}));
-        f.store("TxtTimeoutValue", "400");
-        f.store("TXTREFRESHVALUE", "1200"); // keys in any letter case
-        f.store("TxtRepeatCycle", "1");
-        f.store("CheckChrByChr", "1");
-        QCOMPARE(shown(), (QStringList{"400", "1200", "1", "1"}));
-    }
-
+    // Empty keys show the window's own values; Validate stores the texts as typed, which the
+    // next opening shows.
     void validateStoresAsTyped() {
         Fixture f;
         f.prompts.messagesAreUnexpected = true;
+        for (const char* key : {"TxtTimeoutValue", "TxtRefreshValue", "TxtRepeatCycle"})
+            f.store(key, QString());
         f.store("CheckChrByChr", "1");
-        FrmSupervision w(f.s);
-        QSignalSpy accepted(&w, &QDialog::accepted);
-        w.TxtTimeoutValue->setText("0300");
-        w.TxtRefreshValue->setText("70000");
-        w.TxtRepeatCycle->setText("0"); // zero repeats: one attempt
-        w.CheckChrByChr->setChecked(false);
-        QTest::mouseClick(w.BoutonValider, Qt::LeftButton);
-        QCOMPARE(accepted.count(), 1);
-        QStringList stored;
-        for (const char* key : {"TxtTimeoutValue", "TxtRefreshValue", "TxtRepeatCycle", "CheckChrByChr"})
-            stored << f.stored(key);
-        QCOMPARE(stored, (QStringList{"0300", "70000", "0", "0"}));
+        const auto shown = [](const FrmSupervision& w) {
+            return QStringList{w.TxtTimeoutValue->text(), w.TxtRefreshValue->text(),
+                               w.TxtRepeatCycle->text(), w.CheckChrByChr->isChecked() ? "1" : "0"};
+        };
+        {
+            FrmSupervision w(f.s);
+            QCOMPARE(shown(w), (QStringList{"250", "250", "3", "1"}));
+            QSignalSpy accepted(&w, &QDialog::accepted);
+            w.TxtTimeoutValue->setText("0300");
+            w.TxtRefreshValue->setText("70000");
+            w.TxtRepeatCycle->setText("0"); // zero repeats: one attempt
+            w.CheckChrByChr->setChecked(false);
+            QTest::mouseClick(w.BoutonValider, Qt::LeftButton);
+            QCOMPARE(accepted.count(), 1);
+        }
         QVERIFY(f.s.TempsTimeout == 300 && f.s.TempsRafraichissement == 70000 && f.s.NbRepetitions == 0);
+        QCOMPARE(shown(FrmSupervision(f.s)), (QStringList{"0300", "70000", "0", "0"}));
     }
 
     void badEntriesAreRefused_data() {

@@ -89,9 +89,6 @@ private slots:
         // The first recorded row carries the date the sheet shows on row 1 only.
         QCOMPARE(fileBytes(w.recordPath()), rig.line(0) + logDateText(kStartTime).toLatin1() +
                                               rig.line(5) + rig.line(10) + rig.line(15));
-        QVERIFY(rig.line(0).startsWith("DATE\tTime\tDuration\tIPW\t") &&
-                rig.line(5).count('\t') == kSupervisionColumns);
-        QVERIFY(!w.vaSpread->cellText(5, 11).isEmpty()); // LDC measured
         // The date on row 1 only, the duration in hours one period ahead from row 2.
         QCOMPARE(w.vaSpread->cellText(1, 1) + '|' + w.vaSpread->cellText(2, 1), logDateText(kStartTime) + '|');
 

@@ -49,14 +49,8 @@ private slots:
         g.setCellText(0, 3, QStringLiteral("Monitoring"));
         QCOMPARE(g.model()->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), "Monitoring");
         QCOMPARE(g.lastRowWithData(), 0); // the header row is not data
-        // Row / Col / Text as the windows walk a sheet.
-        g.setRow(4);
-        g.setCol(2);
-        QVERIFY(g.setText(QStringLiteral("RP2")));
+        QVERIFY(g.setCellText(4, 2, QStringLiteral("RP2")));
         QCOMPARE(g.model()->data(g.model()->index(3, 1)).toString(), QStringLiteral("RP2"));
-        g.setRow(0);
-        g.setCol(3);
-        QCOMPARE(g.text(), QStringLiteral("Monitoring"));
         // Outside the grid: ignored.
         for (const QPoint& rc : {QPoint(26, 1), QPoint(1, 4), QPoint(1, 0), QPoint(-1, 1)})
             QVERIFY(!g.setCellText(rc.x(), rc.y(), QStringLiteral("x")));
@@ -125,29 +119,22 @@ private slots:
         QVERIFY(!s.grab().isNull());
     }
 
-    void sliderOperatorMovesOnTheStepGrid() {
+    // Keys from a value the program set off the grid go to the neighbouring grid value; the
+    // mouse clicks and drags; a read-only gauge and an unfocused slider ignore the operator.
+    void sliderOperatorInput() {
         NumericSlider s(1, nullptr);
-        s.setRange(0, 1.2);
-        s.setStep(0.1);
-        showAt(s, {300, s.sizeHint().height()});
-        QSignalSpy spy(&s, &NumericSlider::valueChanged);
-        for (int i = 0; i < 3; ++i)
-            QTest::keyClick(&s, Qt::Key_Right);
-        QCOMPARE(spy.size(), 3);
-        QCOMPARE(spy.last(), (QVariantList{1, 0.3})); // the index; 0.3 exactly, as the box shows
-        QTest::keyClick(&s, Qt::Key_End);
-        QTest::keyClick(&s, Qt::Key_Right); // already at the maximum: no event
-        QCOMPARE(spy.size(), 4);
-        // From a value the program set off the grid, a key goes to the neighbouring grid value.
         s.setRange(7.3, 20);
         s.setStep(0.5);
+        showAt(s, {300, s.sizeHint().height()});
+        QSignalSpy spy(&s, &NumericSlider::valueChanged);
         s.setValue(7.33);
         QTest::keyClick(&s, Qt::Key_Right);
         QCOMPARE(s.value(), 7.5);
         s.setValue(7.33);
         QTest::keyClick(&s, Qt::Key_Left);
         QCOMPARE(s.value(), 7.3); // 7.0 lies below the minimum
-        // The mouse: a click at the right end, a drag to the left end.
+        QTest::keyClick(&s, Qt::Key_Left); // already at the minimum: no event
+        QCOMPARE(spy.size(), 2);
         s.setRange(0, 10);
         QTest::mouseClick(&s, Qt::LeftButton, {}, QPoint(s.width() - 1, 10));
         QCOMPARE(s.value(), 10.0);
@@ -155,22 +142,12 @@ private slots:
         QTest::mouseMove(&s, QPoint(0, 10));
         QTest::mouseRelease(&s, Qt::LeftButton, {}, QPoint(0, 10));
         QCOMPARE(spy.last().at(1).toDouble(), 0.0);
-    }
 
-    void sliderIgnoredOperatorInput() {
-        NumericSlider s;
-        s.setRange(0, 10);
-        s.setStep(1);
-        showAt(s, {300, s.sizeHint().height()});
-        QSignalSpy spy(&s, &NumericSlider::valueChanged);
+        spy.clear();
         s.setReadOnly(true); // a progress gauge
         QTest::keyClick(&s, Qt::Key_Right);
         QTest::mouseClick(&s, Qt::LeftButton, {}, QPoint(s.width() - 1, 10));
         s.setReadOnly(false);
-        s.setEnabled(false);
-        QTest::keyClick(&s, Qt::Key_Right);
-        s.setEnabled(true);
-        // The wheel moves only a focused slider.
         const auto wheel = [&s] {
             QWheelEvent e(QPointF(50, 10), s.mapToGlobal(QPointF(50, 10)), {}, QPoint(0, 120),
                           Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -181,7 +158,7 @@ private slots:
         QCOMPARE(spy.size(), 0);
         s.setFocus();
         wheel();
-        QCOMPARE(s.value(), 1.0);
+        QCOMPARE(s.value(), 0.5);
     }
 
     // Every kind of control gets its caption; a key that is missing, a range or a language
@@ -232,28 +209,17 @@ private slots:
         QCOMPARE(window.windowTitle(), QString());
     }
 
+    // The panels send the command their controls' tooltips name (their own tests cover that);
+    // here what names none.
     void tooltipsNameTheirCommands() {
         test::BoardRig f;
-        QWidget window;
-        std::array<QLineEdit*, 4> Txt{};
-        const char* keys[] = {"7", "6", "1", "25"};
-        for (int i = 0; i < 4; ++i) {
-            Txt[i] = new QLineEdit(&window);
-            Txt[i]->setToolTip(QString::fromLatin1(keys[i]));
-        }
         QLabel label, missing, none;
         label.setToolTip("32");
         missing.setToolTip("99");
-        loadTooltips(f.s, kWriteSyn, Txt);
         loadTooltips(f.s, kReadSyn, {&label, &missing, &none, nullptr});
-        QCOMPARE(Txt[3]->toolTip(), QStringLiteral("OPM (Set power limit)"));
-        QCOMPARE(mnemonicOf(Txt[0]) + mnemonicOf(Txt[2]), QStringLiteral("SOPIPT"));
-        QCOMPARE(label.toolTip(), QStringLiteral("OPM (Read power limit)"));
+        QCOMPARE(label.toolTip() + '|' + mnemonicOf(&label), "OPM (Read power limit)|OPM");
         // A missing key leaves no tooltip and so no command.
         QCOMPARE(missing.toolTip() + mnemonicOf(&none) + mnemonicOf(nullptr), QString());
-        // Re-assigning a key at run time (the panel's reading labels on a tab change).
-        assignTooltip(f.s, kReadSyn, &label, 9);
-        QCOMPARE(mnemonicOf(&label), QStringLiteral("OPW"));
         // A tooltip without a blank names no command.
         EcrireIni(f.s.generalIni(), kReadSyn, "2", "VER");
         assignTooltip(f.s, kReadSyn, &label, 2);
