@@ -209,7 +209,6 @@ private slots:
     void selectAll_data() {
         columns<QString, bool, QString>({"caption", "ticked", "after"});
         QTest::newRow("select") << "&SELECT ALL" << true << "&De-select all";
-        QTest::newRow("de-select") << "&De-select all" << false << "&Select all";
         QTest::newRow("design") << QString::fromUtf8("&Tout sélectionner") << false << "&Select all";
     }
     void selectAll() {
