@@ -72,6 +72,7 @@ private slots:
         auto w = rig.open();
         QTEST(rig.sent(), "sent");
         QTEST(layout(*w), "layout");
+        QCOMPARE(w->OngletPilotage->currentIndex(), 0); // a disabled tab shown stays
         QCOMPARE(rig.s.FluxActif, running);
         QCOMPARE(w->LabelSNU->text(), QStringLiteral("TAV0001"));
         QCOMPARE(w->LabelStatus[0]->text(), running ? "ON" : "OFF");
@@ -311,7 +312,6 @@ private slots:
         w->BoutonSendToBoard_Click();
         QCOMPARE(rig.sent(), (QStringList{"IPT=-50", "IPT?"}));
         QCOMPARE(w->Txt[2]->text(), QStringLiteral("-8.0"));
-        QCOMPARE(w->CWSlide[2]->value(), -8.0);
         // ... and turn grey when the read-back is empty too.
         rig.refuse("IPT", {});
         QVERIFY(!w->EcrireConsigne(2));
@@ -470,6 +470,13 @@ private slots:
         const QList<QByteArray> lines = fileBytes(path).split('\n');
         QCOMPARE(lines.size(), 4); // three lines and the end
         QVERIFY(lines[1].startsWith("05/12/2026\t09:07:30\t"));
+
+        // Other columns (current first) get their own header before the next row.
+        w->OngletPilotage->setCurrentIndex(1);
+        rig.s.CompteurEnregistrement = 40;
+        w->TraiterTopPanneau();
+        QCOMPARE(sheet->cellText(3, 3) + '|' + sheet->cellText(4, 1),
+                 QStringLiteral("Laser Diode Current (A)|05/12/2026"));
 
         // The sheet grows by 100 rows and logging goes on without a gap.
         rig.s.LigneMesure = sheet->rowCount() + 1;
