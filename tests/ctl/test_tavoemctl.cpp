@@ -185,16 +185,19 @@ private slots:
         QVERIFY2(log.contains("UPL=1") && !log.contains("UPL=2"), log.constData());
     }
 
-    // Header and rows in the record format: eleven TAB-ended cells, CR LF.
+    // Header and rows in the record format (eleven TAB-ended cells) or as CSV, CR LF.
     void record() {
-        const Result r = run({"record", "--rows", "2", "--period", "1"});
-        QCOMPARE(r.status, 0);
-        const QStringList lines = r.out.split("\r\n", Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 3);
-        for (const QString& line : lines)
-            QCOMPARE(line.count(u'\t'), 11);
-        QVERIFY(lines[0].startsWith("DATE\t"));
-        QVERIFY2(!lines[2].section(u'\t', 4, 4).isEmpty(), qPrintable(r.out)); // a measured cell
+        for (const QString format : {"--every=1", "--csv"}) {
+            const Result r = run({"record", "--rows", "2", "--period", "1", format});
+            QCOMPARE(r.status, 0);
+            const QStringList lines = r.out.split("\r\n", Qt::SkipEmptyParts);
+            QCOMPARE(lines.size(), 3);
+            const QChar sep = format == "--csv" ? u',' : u'\t';
+            for (const QString& line : lines)
+                QCOMPARE(line.count(sep), sep == u',' ? 10 : 11);
+            QVERIFY(lines[0].startsWith(QStringLiteral("DATE") + sep));
+            QVERIFY2(!lines[2].section(sep, 4, 4).isEmpty(), qPrintable(r.out)); // a measured cell
+        }
     }
 };
 
