@@ -61,18 +61,6 @@ private slots:
             QCOMPARE(line, QByteArray("SNU?"));
     }
 
-    // Cancel asked while the second scan caption shows: no further trial, no port error.
-    void cancelBetweenTrials() {
-        Bench b(38400, QStringLiteral("9600"));
-        QString error = QStringLiteral("stale");
-        QCOMPARE(DetecterVitesse(
-                     b.s, [&](const QString& c) { b.captions << c; }, &error,
-                     [&] { return b.captions.size() == 2; }),
-                 QString());
-        QVERIFY(error.isEmpty());
-        QCOMPARE(b.port.openCount(), 2); // the stored rate, then the first rate of the scan
-    }
-
     // What waits in the input when the port opens is emptied, quietly, before the probe.
     void inputEmptiedBeforeTheProbe() {
         Bench b(38400, QStringLiteral("9600"));

@@ -7,7 +7,6 @@
 #include <QElapsedTimer>
 #include <QTest>
 
-#include <stdexcept>
 
 using namespace tav;
 
@@ -162,19 +161,6 @@ private slots:
         f.poll.stop();
         QCOMPARE(maxDepth, 1);
         QVERIFY(!f.poll.tickRunning());
-    }
-
-    void errorInsideATickKeepsTheTimerRunning() {
-        Fixture f;
-        f.poll.setRefresh(5, [&f] {
-            ++f.calls;
-            throw std::runtime_error("lost in the middle of a refresh");
-        });
-        f.poll.start();
-        f.poll.TraiterTop();
-        QVERIFY(f.poll.isEnabled() && !f.poll.tickRunning());
-        f.poll.TraiterTop();
-        QCOMPARE(f.calls, 2);
     }
 };
 
