@@ -41,25 +41,20 @@ void showAt(QWidget& w, QSize size) {
 class TestWidgets : public QObject {
     Q_OBJECT
 private slots:
-    void gridCellsHeaderAndAddressedCell() {
+    void gridCellsAppearanceAndEditability() {
         Grid g;
         g.setColumnCount(3);
-        g.setRowCount(25);
+        g.setRowCount(5);
         g.setCellText(0, 3, QStringLiteral("Monitoring"));
         QCOMPARE(g.model()->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), "Monitoring");
         QCOMPARE(g.lastRowWithData(), 0); // the header row is not data
         QVERIFY(g.setCellText(4, 2, QStringLiteral("RP2")));
         QCOMPARE(g.model()->data(g.model()->index(3, 1)).toString(), QStringLiteral("RP2"));
         // Outside the grid: ignored.
-        for (const QPoint& rc : {QPoint(26, 1), QPoint(1, 4), QPoint(1, 0), QPoint(-1, 1)})
+        for (const QPoint& rc : {QPoint(6, 1), QPoint(1, 4), QPoint(1, 0), QPoint(-1, 1)})
             QVERIFY(!g.setCellText(rc.x(), rc.y(), QStringLiteral("x")));
         QCOMPARE(g.lastRowWithData(), 4);
-    }
 
-    void gridAppearanceAndEditability() {
-        Grid g;
-        g.setColumnCount(3);
-        g.setRowCount(5);
         g.setCellText(2, 3, QStringLiteral("X"));
         g.setCellStatic(2, 3, true);
         g.setCellCentered(2, 3, true);
@@ -186,9 +181,8 @@ private slots:
         t.named({&check, &valider}); // keys named like the controls, any letter case
         t.family(grplabel, "grplabel_", 1, 3); // an index past the array is ignored
         t.family(grplabel, "grplabel_", 7, 9);
-        const QStringList got{window.windowTitle(), check.text(),        valider.text(),
-                              grplabel[0]->text(),  grplabel[1]->text(), grplabel[2]->text(),
-                              grplabel[3]->text(),  grplabel[4]->text()};
+        QStringList got{window.windowTitle(), check.text(), valider.text()};
+        for (const QLabel* l : grplabel) got << l->text();
         QCOMPARE(got, (QStringList{"Demo window", "Log", "Validate", "built-in", "One", "", "Three",
                                    "built-in"}));
 
@@ -233,17 +227,13 @@ private slots:
         QVERIFY(!rig.s.MotDePasseValide); // reset on opening
         dlg.show();
         // A wrong password: one message, the box emptied, the window stays; OK checks as Enter
-        // does, once.
+        // does.
         QTest::keyClicks(dlg.TxtPWD, "wrong");
         QTest::keyClick(dlg.TxtPWD, Qt::Key_Return);
         QCOMPARE(rig.prompts.messageTexts(), QStringList({"Invalid password."}));
         QVERIFY(dlg.isVisible() && dlg.TxtPWD->text().isEmpty() && !rig.s.MotDePasseValide);
-        auto* ok = dlg.findChild<QPushButton*>("ok");
-        dlg.TxtPWD->setText("wrong");
-        ok->click();
-        QCOMPARE(rig.prompts.shown.size(), 2);
         dlg.TxtPWD->setText("QUILTA");
-        ok->click();
+        dlg.findChild<QPushButton*>("ok")->click();
         QVERIFY(rig.s.MotDePasseValide && !dlg.isVisible() && dlg.result() == QDialog::Accepted);
         // Cancel closes without a password.
         FrmMotDePasse again(rig.s);
