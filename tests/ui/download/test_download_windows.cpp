@@ -9,7 +9,6 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -30,10 +29,7 @@ struct Rig : test::BoardRig {
     // Writes the lines (CR LF) and chooses the file through the window's open entry.
     void choose(QAction* open, const QStringList& lines) {
         const QString path = dir.filePath("image.hex");
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write((lines.join("\r\n") + "\r\n").toLatin1());
-        f.close();
+        QVERIFY(test::writeBytes(path, (lines.join("\r\n") + "\r\n").toLatin1()));
         prompts.fileAnswers << path;
         open->trigger();
     }
