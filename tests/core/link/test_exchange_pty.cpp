@@ -178,10 +178,10 @@ private slots:
         PtyBoard board([&](const QByteArray& line) -> QList<PtyBoard::Burst> {
             if (line == "IPW?\r") return {{1, "IPW=+12.3\r\n"}};
             if (line == "SPL?\r") return {{1, "SPL=4\r"}, {100, "5\r"}};
-            if (line == "ABC?\r") { // as a 19200 bit/s line delivers it: 6 characters per 3 ms
+            if (line == "ABC?\r") { // in small writes; gaps between them are timed in test_exchange
                 QList<PtyBoard::Burst> b;
                 for (int i = 0; i < sixty.size(); i += 6)
-                    b.push_back({i == 0 ? 1 : 3, sixty.mid(i, 6)});
+                    b.push_back({i == 0 ? 1 : 0, sixty.mid(i, 6)});
                 return b;
             }
             return answer(line.left(3) + "=1\r");
@@ -225,17 +225,15 @@ private slots:
         QElapsedTimer t;
         t.start();
         QCOMPARE(EnvoyerCommande(r.s, "VER?"), QString());
-        // Well within one 20 s time-out: the lost device ends the exchange.
+        // Well within one 20 s time-out: the lost device ends the exchange. Mid-answer, a loaded
+        // machine may end the answer by its silence first; the next read then finds the loss.
+        QVERIFY2(t.elapsed() < 10000, qPrintable(QString::number(t.elapsed())));
+        QCOMPARE(LireReponse(r.s), QString());
         QVERIFY2(t.elapsed() < 10000, qPrintable(QString::number(t.elapsed())));
         QVERIFY(!r.s.PortOEM.isOpen());
         QVERIFY(r.port.deviceLost());
         QCOMPARE(first->lines().size(), 1);
         QVERIFY(r.prompts.shown.isEmpty());
-
-        // Reading the closed port returns at once.
-        t.restart();
-        QCOMPARE(LireReponse(r.s), QString());
-        QVERIFY(t.elapsed() < 10000);
 
         // The device and its link are gone (the freed pty number may already belong to another
         // process): one opening error, nothing hangs.
