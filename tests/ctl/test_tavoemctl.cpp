@@ -84,10 +84,8 @@ private slots:
         QTest::newRow("send") << QStringList{"send", "VER?"} << 0 << version;
         QTest::newRow("not acknowledged")
             << QStringList{"send", "--expect-ack", "VER?"} << 1 << "not acknowledged";
-        QTest::newRow("no command") << QStringList{"send"} << 2 << "missing";
         QTest::newRow("unknown subcommand") << QStringList{"bogus"} << 2 << "unknown";
         QTest::newRow("bad rate") << QStringList{"read", "--baud", "fast"} << 2 << "--baud";
-        QTest::newRow("bad option") << QStringList{"read", "--nope"} << 2 << "nope";
         QTest::newRow("no port")
             << QStringList{"send", "--port", "@/nothing", "VER?"} << 1 << "cannot open";
         QTest::newRow("help") << QStringList{"send", "--help"} << 0 << "--expect-ack";

@@ -1,4 +1,5 @@
 #include "core/link/QtSerialPort.h"
+#include "support/Files.h"
 #include "support/Pty.h"
 #include "ui/Columns.h"
 
@@ -27,10 +28,10 @@ struct Client {
         port.write(cmd + '\r');
         return read(timeoutMs);
     }
-    // What arrives until a CR (or, with toCr false, everything) within the time-out.
-    QByteArray read(int timeoutMs, bool toCr = true) {
+    // What arrives until a CR within the time-out.
+    QByteArray read(int timeoutMs) {
         QByteArray data;
-        for (QDeadlineTimer d(timeoutMs); !(toCr && data.contains('\r')) && !d.hasExpired();)
+        for (QDeadlineTimer d(timeoutMs); !data.contains('\r') && !d.hasExpired();)
             if (port.waitForInput(int(qMax<qint64>(1, d.remainingTime())))) data += port.readAll();
         return data;
     }
@@ -76,16 +77,10 @@ private slots:
             QVERIFY(sim.start({"--no-noise", "--xxx", "LDT,CAT", "--state", state}));
             Client c(sim.devicePath(), 19200);
             QCOMPARE(c("LDT?"), QByteArray("LDT=xxx\r"));
-            QCOMPARE(sim.command("case 70"), QStringLiteral("ok"));
             QCOMPARE(sim.command("pin -20"), QStringLiteral("ok"));
             QCOMPARE(c("IPW?"), QByteArray("IPW=-200\r"));
-            QVERIFY(sim.command("bogus").startsWith("error"));
-            QCOMPARE(c("PWD=QUILTA"), QByteArray("PWD!\r"));
-            QCOMPARE(c("SNU=TAV0815"), QByteArray("SNU!\r"));
-            QCOMPARE(c("WKP=1"), QByteArray("WKP!\r"));
-            // End of standard input only ends it when asked.
-            sim.closeStdin();
-            QVERIFY(!sim.process().waitForFinished(300));
+            for (const QByteArray cmd : {"PWD=QUILTA", "SNU=TAV0815", "WKP=1"})
+                QCOMPARE(c(cmd), cmd.left(3) + "!\r");
             QVERIFY(sim.stop());
         }
         SimProcess sim;
@@ -97,30 +92,17 @@ private slots:
         QCOMPARE(sim.process().exitCode(), 0);
     }
 
-    void failureModesAndLog() {
+    void logPacingAndBadOptions() {
         QTemporaryDir dir;
         const QString log = dir.filePath("sim.log");
-        SimProcess split;
-        QVERIFY(split.start({"--split-answer", "2500", "--log", log}));
-        Client c(split.devicePath(), 19200);
-        // The first part, read as soon as it comes (the rest follows 2.5 s later).
-        QByteArray first = c("SNU?", 50);
-        for (QDeadlineTimer d(10000); first.isEmpty() && !d.hasExpired();)
-            first += c.read(20, false);
-        QVERIFY(!first.isEmpty() && !first.contains('\r'));
-        QCOMPARE(first + c.read(5000), QByteArray("SNU=TAV0001\r"));
-        QVERIFY(split.stop());
+        SimProcess logged;
+        QVERIFY(logged.start({"--log", log}));
+        QCOMPARE(Client(logged.devicePath(), 19200)("SNU?"), QByteArray("SNU=TAV0001\r"));
+        QVERIFY(logged.stop());
         static const QRegularExpression rx(
             R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} RX SNU\?\n\S+ \S+ TX SNU=TAV0001\n)");
-        QFile f(log);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QByteArray text = f.readAll();
+        const QByteArray text = fileBytes(log);
         QVERIFY2(rx.match(QString::fromLatin1(text)).hasMatch(), text.constData());
-
-        SimProcess silent;
-        QVERIFY(silent.start({"--no-answer-rate", "100%"}));
-        Client s(silent.devicePath(), 19200);
-        QCOMPARE(s("SNU?", 300), QByteArray());
 
         // At 1200 baud twelve characters take 100 ms to leave: a lower bound, which load only
         // lengthens.

@@ -113,14 +113,6 @@ private slots:
             f.poll.TraiterTop();
         }
         QCOMPARE(served, (QList<int>{1, 2, 3, 5, 6}));
-        served.clear();
-        f.poll.clearRefresh(5);
-        f.poll.setRefresh(6, {});
-        for (int code : {5, 6, 1}) {
-            f.s.FenetreActive = qint16(code);
-            f.poll.TraiterTop();
-        }
-        QCOMPARE(served, QList<int>{1});
 
         // A window that closes during its own refresh (clearing its registration) finishes it.
         bool done = false;
