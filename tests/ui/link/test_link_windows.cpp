@@ -37,17 +37,11 @@ struct Bench : test::BoardRig {
     QByteArray generalBytes() const { return test::fileBytes(s.generalIni()); }
 };
 
-QStringList items(const QListWidget* list) {
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out << list->item(i)->text();
-    return out;
-}
-
-QStringList stored(const QListView* list) {
+// A list's lines: as shown, or as stored (Qt::UserRole).
+QStringList texts(const QAbstractItemView* list, int role = Qt::DisplayRole) {
     QStringList out;
     for (int i = 0; i < list->model()->rowCount(); ++i)
-        out << list->model()->index(i, 0).data(Qt::UserRole).toString();
+        out << list->model()->index(i, 0).data(role).toString();
     return out;
 }
 
@@ -88,16 +82,16 @@ private slots:
             return line == "IPW?" ? std::optional<QByteArray>("IPW=+12.3") : std::nullopt;
         };
         type(w, QStringLiteral("ipw?"));
-        QCOMPARE(items(w.SendList), QStringList{"IPW? recognized"});
-        QCOMPARE(items(w.AnswerList), QStringList{"IPW=+12.3"});
+        QCOMPARE(texts(w.SendList), QStringList{"IPW? recognized"});
+        QCOMPARE(texts(w.AnswerList), QStringList{"IPW=+12.3"});
         QVERIFY(w.TxtCommande->text().isEmpty() && !b.s.ReponseBrute);
 
         // An unknown command never reaches the answer list; no answer: "TIMEOUT" only there.
         type(w, QStringLiteral("xyz?"));
-        QCOMPARE(items(w.SendList).last(), QStringLiteral("XYZ? unknown command"));
+        QCOMPARE(texts(w.SendList).last(), QStringLiteral("XYZ? unknown command"));
         b.port.setFault(sim::InProcessPort::Fault::NoAnswer, 4);
         type(w, QStringLiteral("snu?"));
-        QCOMPARE(items(w.AnswerList), (QStringList{"IPW=+12.3", "TIMEOUT"}));
+        QCOMPARE(texts(w.AnswerList), (QStringList{"IPW=+12.3", "TIMEOUT"}));
 
         w.findChild<QPushButton*>(QStringLiteral("BoutonCorbeille"))->click();
         QCOMPARE(w.SendList->count() + w.AnswerList->count(), 0);
@@ -116,7 +110,7 @@ private slots:
         };
         type(w, QStringLiteral("ver?"));
         QCOMPARE(b.port.receivedLines(), QList<QByteArray>{"VER?"});
-        QCOMPARE(items(w.AnswerList), QStringList{"VER=V1.20"}); // still the raw line
+        QCOMPARE(texts(w.AnswerList), QStringList{"VER=V1.20"}); // still the raw line
     }
 
     void flowListsFollowTheExchange() {
@@ -126,8 +120,9 @@ private slots:
         flux->show();
         QCOMPARE(EnvoyerCommande(b.s, QStringLiteral("VER?")), QStringLiteral("V1.20"));
         EnvoyerCommande(b.s, QStringLiteral("SNU?"));
-        QCOMPARE(stored(flux->SendList), (QStringList{"VER?\r", "SNU?\r"}));
-        QCOMPARE(stored(flux->AnswerList), (QStringList{"VER=V1.20\r", "SNU=TAV0001\r"}));
+        QCOMPARE(texts(flux->SendList, Qt::UserRole), (QStringList{"VER?\r", "SNU?\r"}));
+        QCOMPARE(texts(flux->AnswerList, Qt::UserRole),
+                 (QStringList{"VER=V1.20\r", "SNU=TAV0001\r"}));
         QTRY_COMPARE(flux->AnswerList->currentIndex().row(), 1); // newest line in view
 
         // Time stamps: shown by default, switched off by the check box; the text stays.
@@ -148,7 +143,7 @@ private slots:
         EnvoyerCommande(b.s, QStringLiteral("SNU?"));
         FrmVisualisationFlux again(b.s);
         again.show();
-        QCOMPARE(stored(again.SendList), QStringList{"SNU?\r"});
+        QCOMPARE(texts(again.SendList, Qt::UserRole), QStringList{"SNU?\r"});
     }
 
     void viewOptionsOpenTheChosenWindows() {
