@@ -254,12 +254,14 @@ private slots:
         QCOMPARE(rig.stored("TxtIPT_0") + ' ' + rig.stored("TxtIPT_1"), "5 -20");
         QCOMPARE(rig.stored("TxtTCH_0") + '|' + rig.stored("TxtLCM_1"), "|2750");
         {
-            // Cancel keeps what is stored.
+            // Cancel keeps what is stored; an empty upper current bound still gets "IM2?".
+            EcrireIni(rig.s.generalIni(), kThresholdsSection, "TxtLCM_1", "");
+            rig.board.setParam("IM2", 2500);
             FrmAlarmsThresholds w(rig.s);
             w.TxtTCL[1]->setText("12");
             w.Bouton[1]->click();
         }
-        QCOMPARE(rig.stored("TxtTCL_1"), "-10");
+        QCOMPARE(rig.stored("TxtTCL_1") + ' ' + rig.stored("TxtLCM_1"), "-10 2500");
     }
 };
 

@@ -144,7 +144,8 @@ private slots:
         QVERIFY(!w.isRunning() && w.LigneCourante == 3);
     }
 
-    // A pulled adapter leaves empty rows quietly and the run goes on with the board back.
+    // A pulled adapter leaves empty rows quietly and the run goes on with the board back; a port
+    // that cannot open at start leaves no file.
     void badInput() {
         SupervisionRig rig("60", "1");
         FrmSupervisionData& w = *rig.w;
@@ -158,6 +159,15 @@ private slots:
         rig.rows(1);
         QVERIFY(!w.vaSpread->cellText(5, 5).isEmpty());
         QCOMPARE(fileBytes(w.recordPath()).count("\r\n"), 6);
+        w.Bouton_Click();
+        rig.rows(1);
+
+        const QStringList before = rig.files();
+        rig.port.setOpenError("busy");
+        rig.port.close();
+        w.Bouton_Click();
+        QVERIFY(!w.isRunning() && rig.files() == before);
+        QVERIFY(rig.prompts.messageTexts().last().contains("port could not be opened"));
     }
 
     // A setting that cannot be used refuses the start, naming the setting; no file is made.

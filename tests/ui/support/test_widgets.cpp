@@ -30,7 +30,7 @@ using namespace tav;
 class TestWidgets : public QObject {
     Q_OBJECT
 private slots:
-    void gridCellsAppearanceAndEditability() {
+    void gridCellsAppearanceEditabilityAndScrolling() {
         Grid g;
         g.setColumnCount(3);
         g.setRowCount(5);
@@ -60,8 +60,18 @@ private slots:
         g.setReadOnly(true);
         QVERIFY(!(m->flags(plain) & Qt::ItemIsEditable));
         g.setRowCount(1); // appearance leaves with its rows
-        g.setRowCount(5);
+        g.setRowCount(1000);
         QVERIFY(!g.isCellCentered(2, 3));
+
+        // The sheet scrolls to the cell asked for, at the top when told so.
+        g.resize(400, 300);
+        g.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&g));
+        g.goToCell(270, 1, true);
+        QCOMPARE(g.activeRow() * 10 + g.activeCol(), 2701);
+        QCOMPARE(g.rowAt(0), 269);
+        g.goToCell(900, 2);
+        QVERIFY(g.viewport()->rect().contains(g.visualRect(g.model()->index(899, 1))));
     }
 
     // Values the program sets (the panels check they raise no event).
