@@ -171,6 +171,9 @@ private slots:
         for (const QLabel* l : grplabel) got << l->text();
         QCOMPARE(got, (QStringList{"Demo window", "Log", "Validate", "built-in", "One", "", "Three",
                                    "built-in"}));
+        // A list works as well as an array; null members are skipped.
+        t.family(QList<QLabel*>{nullptr, grplabel[4]}, "grplabel_");
+        QCOMPARE(grplabel[4]->text(), QStringLiteral("One"));
 
         f.s.LangueCourante = "De";
         const TextLoader german(f.s, "FrmDemo");
@@ -218,6 +221,11 @@ private slots:
         dlg.TxtPWD->setText("QUILTA");
         dlg.findChild<QPushButton*>("ok")->click();
         QVERIFY(rig.s.MotDePasseValide && !dlg.isVisible() && dlg.result() == QDialog::Accepted);
+        // Cancel closes without a password.
+        FrmMotDePasse again(rig.s);
+        again.TxtPWD->setText("quilta");
+        again.findChild<QPushButton*>("cancel")->click();
+        QVERIFY(!rig.s.MotDePasseValide && again.result() == QDialog::Rejected);
     }
 
     void onePortFailureBoxPerAction() {
