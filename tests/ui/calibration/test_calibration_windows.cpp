@@ -7,7 +7,6 @@
 #include "ui/calibration/FrmEtalonnage.h"
 #include "ui/main/FrmPrincipale.h"
 
-#include <QAction>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
