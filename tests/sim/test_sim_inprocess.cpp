@@ -52,12 +52,6 @@ private slots:
 
     void faults() {
         Rig r;
-        r.port.setSplitAnswer(25, 4);
-        QCOMPARE(r.ask("SNU?"), QByteArray("SNU="));
-        QVERIFY(r.port.waitForInput(200));
-        QCOMPARE(r.port.readAll(), QByteArray("TAV0001\r"));
-        r.port.setSplitAnswer(0, -1);
-
         r.port.setFault(Fault::NoAnswer, 2);
         QCOMPARE(r.ask("SNU?"), QByteArray());
         QCOMPARE(r.ask("SNU?"), QByteArray());

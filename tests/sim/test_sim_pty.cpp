@@ -43,28 +43,18 @@ class TestSimPty : public QObject {
     Q_OBJECT
 
 private slots:
-    void dropAfterAndReplug() {
+    // The link the demo uses follows the device across a pulled and re-plugged adapter.
+    void linkAcrossUnplugAndReplug() {
         QTemporaryDir dir;
         const QString link = dir.filePath("ttyTAV");
         SimProcess sim;
-        QVERIFY(sim.start({"--drop-after", "2", "--link", link}));
+        QVERIFY(sim.start({"--link", link}));
         QCOMPARE(QFile::symLinkTarget(link), sim.devicePath());
-        const QString first = sim.devicePath();
-        {
-            Client c(link, 19200);
-            QCOMPARE(c("SNU?"), QByteArray("SNU=TAV0001\r"));
-            QCOMPARE(c("VER?"), QByteArray("VER=V1.20\r")); // the last one is still answered
-            QCOMPARE(sim.readLine(), QStringLiteral("unplugged"));
-        }
-        QVERIFY(!QFileInfo::exists(link));
-        QVERIFY(!Client(first, 19200).ok);
-
-        const QString second = sim.command("replug");
-        QCOMPARE(QFile::symLinkTarget(link), second);
-        Client c(link, 19200);
-        QCOMPARE(c("ASS?"), QByteArray("ASS=0\r"));
         QCOMPARE(sim.command("unplug"), QStringLiteral("unplugged"));
-        QVERIFY(sim.command("unplug").startsWith("error"));
+        QVERIFY(!QFileInfo::exists(link));
+        const QString replugged = sim.command("replug");
+        QCOMPARE(QFile::symLinkTarget(link), replugged);
+        QCOMPARE(Client(link, 19200)("ASS?"), QByteArray("ASS=0\r"));
         QVERIFY(sim.stop());
         QVERIFY(!QFileInfo::exists(link));
     }

@@ -94,13 +94,6 @@ private slots:
         QCOMPARE(r.prompts.shown[0].title, QString("Liaison série"));
         QCOMPARE(r.prompts.shown[0].icon, PromptIcon::Critical);
         QVERIFY(r.port.writes.isEmpty());
-
-        r.port.openError.clear();
-        r.rs232("DATA", "nine");
-        ++r.s.actionOperateur;
-        QVERIFY(!OuvrirPort(r.s));
-        QVERIFY(r.prompts.shown.last().text.contains("nine"));
-        QCOMPARE(r.port.openCount, 1);
     }
 
     // The text goes out as given (a caller's own CR makes two), Windows-1252 byte for byte.

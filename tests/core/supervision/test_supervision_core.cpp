@@ -18,9 +18,7 @@ private slots:
         QTest::newRow("empty") << "" << 0;
         QTest::newRow("zero") << "0" << 0;
         QTest::newRow("negative") << "-5" << 0;
-        QTest::newRow("not a number") << "abc" << 0;
         QTest::newRow("trailing text") << "5s" << 0;
-        QTest::newRow("rounds to 0") << "0.4" << 0;
         QTest::newRow("half to even 0") << "0.5" << 0;
         QTest::newRow("half to even 2") << "1.5" << 2;
         QTest::newRow("blanks") << " 60 " << 60;
