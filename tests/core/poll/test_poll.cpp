@@ -40,12 +40,9 @@ private slots:
         Fixture f;
         QVERIFY(!f.poll.isEnabled());
         f.poll.start();
-        QVERIFY(f.poll.isEnabled());
-        QCOMPARE(f.poll.period(), 250);
-        QVERIFY(f.s.RafraichissementDemande);
+        QVERIFY(f.poll.isEnabled() && f.poll.period() == 250 && f.s.RafraichissementDemande);
         f.poll.stop();
-        QVERIFY(!f.poll.isEnabled());
-        QCOMPARE(f.s.FenetreActive, AppState::kNoWindow);
+        QVERIFY(!f.poll.isEnabled() && f.s.FenetreActive == AppState::kNoWindow);
 
         // Above 65535 ms the timer runs at 65535 ms; the setting itself is untouched.
         f.s.TempsRafraichissement = 70000;

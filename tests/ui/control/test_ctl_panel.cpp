@@ -29,19 +29,14 @@ void type(QLineEdit* box, const QString& text) {
     QTest::keyClick(box, Qt::Key_Return);
 }
 
-// Tabs 0..4 enabled as "1", disabled as "0".
-QString enabledTabs(const W& w) {
-    QString out;
+// The start and stop buttons, the log box and the tabs (enabled "1", disabled "0") as one text.
+QString layout(const W& w) {
+    const bool start = !w.BoutonStart->isHidden(), stop = !w.BoutonStop->isHidden();
+    QString out = start == stop ? "both?" : start ? "start" : "stop";
+    out += w.CheckEnregistrement->isHidden() ? " " : " log ";
     for (int t = 0; t < 5; ++t)
         out += w.OngletPilotage->isTabEnabled(t) ? u'1' : u'0';
     return out;
-}
-
-// The start and stop buttons, the log box and the tabs as one text: "start"/"stop" + tabs.
-QString layout(const W& w) {
-    const bool start = !w.BoutonStart->isHidden(), stop = !w.BoutonStop->isHidden();
-    const QString button = start == stop ? "both?" : start ? "start" : "stop";
-    return button + (w.CheckEnregistrement->isHidden() ? " " : " log ") + enabledTabs(w);
 }
 
 } // namespace

@@ -49,11 +49,8 @@ struct ProgramRig {
         QCoreApplication::processEvents();
         return *window;
     }
-    // Writes a file of the program folder.
     void put(const QString& name, const QByteArray& bytes) {
-        QFile f(s.filePath(name));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
+        QVERIFY(writeBytes(s.filePath(name), bytes));
     }
 };
 
