@@ -83,30 +83,6 @@ private slots:
                "PWD=QUILTA > PWD!; PON=22 > PON!; SNU=TAV0042 > SNU!; SNU? > SNU=TAV0042; "
                "TC1=31 > -; TCL=60 > -; SNU=TWO WORDS > -; IM2=3500 > IM2!; SDC=3400 > SDC!; "
                "IM2=2000 > IM2!; SDC? > SDC=+2000; PWD=WRONG > -; PON=21 > PON#";
-        QTest::newRow("control modes")
-            << "SOP=170; ASS=2 > ASS!; STS? > STS=ON; ALA? > ALA=00000000; OPW? > ~170; "
-               "PS2? > ~167; OPM=120 > OPM!; OPW? > ~120; ASS=1 > ASS!; LDC? > LDC=+1500; "
-               "@ext 0.25; ASS=3 > ASS!; LDC? > LDC=+750; @ext 0.5; OPM=205; ASS=4 > ASS!; "
-               "OPW? > ~100; ASS=0 > ASS!; STS? > STS=OFF; LDC? > ~0";
-        QTest::newRow("input loss with hysteresis")
-            << "ASS=2; @pin -8.1; STS? > STS=OFF; ALA? > ALA=01000101; ASS? > ASS=2; "
-               "@pin -7.8; STS? > STS=OFF; @pin -7.4; STS? > STS=ON; IPT=-100; @pin -8.1; "
-               "STS? > STS=ON";
-        QTest::newRow("case temperature")
-            << "ASS=1; @case 59; WAR? > WAR=00000000; @case 60; WAR? > WAR=00001000; "
-               "STS? > STS=ON; @case 66; STS? > STS=OFF; ALA? > ALA=01010001; @case 25; "
-               "STS? > STS=ON; WAR? > WAR=00001000; WAR=0; WAR? > WAR=00000000; @case -15; "
-               "WAR? > WAR=00000100";
-        QTest::newRow("latched protections")
-            << "PWD=QUILTA; LCM=1400 > LCM!; ASS=1; STS? > STS=OFF; ALA? > ALA=01001001; "
-               "LCM=2800; STS? > STS=OFF; ASS=1; STS? > STS=ON; OPT=190 > OPT!; STS? > STS=OFF; "
-               "ALA? > ALA=01000011; OPT=0; ASS=1; STS? > STS=ON";
-        QTest::newRow("low output warnings")
-            << "PWD=QUILTA; IM2=1000; LCM=8000; SOP=200; ASS=2; STS? > STS=ON; "
-               "WAR? > WAR=00000001; OPT=150; SDC=800; ASS=1; WAR=0; WAR? > WAR=00000010";
-        QTest::newRow("calibration")
-            << "PWD=QUILTA; @pin -30; CI1=-295 > CI1!; @pin 0; CI2=5 > CI2!; IPW? > IPW=+5; "
-               "@pin -15; IPW? > IPW=-145";
         QTest::newRow("eeprom and factory recall")
             << "PWD=QUILTA; SNU=TAV0777; PON=23; SOP=200; WKP=1 > WKP!; SOP=100; @restart; "
                "PON=21 > PON#; SNU? > SNU=TAV0777; SOP? > SOP=+200; RVP > RVP!; "

@@ -1,12 +1,12 @@
+// The in-process port keeps the manual clock's time; its scripted answers, faults and unplugging
+// are exercised by the suites that run on it.
 #include "model/InProcessPort.h"
 #include "support/ManualClock.h"
-#include "ui/Columns.h"
 
 #include <QtTest>
 
 using tav::sim::BoardModel;
 using tav::sim::InProcessPort;
-using Fault = InProcessPort::Fault;
 
 namespace {
 
@@ -48,55 +48,6 @@ private slots:
         // Two commands in one write: two answers in order.
         r.port.setAnswerDelay(0);
         QCOMPARE(r.ask("ASS=2\rSTS?"), QByteArray("ASS!\rSTS=ON\r"));
-    }
-
-    void faults() {
-        Rig r;
-        r.port.setFault(Fault::NoAnswer, 2);
-        QCOMPARE(r.ask("SNU?"), QByteArray());
-        QCOMPARE(r.ask("SNU?"), QByteArray());
-        QCOMPARE(r.ask("SNU?"), QByteArray("SNU=TAV0001\r")); // the fault is used up
-
-        // A scripted answer replaces the board's; silence is an empty one.
-        r.port.responder = [](const QByteArray& line) -> std::optional<QByteArray> {
-            if (line == "VER?") return QByteArray("VER=TEST");
-            if (line == "ALA?") return QByteArray();
-            return std::nullopt;
-        };
-        QCOMPARE(r.ask("VER?\rALA?\rASS?"), QByteArray("VER=TEST\rASS=0\r"));
-    }
-
-    void unplugAndDrop() {
-        Rig r;
-        r.port.setAnswerDelay(20);
-        r.port.write("SNU?\r");
-        r.port.unplug();
-        const qint64 t = r.clock.now();
-        QVERIFY(!r.port.waitForInput(200)); // a closed port returns at once
-        QCOMPARE(r.clock.now(), t);
-        QVERIFY(!r.port.write("SNU?\r"));
-        QString error;
-        QVERIFY(!r.port.open(QStringLiteral("COM1"), {}, &error));
-        QVERIFY(!error.isEmpty());
-        r.port.replug();
-        QVERIFY(r.port.open(QStringLiteral("COM1"), {}, &error));
-        QCOMPARE(r.ask("SNU?"), QByteArray("SNU=TAV0001\r")); // nothing left from before
-    }
-
-    void badInputAndBoardTime() {
-        Rig r;
-        // An overlong line is dropped whole; binary bytes get the unknown-command answer.
-        r.port.write(QByteArray(40000, 'A'));
-        QCOMPARE(r.ask("\rSNU?"), QByteArray("SNU=TAV0001\r"));
-        QVERIFY(r.ask(QByteArray("\x00\x01\xfe\xff", 4)).contains('/'));
-        r.port.write("SNU?\r");
-        r.port.clearInput();
-        QCOMPARE(r.port.bytesAvailable(), 0);
-        // The board's time follows the clock: the current ramp is over after five seconds.
-        r.board.setRampEnabled(true);
-        r.ask("ASS=1");
-        r.clock.advance(5000);
-        QCOMPARE(r.ask("LDC?"), QByteArray("LDC=+1500\r"));
     }
 };
 
