@@ -5,9 +5,9 @@
 #include "core/settings/Variant.h"
 #include "core/translation/DefaultTexts.h"
 #include "model/BoardModel.h"
+#include "support/Columns.h"
 #include "support/Files.h"
 #include "support/Pty.h"
-#include "ui/Columns.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

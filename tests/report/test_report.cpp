@@ -1,8 +1,8 @@
 #include "ui/config/ConfigRig.h"
 
 #include "report/ReportLayout.h"
+#include "support/Columns.h"
 #include "ui/config/FrmImpression.h"
-#include "ui/Columns.h"
 
 #include <QFile>
 #include <QLineEdit>

@@ -1,7 +1,7 @@
 #include "core/link/Catalogue.h"
 #include "core/settings/Defaults.h"
 #include "model/BoardModel.h"
-#include "ui/Columns.h"
+#include "support/Columns.h"
 
 #include <QtTest>
 

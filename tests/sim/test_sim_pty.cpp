@@ -1,7 +1,7 @@
 #include "core/link/QtSerialPort.h"
+#include "support/Columns.h"
 #include "support/Files.h"
 #include "support/Pty.h"
-#include "ui/Columns.h"
 
 #include <QElapsedTimer>
 #include <QFile>

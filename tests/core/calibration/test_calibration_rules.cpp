@@ -1,5 +1,5 @@
 #include "core/calibration/Calibration.h"
-#include "ui/Columns.h"
+#include "support/Columns.h"
 
 #include <QtTest>
 

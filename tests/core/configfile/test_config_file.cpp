@@ -3,7 +3,7 @@
 #include "core/io/FileReplace.h"
 #include "core/text/Scramble.h"
 #include "support/BoardRig.h"
-#include "ui/Columns.h"
+#include "support/Columns.h"
 
 #include <QFile>
 #include <QTest>

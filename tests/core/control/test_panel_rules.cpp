@@ -1,5 +1,5 @@
 #include "core/control/PanelRules.h"
-#include "ui/Columns.h"
+#include "support/Columns.h"
 
 #include <QTest>
 

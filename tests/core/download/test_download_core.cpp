@@ -1,5 +1,5 @@
 #include "core/download/HexFile.h"
-#include "ui/Columns.h"
+#include "support/Columns.h"
 
 #include <QFile>
 #include <QTemporaryDir>

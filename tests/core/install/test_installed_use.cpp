@@ -3,7 +3,7 @@
 #include "core/settings/ProgramDir.h"
 #include "core/settings/Variant.h"
 #include "support/Child.h"
-#include "ui/Columns.h"
+#include "support/Columns.h"
 
 #include <QFileInfo>
 #include <QProcess>

@@ -2,7 +2,7 @@
 #include "core/link/BaudRate.h"
 #include "core/link/SerialPort.h"
 #include "support/BoardRig.h"
-#include "ui/Columns.h"
+#include "support/Columns.h"
 
 #include <QtTest>
 

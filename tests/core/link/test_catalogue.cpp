@@ -1,6 +1,6 @@
 #include "core/link/Catalogue.h"
 #include "core/settings/Ini.h"
-#include "ui/Columns.h"
+#include "support/Columns.h"
 
 #include <QTemporaryDir>
 #include <QTest>

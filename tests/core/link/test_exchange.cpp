@@ -5,10 +5,10 @@
 #include "core/poll/Poll.h"
 #include "core/settings/Defaults.h"
 #include "core/settings/Ini.h"
+#include "support/Columns.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedPort.h"
 #include "support/ScriptedPrompts.h"
-#include "ui/Columns.h"
 
 #include <QTemporaryDir>
 #include <QTest>

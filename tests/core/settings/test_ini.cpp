@@ -3,8 +3,8 @@
 #include "core/settings/Variant.h"
 #include "core/text/Scramble.h"
 #include "support/Child.h"
+#include "support/Columns.h"
 #include "support/Files.h"
-#include "ui/Columns.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 #include "core/supervision/RecordFile.h"
 #include "core/supervision/Supervision.h"
 #include "support/BoardRig.h"
-#include "ui/Columns.h"
+#include "support/Columns.h"
 
 #include <QFile>
 #include <QTest>

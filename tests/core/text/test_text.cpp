@@ -1,7 +1,7 @@
 #include "core/text/Cp1252.h"
 #include "core/text/Numbers.h"
 #include "core/text/Scramble.h"
-#include "ui/Columns.h"
+#include "support/Columns.h"
 
 #include <QTest>
 

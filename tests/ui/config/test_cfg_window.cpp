@@ -1,6 +1,6 @@
 #include "ConfigRig.h"
 
-#include "ui/Columns.h"
+#include "support/Columns.h"
 #include "ui/main/FrmMotDePasse.h"
 #include "ui/support/Slider.h"
 

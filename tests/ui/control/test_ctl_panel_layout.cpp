@@ -1,6 +1,6 @@
 #include "ControlRig.h"
 
-#include "ui/Columns.h"
+#include "support/Columns.h"
 
 #include "ui/support/Tabs.h"
 

@@ -1,7 +1,7 @@
 #include "core/control/MeasurementLog.h"
 #include "core/settings/Ini.h"
 #include "support/BoardRig.h"
-#include "ui/Columns.h"
+#include "support/Columns.h"
 #include "ui/supervision/FrmSupervisionData.h"
 #include "ui/supervision/SupervisionGraph.h"
 #include "ui/support/Grid.h"
