@@ -35,11 +35,11 @@ inline void limitFileSize(rlim_t bytes) {
 }
 
 // Folder permissions hold: root becomes an ordinary user (nobody); others cannot change ids and
-// stay who they are. A child still root would prove nothing, so it fails.
+// stay who they are. A child that could still take root back would prove nothing, so it fails.
 inline void withoutPrivileges() {
     [[maybe_unused]] const bool dropped =
         setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0;
-    if (geteuid() == 0)
+    if (setuid(0) == 0)
         _exit(254);
 }
 
