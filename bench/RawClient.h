@@ -16,17 +16,8 @@
 
 namespace tav::bench {
 
-inline speed_t speedFor(qint32 baud) {
-    switch (baud) {
-    case 1200: return B1200; case 2400: return B2400; case 4800: return B4800;
-    case 9600: return B9600; case 19200: return B19200; case 38400: return B38400;
-    case 57600: return B57600; case 115200: return B115200; case 230400: return B230400;
-    default: return B0;
-    }
-}
-
-// A raw non-blocking device at the rate (-1 on failure).
-inline int openRawDevice(const QString& path, qint32 baud) {
+// A raw non-blocking device at 19200 bit/s, the simulator's default rate (-1 on failure).
+inline int openRawDevice(const QString& path) {
     const int fd =
         ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return -1;
@@ -34,8 +25,8 @@ inline int openRawDevice(const QString& path, qint32 baud) {
     bool ok = ::tcgetattr(fd, &tio) == 0;
     ::cfmakeraw(&tio);
     tio.c_cflag |= CLOCAL | CREAD;
-    ::cfsetispeed(&tio, speedFor(baud));
-    ::cfsetospeed(&tio, speedFor(baud));
+    ::cfsetispeed(&tio, B19200);
+    ::cfsetospeed(&tio, B19200);
     ok = ok && ::tcsetattr(fd, TCSANOW, &tio) == 0;
     if (!ok) ::close(fd);
     return ok ? fd : -1;

@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
                     qPrintable(tav::test::simulatorBinary()));
         return 0;
     }
-    const int fd = tav::bench::openRawDevice(sim.devicePath(), 19200);
+    const int fd = tav::bench::openRawDevice(sim.devicePath());
     std::vector<double> us;
     for (int i = 0; i < 2000; ++i) {
         QElapsedTimer t;
