@@ -6,6 +6,7 @@
 #include "core/AppState.h"
 #include "core/link/Exchange.h"
 #include "core/settings/Ini.h"
+#include "PySerial.h"
 #include "RealtimeRig.h"
 #include "report/ReportLayout.h"
 #include "ui/config/FrmConfigManuelle.h"
@@ -44,7 +45,7 @@ QStringList importCommands(const FrmConfigManuelle& w) {
     return c;
 }
 
-void measure(const char* label, AppState& s, FrmConfigManuelle& w) {
+double measure(const char* label, AppState& s, FrmConfigManuelle& w) {
     s.ReponseBrute = true;
     qint64 bytes = 0;
     const QStringList commands = importCommands(w);
@@ -63,6 +64,7 @@ void measure(const char* label, AppState& s, FrmConfigManuelle& w) {
                 "%5.1f ms)\n",
                 label, ms[ms.size() / 2], static_cast<long long>(commands.size()),
                 static_cast<long long>(bytes), charMs(bytes));
+    return ms[ms.size() / 2];
 }
 
 } // namespace
@@ -86,7 +88,14 @@ int main(int argc, char** argv) {
                 kBaud, kImports);
     measure("default pacing", s, w);
     EcrireIni(s.generalIni(), "RS232", "TempsPause2", "2");
-    measure("TempsPause2 = 2", s, w);
+    const double ours = measure("TempsPause2 = 2", s, w);
+    // The same commands scripted with pyserial on the same line, in the same run.
+    FermerPort(s);
+    const double py = bench::pyserialRoundMs(rig.sim.devicePath(), kBaud, 2, importCommands(w), kImports);
+    if (py > 0)
+        std::printf("%-24s Import median %7.1f ms (pyserial read_until CR, same commands and "
+                    "pauses): ours x%.2f\n",
+                    "pyserial", py, ours / py);
 
     const ConfigReport report = w.report();
     constexpr int kRuns = 20;

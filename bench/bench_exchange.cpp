@@ -178,8 +178,7 @@ int main(int argc, char** argv) {
             std::printf("%-8d %-24s %6s %8.2fms  (pyserial read_until CR, same pauses)\n", baud,
                         cases[0].name, "", py);
     }
-    std::printf("The answer ends two character times after its carriage return (at least 1 ms);\n"
-                "the pause after sending runs while the command is still on the line, so the "
-                "overhead can fall below that.\n");
+    std::printf("The answer ends at its carriage return; the pause after sending runs while the "
+                "command is still on the line, so the overhead can fall below zero.\n");
     return ok ? 0 : 1;
 }

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace tav {
 
@@ -46,12 +47,23 @@ void logFlow(AppState& s, FlowLog::List list, const QString& text) {
         s.flow.append(list, text);
 }
 
-// Drops what waits in the input without waiting for more; what is dropped is logged.
-void discardWaiting(AppState& s) {
-    QByteArray stale;
+// Line feeds (and, before a command, carriage returns) that come first end an earlier line:
+// they are dropped without a word.
+void dropLineEnds(QByteArray& in, bool carriageReturnsToo) {
+    qsizetype n = 0;
+    while (n < in.size() && (in[n] == '\n' || (carriageReturnsToo && in[n] == '\r')))
+        ++n;
+    in.remove(0, n);
+}
+
+// Drops what followed the last answer line and, with waiting, what waits in the input without
+// waiting for more; what is dropped is logged, but for the line ends that come first.
+void discardWaiting(AppState& s, bool waiting = true) {
+    QByteArray stale = std::exchange(s.PortOEM.carriedInput, {});
     // Bounded: a device that never stops talking must not hold the exchange here.
-    for (int i = 0; i < 64 && s.PortOEM.waitForInput(0); ++i)
+    for (int i = 0; waiting && i < 64 && s.PortOEM.waitForInput(0); ++i)
         stale += s.PortOEM.readAll();
+    dropLineEnds(stale, true);
     if (!stale.isEmpty())
         logFlow(s, FlowLog::Answers, QStringLiteral("DISCARDED ") + fromCp1252(stale));
 }
@@ -97,21 +109,53 @@ void sendLine(AppState& s, const QString& line, int attempt, bool discardFirst) 
     }
 }
 
+// The input of one answer: bytes received and not yet taken, carried from one read to the next.
+class AnswerInput {
+public:
+    explicit AnswerInput(SerialPort& port) : port_(port), in_(std::exchange(port.carriedInput, {})) {}
+    // What follows the line taken stays for the next exchange.
+    ~AnswerInput() { port_.carriedInput = std::move(in_); }
+
+    QByteArray& bytes() { return in_; }
+    // Waits up to ms for more input and appends it; false on silence or a lost device.
+    bool receive(int ms) {
+        if (!port_.waitForInput(ms))
+            return false;
+        in_ += port_.readAll();
+        return true;
+    }
+    // Takes the first line: the text before the first CR, the CR itself dropped; all of it when
+    // no CR has come.
+    QByteArray takeLine() {
+        const qsizetype cr = in_.indexOf('\r');
+        const QByteArray line = cr < 0 ? in_ : in_.left(cr);
+        in_.remove(0, cr < 0 ? in_.size() : cr + 1);
+        return line;
+    }
+    void clear() { in_.clear(); }
+
+private:
+    SerialPort& port_;
+    QByteArray in_;
+};
+
 // LireReponse; with a command given, answers to other commands are discarded and the wait goes
 // on until the time-out.
 QString readAnswer(AppState& s, const QString& command) {
     SerialPort& port = s.PortOEM;
     if (!port.isOpen())
         return {};
-    const qint64 endUs = answerEndUs(port.exchangeSettings);
     const qint64 deadline = s.clock.now() + s.TempsTimeout;
-    QByteArray raw; // what followed a discarded answer in the same burst
+    AnswerInput input(port);
+    QByteArray& in = input.bytes();
     for (;;) {
-        // Wait for the first character in the port's own blocking wait.
-        while (raw.isEmpty()) {
+        // Wait for the first character in the port's own blocking wait; line feeds that come
+        // first end an earlier line.
+        dropLineEnds(in, false);
+        while (in.isEmpty()) {
             const qint64 remaining = qMax<qint64>(0, deadline - s.clock.now());
-            if (port.waitForInput(static_cast<int>(remaining))) {
-                raw = port.readAll();
+            if (input.receive(static_cast<int>(remaining))) {
+                dropLineEnds(in, false);
                 continue;
             }
             if (!port.isOpen())
@@ -122,46 +166,43 @@ QString readAnswer(AppState& s, const QString& command) {
             }
         }
 
-        // Characters already received are taken at once. The answer ends when the input stays
-        // silent: briefly once its carriage return has come, kSilenceMs before. An answer still
+        // Characters already received are taken at once. The answer ends at its carriage
+        // return, or when the input stays silent for kSilenceMs without one. An answer still
         // arriving TempsTimeout after its first character is no answer.
         const qint64 first = s.clock.now();
-        for (;;) {
-            const bool ended = raw.contains('\r');
-            if (!(ended ? port.waitForInputUs(endUs) : port.waitForInput(kSilenceMs))) {
-                // Device lost: a line it finished sending is still its answer; a partial one is
-                // not.
-                if (!port.isOpen() && !raw.contains('\r'))
+        while (!in.contains('\r')) {
+            if (!input.receive(kSilenceMs)) {
+                // Device lost: a partial line is no answer.
+                if (!port.isOpen()) {
+                    input.clear();
                     return {};
+                }
                 break;
             }
-            raw += port.readAll();
             if (s.clock.now() > first + s.TempsTimeout) {
-                logFlow(s, FlowLog::Answers, QStringLiteral("TIMEOUT ") + fromCp1252(raw));
+                logFlow(s, FlowLog::Answers, QStringLiteral("TIMEOUT ") + fromCp1252(in));
+                input.clear();
                 return {};
             }
         }
 
-        const qsizetype cr = raw.indexOf('\r');
-        if (isOtherCommandsAnswer(fromCp1252(cr < 0 ? raw : raw.left(cr)), command)) {
-            // Not ours: dropped with its line feed; what came after it may be ours.
-            qsizetype next = cr < 0 ? raw.size() : cr + 1;
-            if (next < raw.size() && raw[next] == '\n')
-                ++next;
-            logFlow(s, FlowLog::Answers, QStringLiteral("DISCARDED ") + fromCp1252(raw.left(next)));
-            raw.remove(0, next);
-            if (raw.isEmpty() && !port.isOpen())
+        const bool ended = in.contains('\r');
+        const QString answer = fromCp1252(input.takeLine());
+        const QString logged = ended ? answer + u'\r' : answer;
+        if (isOtherCommandsAnswer(answer, command)) {
+            // Not ours; what came after it may be ours.
+            logFlow(s, FlowLog::Answers, QStringLiteral("DISCARDED ") + logged);
+            if (in.isEmpty() && !port.isOpen())
                 return {};
             continue;
         }
-        const QString answer = fromCp1252(raw);
-        if (cr < 0)
+        if (!ended)
             return answer;
         if (s.FluxActif) {
-            s.flow.append(FlowLog::Answers, answer);
+            s.flow.append(FlowLog::Answers, logged);
             letEventsRun(s);
         }
-        return answer.left(cr);
+        return answer;
     }
 }
 
@@ -201,6 +242,7 @@ PortOpening ouvrirPortSansMessage(AppState& s) {
         return o;
     }
     s.PortOEM.exchangeSettings = settings;
+    s.PortOEM.carriedInput.clear();
     // A failure reported earlier may be reported again.
     s.portFailureShown.clear();
     s.actionSignalee = ~quint64(0);
@@ -272,12 +314,6 @@ bool isOtherCommandsAnswer(const QString& answer, const QString& command) {
     return c.hasMatch() && a.captured(1).compare(c.captured(1), Qt::CaseInsensitive) != 0;
 }
 
-qint64 answerEndUs(const LineSettings& line) {
-    const qint64 baud = line.baud > 0 ? line.baud : 19200;
-    const qint64 twoCharsUs = (2LL * line.bitsPerCharacter() * 1000000 + baud - 1) / baud;
-    return std::max<qint64>(1000, twoCharsUs);
-}
-
 QString EnvoyerCommande(AppState& s, const QString& command) {
     const bool raw = s.ReponseBrute;
     const QString line = command + u'\r';
@@ -286,7 +322,10 @@ QString EnvoyerCommande(AppState& s, const QString& command) {
     const int attempts = qMax<int>(0, s.NbRepetitions) + 1;
     for (int attempt = 0; attempt < attempts; ++attempt) {
         // The tail of a late answer must not pass for this command's answer; the attempts of
-        // one command keep what arrives between them (a late answer to the same command).
+        // one command keep what arrives between them (a late answer to the same command), but
+        // not what came behind an empty answer line.
+        if (attempt > 0)
+            discardWaiting(s, false);
         sendLine(s, line, attempt, attempt == 0);
         answer = readAnswer(s, command);
         if (!answer.isEmpty())
@@ -310,6 +349,7 @@ QString EnvoyerCommande(AppState& s, const QString& command) {
 
 void ViderReception(AppState& s) {
     SerialPort& port = s.PortOEM;
+    port.carriedInput.clear();
     while (port.isOpen() && port.waitForInput(0)) {
         port.readAll();
         letEventsRun(s);

@@ -34,15 +34,18 @@ bool FermerPort(AppState& s);
 // Sends one line (the caller adds the carriage return) with the configured pacing.
 // attempt 0 is logged in the flow list. Nothing waiting in the input is touched.
 void EcrireCommande(AppState& s, const QString& line, int attempt);
-// One answer line, or the empty text on time-out. An answer ends when the input has stayed
-// silent for answerEndUs after its carriage return, or for kSilenceMs when none has come;
-// one still arriving TempsTimeout after its first character is no answer.
+// One answer line, or the empty text on time-out. An answer ends at its carriage return (what
+// follows stays for the next exchange), or after kSilenceMs of silence when none has come; one
+// still arriving TempsTimeout after its first character is no answer. Line feeds that come
+// first end an earlier line and are dropped unlogged; a carriage return that comes first is an
+// empty line (no answer).
 // Returns at once on a closed port.
 QString LireReponse(AppState& s);
 // Sends command + CR, repeats up to NbRepetitions times, returns the value text
 // (after "=" then "+", unless ReponseBrute); empty when nothing came.
 // Before the first attempt's line goes out, whatever waits in the input (the tail of a late
-// answer) is discarded and logged as "DISCARDED " + text, so that it is never taken for this
+// answer) is discarded and logged as "DISCARDED " + text (line ends that come first are dropped
+// unlogged), so that it is never taken for this
 // command's answer; an answer to another command (isOtherCommandsAnswer) is discarded the same
 // way and the wait goes on within the time-out.
 // Attempts stop early when the port is closed (it cannot be opened, or its device went away).
@@ -54,10 +57,6 @@ void ViderReception(AppState& s);
 // `command` followed by "=", "!" or "#" ("CAT=+31" while "OPW?" waits). Answers of other shapes
 // ("!", "ERR/UNKNOWN", a hex acknowledgement) and commands without a mnemonic never match.
 bool isOtherCommandsAnswer(const QString& answer, const QString& command);
-// Silence after the carriage return that ends an answer: two character times at the line's
-// rate, at least 1 ms (a line feed after the carriage return is swallowed with it), in µs.
-qint64 answerEndUs(const LineSettings& line);
-
 // Silence that ends an answer without a carriage return, in ms.
 inline constexpr int kSilenceMs = 10;
 // Caption of the serial-link window in the current language ("Serial Link" by default);

@@ -166,27 +166,6 @@ bool QtSerialPort::waitForInput(int msecs) {
     }
 }
 
-bool QtSerialPort::waitForInputUs(qint64 usecs) {
-#ifdef Q_OS_UNIX
-    if (!port_.isOpen())
-        return false;
-    if (port_.bytesAvailable() > 0)
-        return true;
-    // QSerialPort waits in whole milliseconds; the end of an answer is a character time or two.
-    pollfd p{};
-    p.fd = static_cast<int>(port_.handle());
-    p.events = POLLIN;
-    const qint64 us = qMax<qint64>(0, usecs);
-    const timespec ts{static_cast<time_t>(us / 1000000), static_cast<long>(us % 1000000) * 1000};
-    if (p.fd >= 0 && ::ppoll(&p, 1, &ts, nullptr) == 0)
-        return false;
-    // Input, a hang-up or an error: the port's own wait reads it and tells which.
-    return waitForInput(0);
-#else
-    return SerialPort::waitForInputUs(usecs);
-#endif
-}
-
 qint64 QtSerialPort::bytesAvailable() const { return port_.isOpen() ? port_.bytesAvailable() : 0; }
 
 QByteArray QtSerialPort::readAll() { return port_.isOpen() ? port_.readAll() : QByteArray(); }

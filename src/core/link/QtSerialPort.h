@@ -20,7 +20,6 @@ public:
     bool isOpen() const override;
     bool write(const QByteArray& data) override;
     bool waitForInput(int msecs) override;
-    bool waitForInputUs(qint64 usecs) override;
     qint64 bytesAvailable() const override;
     QByteArray readAll() override;
     void clearInput() override;

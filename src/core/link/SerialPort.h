@@ -31,18 +31,16 @@ public:
     // Blocks until input is available, the time-out passes or the device is lost.
     // Returns true when bytes are available. Never spins; returns at once on a closed port.
     virtual bool waitForInput(int msecs) = 0;
-    // The same wait to the microsecond where the platform can; by default rounded up to ms.
-    virtual bool waitForInputUs(qint64 usecs) {
-        return waitForInput(static_cast<int>((usecs + 999) / 1000));
-    }
     virtual qint64 bytesAvailable() const = 0;
     virtual QByteArray readAll() = 0;
     // Drops whatever is waiting in the input.
     virtual void clearInput() = 0;
 
-    // Line settings of the last opening made by the exchange (OuvrirPort): they time the end
-    // of an answer.
+    // Line settings of the last opening made by the exchange (OuvrirPort).
     LineSettings exchangeSettings;
+    // Received by the exchange after an answer's carriage return and not taken yet: the next
+    // exchange sees it before what waits in the port.
+    QByteArray carriedInput;
 };
 
 // Device name for a port setting: "COMn" is the platform's n-th port; other text is a path.
