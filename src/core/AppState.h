@@ -49,6 +49,11 @@ struct AppState {
     bool FluxActif = false;
     bool ReponseBrute = false;
     bool PauseLongue = false;
+    // Answers holding bytes outside 0x20-0x7E: discarded by the exchange (the default), shown
+    // with those bytes escaped as <0x8F> (the manual-command window), or kept as received (the
+    // baud scan, which judges them itself).
+    enum class Unprintable { Discard, Escape, Keep };
+    Unprintable unprintableAnswers = Unprintable::Discard;
 
     // Poll.
     static constexpr qint16 kNoWindow = -999;

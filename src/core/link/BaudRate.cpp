@@ -36,9 +36,12 @@ PortOpening::Result essayer(AppState& s, QString* reponse, QString* error) {
     ViderReception(s);
     // Judged on the raw line: a board at another rate answers noise, which is no answer.
     const bool raw = s.ReponseBrute;
+    const AppState::Unprintable unprintable = s.unprintableAnswers;
     s.ReponseBrute = true;
+    s.unprintableAnswers = AppState::Unprintable::Keep;
     const QString brute = EnvoyerCommande(s, QStringLiteral("SNU?"));
     s.ReponseBrute = raw;
+    s.unprintableAnswers = unprintable;
     if (isBoardAnswer(brute))
         *reponse = brute;
     FermerPort(s);

@@ -35,11 +35,14 @@ void letEventsRun(AppState& s) {
         return;
     const bool raw = s.ReponseBrute;
     const bool slow = s.PauseLongue;
+    const AppState::Unprintable unprintable = s.unprintableAnswers;
     s.ReponseBrute = false;
     s.PauseLongue = false;
+    s.unprintableAnswers = AppState::Unprintable::Discard;
     s.processEvents();
     s.ReponseBrute = raw;
     s.PauseLongue = slow;
+    s.unprintableAnswers = unprintable;
 }
 
 void logFlow(AppState& s, FlowLog::List list, const QString& text) {
@@ -68,10 +71,13 @@ void discardWaiting(AppState& s, bool waiting = true) {
         logFlow(s, FlowLog::Answers, QStringLiteral("DISCARDED ") + fromCp1252(stale));
 }
 
-// Sends a line; with discardFirst, the input is emptied just before the line goes out.
-void sendLine(AppState& s, const QString& line, int attempt, bool discardFirst) {
+void drainOwedLines(AppState& s);
+
+// Sends a line; with discardFirst, answers owed to earlier lines and other input waiting are
+// discarded just before the line goes out. False when the port could not be opened.
+bool sendLine(AppState& s, const QString& line, int attempt, bool discardFirst) {
     if (!s.PortOEM.isOpen() && !OuvrirPort(s))
-        return;
+        return false;
 
     const QByteArray bytes = toCp1252(line);
     // Logged as the line leaves (before the pause after it), so its time stamp is the send time.
@@ -84,7 +90,7 @@ void sendLine(AppState& s, const QString& line, int attempt, bool discardFirst) 
     if (byChar.compare(QLatin1String("1"), Qt::CaseInsensitive) == 0) {
         const int gap = settingMs(s.generalIni(), QStringLiteral("TxtSleepTwoChars"));
         if (discardFirst)
-            discardWaiting(s);
+            drainOwedLines(s);
         for (qsizetype i = 0; i < bytes.size(); ++i) {
             s.PortOEM.write(bytes.mid(i, 1));
             if (i == bytes.size() - 1)
@@ -102,11 +108,12 @@ void sendLine(AppState& s, const QString& line, int attempt, bool discardFirst) 
         const int half = halfPause(pause);
         s.clock.sleep(half);
         if (discardFirst)
-            discardWaiting(s);
+            drainOwedLines(s);
         s.PortOEM.write(bytes);
         logSent();
         s.clock.sleep(half);
     }
+    return true;
 }
 
 // The input of one answer: bytes received and not yet taken, carried from one read to the next.
@@ -139,15 +146,100 @@ private:
     QByteArray in_;
 };
 
-// LireReponse; with a command given, answers to other commands are discarded and the wait goes
-// on until the time-out.
-QString readAnswer(AppState& s, const QString& command) {
+// Before a command's first line: waits for the answers owed to earlier lines, one whole line
+// each, at most 2 x TempsTimeout from the start of the wait or the last byte received, and
+// discards them; then drops whatever else waits.
+void drainOwedLines(AppState& s) {
+    SerialPort& port = s.PortOEM;
+    int owed = std::exchange(port.owedLines, 0);
+    if (owed > 0) {
+        AnswerInput input(port);
+        QByteArray& in = input.bytes();
+        const qint64 window = 2 * qMax<qint64>(0, s.TempsTimeout);
+        qint64 last = s.clock.now();
+        while (owed > 0) {
+            dropLineEnds(in, false);
+            if (in.contains('\r')) {
+                const QByteArray line = input.takeLine();
+                if (!line.isEmpty())
+                    logFlow(s, FlowLog::Answers,
+                            QStringLiteral("DISCARDED ") + fromCp1252(line) + u'\r');
+                --owed;
+                continue;
+            }
+            const qint64 remaining = last + window - s.clock.now();
+            if (remaining <= 0 || !input.receive(static_cast<int>(remaining)))
+                break;
+            last = s.clock.now();
+        }
+    }
+    discardWaiting(s);
+}
+
+bool isPrintable(const QByteArray& text) {
+    return std::all_of(text.begin(), text.end(), [](char c) {
+        return static_cast<uchar>(c) >= 0x20 && static_cast<uchar>(c) <= 0x7e;
+    });
+}
+
+QString escapedUnprintable(const QByteArray& text) {
+    QString r;
+    for (const char c : text) {
+        const auto u = static_cast<uchar>(c);
+        if (u >= 0x20 && u <= 0x7e)
+            r += QLatin1Char(c);
+        else
+            r += QStringLiteral("<0x%1>").arg(QString::number(u, 16).toUpper().rightJustified(2, u'0'));
+    }
+    return r;
+}
+
+// What an answer line is to the command that waits for it.
+enum class Verdict {
+    Taken,     // the command's answer
+    Garbled,   // its answer, but unreadable: no answer for this attempt
+    NotOurs,   // another line's answer
+};
+
+Verdict judge(const AppState& s, const QByteArray& line, const QString& command, QString* text) {
+    if (!isPrintable(line)) {
+        switch (s.unprintableAnswers) {
+        case AppState::Unprintable::Discard:
+            *text = fromCp1252(line);
+            return Verdict::Garbled;
+        case AppState::Unprintable::Escape:
+            *text = escapedUnprintable(line);
+            return Verdict::Taken;
+        case AppState::Unprintable::Keep:
+            *text = fromCp1252(line);
+            return Verdict::Taken;
+        }
+    }
+    *text = fromCp1252(line);
+    if (isOtherCommandsAnswer(*text, command))
+        return Verdict::NotOurs;
+    // A read is never acknowledged: a lone "!" belongs to an earlier write.
+    static const QRegularExpression read(QStringLiteral("^[A-Z0-9]{3}\\?"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    if (*text == QLatin1String("!") && read.match(command).hasMatch())
+        return Verdict::NotOurs;
+    return Verdict::Taken;
+}
+
+// LireReponse; with a command given, answers are judged: unreadable ones and answers to other
+// lines are discarded and the wait goes on until the time-out. *taken counts the lines read that
+// answered this command's lines (the answer, an empty line, an unreadable one).
+QString readAnswer(AppState& s, const QString& command, int* taken = nullptr) {
     SerialPort& port = s.PortOEM;
     if (!port.isOpen())
         return {};
     const qint64 deadline = s.clock.now() + s.TempsTimeout;
     AnswerInput input(port);
     QByteArray& in = input.bytes();
+    const auto take = [&] {
+        if (taken)
+            ++*taken;
+    };
     for (;;) {
         // Wait for the first character in the port's own blocking wait; line feeds that come
         // first end an earlier line.
@@ -182,20 +274,25 @@ QString readAnswer(AppState& s, const QString& command) {
             if (s.clock.now() > first + s.TempsTimeout) {
                 logFlow(s, FlowLog::Answers, QStringLiteral("TIMEOUT ") + fromCp1252(in));
                 input.clear();
+                take();
                 return {};
             }
         }
 
         const bool ended = in.contains('\r');
-        const QString answer = fromCp1252(input.takeLine());
+        QString answer;
+        const Verdict verdict = judge(s, input.takeLine(), command, &answer);
         const QString logged = ended ? answer + u'\r' : answer;
-        if (isOtherCommandsAnswer(answer, command)) {
-            // Not ours; what came after it may be ours.
+        if (verdict != Verdict::Taken) {
+            // Not an answer to this line; what came after it may be.
             logFlow(s, FlowLog::Answers, QStringLiteral("DISCARDED ") + logged);
+            if (verdict == Verdict::Garbled)
+                take();
             if (in.isEmpty() && !port.isOpen())
                 return {};
             continue;
         }
+        take();
         if (!ended)
             return answer;
         if (s.FluxActif) {
@@ -317,6 +414,10 @@ bool isOtherCommandsAnswer(const QString& answer, const QString& command) {
 QString EnvoyerCommande(AppState& s, const QString& command) {
     const bool raw = s.ReponseBrute;
     const QString line = command + u'\r';
+    // A text holding carriage returns goes out as several lines, each owed an answer.
+    const int linesPerAttempt = static_cast<int>(line.count(u'\r'));
+    int sent = 0;
+    int taken = 0;
     QString answer;
     // A negative repeat count still sends the command once.
     const int attempts = qMax<int>(0, s.NbRepetitions) + 1;
@@ -326,8 +427,9 @@ QString EnvoyerCommande(AppState& s, const QString& command) {
         // not what came behind an empty answer line.
         if (attempt > 0)
             discardWaiting(s, false);
-        sendLine(s, line, attempt, attempt == 0);
-        answer = readAnswer(s, command);
+        if (sendLine(s, line, attempt, attempt == 0))
+            sent += linesPerAttempt;
+        answer = readAnswer(s, command, &taken);
         if (!answer.isEmpty())
             break;
         // The port could not be opened or its device went away: nothing more can be sent
@@ -335,6 +437,8 @@ QString EnvoyerCommande(AppState& s, const QString& command) {
         if (!s.PortOEM.isOpen())
             break;
     }
+    // The answers not taken are still on their way: the next exchange waits for them.
+    s.PortOEM.owedLines = s.PortOEM.isOpen() ? qMax(0, sent - taken) : 0;
     if (answer.isEmpty() || raw)
         return answer;
 

@@ -83,9 +83,12 @@ void FrmCommandesManuelles::TxtCommande_Enter() {
     const QString commande = TxtCommande->text().toUpper();
     TxtCommande->setText(commande);
 
+    // Raw answers; an unreadable one is shown with its bytes escaped.
     s_.ReponseBrute = true;
+    s_.unprintableAnswers = AppState::Unprintable::Escape;
     const QString reponse = EnvoyerCommande(s_, commande);
     s_.ReponseBrute = false;
+    s_.unprintableAnswers = AppState::Unprintable::Discard;
     envoiEnCours_ = false;
 
     if (reponse.isEmpty()) {

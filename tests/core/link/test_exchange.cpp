@@ -251,9 +251,18 @@ private slots:
         QTest::newRow("only another's, time-out")
             << QByteArray() << "OPW?" << Bursts{{3, "CAT=+31\r"}} << ""
             << QStringList{"DISCARDED CAT=+31\r", "TIMEOUT"};
-        for (const char* plain : {"!", "ERR/UNKNOWN"})
-            QTest::newRow(plain) << QByteArray() << "OPW?" << Bursts{{3, QByteArray(plain) + '\r'}}
-                                 << plain << QStringList{QString(plain) + '\r'};
+        QTest::newRow("unknown command") << QByteArray() << "OPW?" << Bursts{{3, "ERR/UNKNOWN\r"}}
+                                         << "ERR/UNKNOWN" << QStringList{"ERR/UNKNOWN\r"};
+        QTest::newRow("lone ! to a read")
+            << QByteArray() << "OPW?" << Bursts{{3, "!\r"}} << ""
+            << QStringList{"DISCARDED !\r", "TIMEOUT"};
+        QTest::newRow("! to a write") << QByteArray() << "SOP=150" << Bursts{{3, "!\r"}} << "!"
+                                      << QStringList{"!\r"};
+        QTest::newRow("garbled") << QByteArray() << "OPW?"
+                                 << Bursts{{3, "OPW=\x8f" "1\r"}, {100, "OPW=2\r"}} << "2"
+                                 << QStringList{"DISCARDED OPW=\u008f1\r", "OPW=2\r"};
+        QTest::newRow("typed in lower case") << QByteArray() << "opw?" << Bursts{{3, "OPW=3\r"}}
+                                             << "3" << QStringList{"OPW=3\r"};
         QTest::newRow("command without mnemonic")
             << QByteArray() << ":1000" << Bursts{{3, "CAT=31\r"}} << "31"
             << QStringList{"CAT=31\r"};
@@ -269,6 +278,41 @@ private slots:
         QTEST(EnvoyerCommande(r.s, test::fetch<QString>("command")), "value");
         QTEST(r.flow(FlowLog::Answers), "logged");
         QCOMPARE(r.port.lines.size(), 1);
+    }
+
+    // The manual-command window sees an unreadable answer escaped; the baud scan judges it itself.
+    void unprintableAnswersShownOrKept() {
+        using U = AppState::Unprintable;
+        for (const auto& [mode, shown] : {std::pair{U::Escape, QString("OPW=<0x8F>1<0x0B>")},
+                                          std::pair{U::Keep, QString("OPW=\u008f1\u000b")}}) {
+            Rig r;
+            r.s.unprintableAnswers = mode;
+            r.port.answer("OPW=\x8f" "1\x0b\r");
+            QCOMPARE(EnvoyerCommande(r.s, "OPW?"), shown.mid(4));
+        }
+    }
+
+    // An answer that comes after the time-out belongs to its own line: the next exchange waits for
+    // the answers owed to earlier lines and discards them, so no line takes another's answer.
+    void lateAnswersStayWithTheirLines_data() {
+        test::columns<int>({"timeout"});
+        QTest::newRow("250") << 250;
+        QTest::newRow("200") << 200;
+    }
+
+    void lateAnswersStayWithTheirLines() {
+        Rig r;
+        r.rs232("TempsPause2", "2");
+        r.s.TempsTimeout = static_cast<qint16>(test::fetch<int>("timeout"));
+        r.s.NbRepetitions = 3;
+        r.s.ReponseBrute = true;
+        r.port.responder = [](const QByteArray& line) {
+            return Bursts{{300, line.contains("999") ? "SOP=ERR\r" : "SOP!\r"}};
+        };
+        QStringList got;
+        for (const char* c : {"SOP=150", "SOP=999", "SOP=155", "SOP=-999"})
+            got << EnvoyerCommande(r.s, c);
+        QCOMPARE(got, (QStringList{"SOP!", "SOP=ERR", "SOP!", "SOP=ERR"}));
     }
 
     // A line feed behind an answer's CR, arriving before the next command goes out (line mode) or

@@ -92,6 +92,10 @@ private slots:
         b.port.setFault(sim::InProcessPort::Fault::NoAnswer, 4);
         type(w, QStringLiteral("snu?"));
         QCOMPARE(texts(w.AnswerList), (QStringList{"IPW=+12.3", "TIMEOUT"}));
+        // An unreadable answer is shown with its bytes escaped.
+        b.port.responder = [](const QByteArray&) { return std::optional<QByteArray>("SNU=\x8f"); };
+        type(w, QStringLiteral("snu?"));
+        QCOMPARE(texts(w.AnswerList).last(), QStringLiteral("SNU=<0x8F>"));
 
         w.findChild<QPushButton*>(QStringLiteral("BoutonCorbeille"))->click();
         QCOMPARE(w.SendList->count() + w.AnswerList->count(), 0);
