@@ -52,41 +52,46 @@ int runSend(const QStringList& args) {
 
 int runRead(const QStringList& args) {
     Run run(QStringLiteral("read"), QString(),
-            QStringLiteral("Reads what the configuration window shows (serial number, version, "
-                           "the fifteen parameters in display units, calibration and A/D "
-                           "values, mode) and prints MNE=value lines, or JSON with --json. "
+            QStringLiteral("Reads the board as the configuration window's Import does and prints "
+                           "what the window shows: serial number, version, the fifteen "
+                           "parameters in display units (SOP no higher than the nominal power "
+                           "PON, as its slider holds it; RP2 as its ramp duration), calibration "
+                           "and A/D values, and the mode (ASS: 1 to 4, 0 when the board names "
+                           "none of them), as MNE=value lines or JSON with --json. A value the "
+                           "board cannot give (\"xxx\") prints XXX (JSON null); one without "
+                           "answer prints nothing after \"=\" (null); either gives status 1. "
                            "Only reads are sent."));
     if (const int st = run.parse(args); st >= 0)
         return st;
     if (!run.openPort())
         return kRefused;
     const BoardReading r = lireCarte(run.state());
-    if (!r.serial.answered || !r.version.answered)
+    if (r.version.status != ReadStatus::Text)
         return run.fail(kRefused, QStringLiteral("no answer from the board on %1")
                                       .arg(run.portName()));
-    QList<BoardValue> values{r.serial, r.version};
-    values += r.parameters;
-    values += r.readOnly;
-    values.append(r.mode);
     QJsonObject json;
-    QStringList missing;
-    for (const BoardValue& v : values) {
-        if (v.mnemonic.isEmpty())
+    QStringList missing, unavailable;
+    for (const BoardValue* v : r.values()) {
+        if (v->mnemonic.isEmpty())
             continue;
-        if (!v.answered)
-            missing.append(v.mnemonic);
+        if (v->status == ReadStatus::Unavailable)
+            unavailable.append(v->mnemonic);
+        else if (!v->number && v->status != ReadStatus::Text)
+            missing.append(v->mnemonic);
         if (run.json())
-            json.insert(v.mnemonic, !v.answered ? QJsonValue()
-                                    : v.number  ? QJsonValue(*v.number)
-                                                : QJsonValue(v.text));
+            json.insert(v->mnemonic, v->number ? QJsonValue(*v->number)
+                                     : v->status == ReadStatus::Text ? QJsonValue(v->answer)
+                                                                     : QJsonValue());
         else
-            out(v.mnemonic + u'=' + v.text);
+            out(v->mnemonic + u'=' + v->text());
     }
     if (run.json())
         outJson(json);
+    if (!unavailable.isEmpty())
+        run.fail(kRefused, QStringLiteral("not available (xxx): %1").arg(unavailable.join(u", ")));
     if (!missing.isEmpty())
-        return run.fail(kRefused, QStringLiteral("no answer to %1").arg(missing.join(u", ")));
-    return kOk;
+        run.fail(kRefused, QStringLiteral("no usable answer to %1").arg(missing.join(u", ")));
+    return missing.isEmpty() && unavailable.isEmpty() ? kOk : kRefused;
 }
 
 int runDetectBaud(const QStringList& args) {

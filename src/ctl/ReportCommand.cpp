@@ -7,14 +7,20 @@
 #include "report/ReportLayout.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
+#include <QJsonObject>
 
 namespace tav::ctl {
 
 int runReport(const QStringList& args) {
     Run run(QStringLiteral("report"), QString(),
             QStringLiteral("Reads the board as \"read\" does and writes the configuration "
-                           "report of the printout window to a PDF file (A4). Needs no "
-                           "display."));
+                           "report of the printout window to a PDF file (A4), with the values "
+                           "the configuration window shows after Import (SOP no higher than the "
+                           "nominal power, XXX for a value the board cannot give). Needs no "
+                           "display. With --json, prints a summary: port, serial number, "
+                           "result (written, incomplete, no answer, not written), seconds, "
+                           "file."));
     const QCommandLineOption pdf(QStringLiteral("pdf"), QStringLiteral("The PDF file to write."),
                                  QStringLiteral("file"));
     run.parser.addOption(pdf);
@@ -24,23 +30,43 @@ int runReport(const QStringList& args) {
     if (file.isEmpty())
         return run.fail(kUsage, QStringLiteral("--pdf FILE is needed (see tavoemctl report "
                                                "--help)"));
+    QElapsedTimer clock;
+    clock.start();
+    BoardReading r;
+    auto finish = [&](int status, const QString& result, const QString& message) {
+        if (run.json())
+            outJson(QJsonObject{
+                {QStringLiteral("port"), run.portName()},
+                {QStringLiteral("serial"), r.serial.status == ReadStatus::Text
+                                               ? QJsonValue(r.serial.answer)
+                                               : QJsonValue()},
+                {QStringLiteral("result"), result},
+                {QStringLiteral("seconds"), double(clock.elapsed() / 100) / 10},
+                {QStringLiteral("file"), file}});
+        if (status == kOk) {
+            run.note(message);
+            return status;
+        }
+        return run.fail(status, message);
+    };
     if (!run.openPort())
-        return kRefused;
-    const BoardReading r = lireCarte(run.state());
-    if (!r.serial.answered || !r.version.answered)
-        return run.fail(kRefused, QStringLiteral("no answer from the board on %1; no report "
-                                                 "written")
-                                      .arg(run.portName()));
+        return finish(kRefused, QStringLiteral("no answer"), QStringLiteral("no report written"));
+    r = lireCarte(run.state());
+    if (r.version.status != ReadStatus::Text)
+        return finish(kRefused, QStringLiteral("no answer"),
+                      QStringLiteral("no answer from the board on %1; no report written")
+                          .arg(run.portName()));
     QString error;
     if (!exportReportPdf(buildConfigReport(r), file, logDateText(QDateTime::currentDateTime()),
                          &error))
-        return run.fail(kUsage, error);
+        return finish(kUsage, QStringLiteral("not written"), error);
     if (!r.complete())
-        return run.fail(kRefused, QStringLiteral("some values got no answer; their cells in "
-                                                 "\"%1\" are blank")
-                                      .arg(file));
-    run.note(QStringLiteral("report of %1 written to \"%2\"").arg(r.serial.text, file));
-    return kOk;
+        return finish(kRefused, QStringLiteral("incomplete"),
+                      QStringLiteral("some values got no usable answer; their cells in \"%1\" "
+                                     "are blank or XXX")
+                          .arg(file));
+    return finish(kOk, QStringLiteral("written"),
+                  QStringLiteral("report of %1 written to \"%2\"").arg(r.serial.answer, file));
 }
 
 } // namespace tav::ctl

@@ -1,6 +1,4 @@
 // tavoemctl end to end: the built program against tavoem-sim on a pseudo-terminal.
-#include "core/config/BoardReading.h"
-#include "core/config/ConfigReport.h"
 #include "core/settings/Ini.h"
 #include "core/settings/Variant.h"
 #include "core/translation/DefaultTexts.h"
@@ -114,30 +112,15 @@ private slots:
         QVERIFY2((status == 0 ? r.out : r.err).contains(out), qPrintable(r.out + r.err));
     }
 
-    // The values of the board in display units; the port given for the run is not stored.
-    void readJson() {
-        const Result r = run({"read", "--json"});
-        QCOMPARE(r.status, 0);
-        const QJsonObject json = QJsonDocument::fromJson(r.out.toUtf8()).object();
-        const sim::BoardParams board = sim::BoardParams::factory();
-        QCOMPARE(json.value("SNU").toString(), QString::fromLatin1(board.serial));
-        QCOMPARE(json.value("SOP").toDouble(), board.values.at("SOP") / 10.0);
-        QCOMPARE(json.value("LCM").toDouble(), double(board.values.at("LCM")));
-        QVERIFY(json.value("ASS").isDouble());
-        QVERIFY(LireIni(dir_.filePath("General.ini"), "RS232", "PORT") != sim_.devicePath());
-    }
-
-    // The report of the board, painted off screen: every section title and the serial number.
-    void reportPdf() {
-        const Result r = run({"report", "--pdf", "@/report.pdf"});
-        QCOMPARE(r.status, 0);
-        QProcess text;
-        text.start(QStringLiteral("pdftotext"), {dir_.filePath("report.pdf"), QStringLiteral("-")});
-        QVERIFY2(text.waitForFinished(30000) && text.exitCode() == 0, "pdftotext is needed");
-        const QString pdf = QString::fromUtf8(text.readAllStandardOutput());
-        for (const ReportSection& section : buildConfigReport(BoardReading{}).sections)
-            QVERIFY2(pdf.contains(section.title), qPrintable(pdf));
-        QVERIFY(pdf.contains(QString::fromLatin1(sim::BoardParams::factory().serial)));
+    // A value the board cannot give: XXX, null in JSON, named on stderr, status 1.
+    void readUnavailable() {
+        QCOMPARE(sim_.command("xxx TC1"), QStringLiteral("ok"));
+        const Result text = run({"read"}), json = run({"read", "--json"});
+        sim_.command("avail TC1");
+        QVERIFY2(text.status == 1 && text.out.contains("\nTC1=XXX\n") &&
+                     text.err.contains("not available (xxx): TC1"),
+                 qPrintable(text.out + text.err));
+        QVERIFY(json.status == 1 && QJsonDocument::fromJson(json.out.toUtf8())["TC1"].isNull());
     }
 
     // A board at another rate is found (2400 is never tried); only --store keeps the rate.

@@ -7,70 +7,139 @@
 #include "core/link/Exchange.h"
 #include "core/settings/Ini.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace tav {
 
 namespace {
 
-// Scale of a value kept as the text of its answer (serial number and version, even when all
-// digits: "00123" stays so).
-constexpr int kText = 0;
-
-// Reads the entry under `key` of a catalogue list; `scale` divides a numeric answer.
-BoardValue readEntry(AppState& s, const QString& section, int key, int scale, bool ramp = false) {
+// Sends "MNE?" for the entry; a value without a command stays NotRead.
+BoardValue ask(const Exchanger& exchange, const QString& entry) {
     BoardValue v;
-    v.entry = LireIni(s.generalIni(), section, QString::number(key));
-    v.mnemonic = entryMnemonic(v.entry);
-    if (v.mnemonic.isEmpty())
-        return v;
-    const QString answer = EnvoyerCommande(s, v.mnemonic + u'?');
-    v.answered = !answer.isEmpty();
-    v.text = answer;
-    std::optional<double> n = scale == kText ? std::nullopt : numericAnswer(answer);
-    if (n && ramp)
-        n = rampDuration(*n);
+    v.entry = entry;
+    v.mnemonic = entryMnemonic(entry);
+    if (v.mnemonic.isEmpty()) return v;
+    v.answer = exchange(v.mnemonic + u'?');
+    v.status = v.answer.isEmpty() ? ReadStatus::Unanswered : ReadStatus::Text;
+    return v;
+}
+
+// A numeric value in display units: the answer divided by the scale (RP2 as its duration).
+BoardValue askNumber(const Exchanger& exchange, const QString& entry, int scale, bool ramp) {
+    BoardValue v = ask(exchange, entry);
+    if (v.status != ReadStatus::Text) return v;
+    std::optional<double> n = numericAnswer(v.answer);
+    if (n && ramp) n = rampDuration(*n);
     if (n) {
+        v.status = ReadStatus::Number;
         v.number = *n / scale;
-        v.text = plainNumber(*v.number);
+    } else {
+        v.status = v.answer.trimmed().compare(QLatin1String("xxx"), Qt::CaseInsensitive) == 0
+                       ? ReadStatus::Unavailable
+                       : ReadStatus::NotNumber;
     }
     return v;
 }
 
 } // namespace
 
-bool BoardReading::complete() const {
-    bool all = serial.answered && version.answered && mode.answered;
-    for (const QList<BoardValue>* list : {&parameters, &readOnly})
-        for (const BoardValue& v : *list)
-            all = all && (v.answered || v.mnemonic.isEmpty());
+QString BoardValue::text() const {
+    switch (status) {
+    case ReadStatus::Number: return plainNumber(*number);
+    case ReadStatus::Text: return answer;
+    case ReadStatus::Unavailable: return QStringLiteral("XXX");
+    default: return {};
+    }
+}
+
+QList<const BoardValue*> BoardReading::values() const {
+    QList<const BoardValue*> all{&serial, &version};
+    for (const BoardValue& v : parameters)
+        all << &v;
+    for (const BoardValue& v : readOnly)
+        all << &v;
+    all << &mode;
     return all;
 }
 
-BoardReading lireCarte(AppState& s) {
+bool BoardReading::complete() const {
+    for (const BoardValue* v : values())
+        if (v->status != ReadStatus::Number && v->status != ReadStatus::Text &&
+            (v->read() || !v->mnemonic.isEmpty()))
+            return false;
+    return true;
+}
+
+ReadingEntries catalogueEntries(const AppState& s) {
+    auto entry = [&s](const QString& section, int key) {
+        return LireIni(s.generalIni(), section, QString::number(key));
+    };
+    ReadingEntries e;
+    e.serial = entry(kWriteSyn, kSerialWriteKey);
+    for (std::size_t i = 0; i < e.parameters.size(); ++i)
+        e.parameters[i] = entry(kWriteSyn, kParamWriteKeys[i]);
+    for (std::size_t i = 0; i < e.readOnly.size(); ++i)
+        e.readOnly[i] = entry(kReadSyn, kReadOnlyKeys[i]);
+    return e;
+}
+
+std::optional<double> cappedOutputPower(double output, double nominal) {
+    if (output > nominal) return std::floor(nominal);
+    return std::nullopt;
+}
+
+BoardReading lireCarte(const Exchanger& exchange, const ReadingEntries& entries, bool all) {
     BoardReading r;
-    r.serial = readEntry(s, kWriteSyn, kSerialWriteKey, kText);
-    if (!r.serial.answered)
-        return r;
-    r.version = readEntry(s, kReadSyn, kReadOnlyKeys[0], kText);
-    if (!r.version.answered)
-        return r;
-    for (int i = 0; i < kParamCount; ++i) {
-        const int key = kParamWriteKeys[static_cast<std::size_t>(i)];
-        const QString mne = entryMnemonic(LireIni(s.generalIni(), kWriteSyn, QString::number(key)));
-        r.parameters.append(readEntry(s, kWriteSyn, key, readScale(mne), isRamp(mne)));
+    r.serial = ask(exchange, entries.serial);
+    if (r.serial.status != ReadStatus::Text) return r;
+    // The first version read only tells that a board is there; the second one is shown.
+    r.version = ask(exchange, entries.readOnly[0]);
+    if (r.version.status != ReadStatus::Text) return r;
+    bool ok = true;
+    for (std::size_t i = 0; i < r.parameters.size(); ++i) {
+        const QString mne = entryMnemonic(entries.parameters[i]);
+        BoardValue& v = r.parameters[i];
+        v = askNumber(exchange, entries.parameters[i], readScale(mne), isRamp(mne));
+        if (v.status == ReadStatus::Unanswered) {
+            ok = false;
+            if (!all) {
+                // The entries after the stop keep their command, unread.
+                for (std::size_t k = i + 1; k < r.parameters.size(); ++k) {
+                    r.parameters[k].entry = entries.parameters[k];
+                    r.parameters[k].mnemonic = entryMnemonic(entries.parameters[k]);
+                }
+                break;
+            }
+        }
     }
-    for (int i = 1; i < kReadOnlyCount; ++i)
-        r.readOnly.append(
-            readEntry(s, kReadSyn, kReadOnlyKeys[static_cast<std::size_t>(i)], readOnlyScale(i)));
-    r.mode.entry = QStringLiteral("ASS");
-    r.mode.mnemonic = QStringLiteral("ASS");
-    r.mode.text = EnvoyerCommande(s, QStringLiteral("ASS?"));
-    r.mode.answered = !r.mode.text.isEmpty();
-    // 0 is "unknown" to the window, yet a number all the same.
-    if (const std::optional<double> m = numericAnswer(r.mode.text)) {
-        r.mode.number = *m;
-        r.mode.text = plainNumber(*m);
+    // The output power never shows above the nominal power (as its slider holds it).
+    const BoardValue& nominal = r.parameters[kBoxNominal];
+    BoardValue& output = r.parameters[kBoxOutput];
+    if (nominal.number && output.number)
+        if (const auto capped = cappedOutputPower(
+                *output.number, std::clamp(*nominal.number, kNominalMin, kNominalMax)))
+            output.number = capped;
+
+    r.version = ask(exchange, entries.readOnly[0]);
+    for (std::size_t i = 0; i < r.readOnly.size(); ++i)
+        r.readOnly[i] = askNumber(exchange, entries.readOnly[i + 1], readOnlyScale(int(i) + 1),
+                                  false);
+
+    r.mode = askNumber(exchange, QStringLiteral("ASS (mode)"), 1, false);
+    if (r.mode.status == ReadStatus::Unanswered) ok = false;
+    if (r.mode.status == ReadStatus::Number || r.mode.status == ReadStatus::NotNumber) {
+        // The leading number when it names one of the four modes ("ASS=3 on" is 3).
+        r.mode.status = ReadStatus::Number;
+        r.mode.number = modeOfAnswer(r.mode.answer).value_or(0);
     }
+    r.ok = ok;
     return r;
+}
+
+BoardReading lireCarte(AppState& s, bool all) {
+    return lireCarte([&s](const QString& c) { return EnvoyerCommande(s, c); },
+                     catalogueEntries(s), all);
 }
 
 } // namespace tav

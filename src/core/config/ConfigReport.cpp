@@ -52,14 +52,14 @@ ConfigReport buildConfigReport(const ReportSource& serial, const std::array<Repo
 }
 
 ConfigReport buildConfigReport(const BoardReading& reading) {
-    auto source = [](const BoardValue& v) { return ReportSource{v.entry, v.text}; };
+    auto source = [](const BoardValue& v) { return ReportSource{v.entry, v.text()}; };
     std::array<ReportSource, 15> boxes;
-    for (std::size_t i = 0; i < boxes.size() && i < std::size_t(reading.parameters.size()); ++i)
-        boxes[i] = source(reading.parameters[qsizetype(i)]);
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+        boxes[i] = source(reading.parameters[i]);
     std::array<ReportSource, 16> labels;
     labels[0] = source(reading.version);
-    for (std::size_t i = 1; i < labels.size() && i <= std::size_t(reading.readOnly.size()); ++i)
-        labels[i] = source(reading.readOnly[qsizetype(i - 1)]);
+    for (std::size_t i = 1; i < labels.size(); ++i)
+        labels[i] = source(reading.readOnly[i - 1]);
     return buildConfigReport(source(reading.serial), boxes, labels);
 }
 

@@ -32,6 +32,8 @@ inline constexpr std::array<int, kOperatingCount> kOperatingKeys{8, 18, 9, 13, 1
 // Box indices the rules name.
 inline constexpr int kBoxNominal = 0, kBoxCurrent1 = 2, kBoxLimit1 = 3, kBoxCurrent2 = 4,
                      kBoxLimit2 = 5, kBoxRamp = 8, kBoxOutput = 9;
+// Range of the nominal-power slider (box 0), which bounds the output power.
+inline constexpr double kNominalMin = 0, kNominalMax = 40;
 
 // ---- Scales ---------------------------------------------------------------------------------
 

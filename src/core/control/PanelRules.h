@@ -58,11 +58,6 @@ QString plainNumber(double value);
 // The text formatted for channel i.
 QString formatChannel(int channel, double value);
 
-// True when the whole text (blanks around it allowed) is one decimal number: optional sign,
-// digits with an optional "." part, optional exponent ("12", " 0.5", "-3", ".5", "1e2"), and
-// within the range of a double ("1e999" is not a number).
-bool isNumericText(const QString& text);
-
 // A value limited to [minimum, maximum]. `changed` is set when a bound replaced the value.
 struct Bounded {
     double value = 0;

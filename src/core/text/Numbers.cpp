@@ -66,4 +66,37 @@ qint64 leadingInteger(const QString& text) {
     return static_cast<qint64>(r);
 }
 
+bool isNumericText(const QString& text) {
+    const QString t = text.trimmed();
+    qsizetype i = 0;
+    const qsizetype n = t.size();
+    auto digit = [&](qsizetype k) { return k < n && t[k] >= u'0' && t[k] <= u'9'; };
+    if (i < n && (t[i] == u'+' || t[i] == u'-')) ++i;
+    qsizetype digits = 0;
+    while (digit(i)) {
+        ++i;
+        ++digits;
+    }
+    if (i < n && t[i] == u'.') {
+        ++i;
+        while (digit(i)) {
+            ++i;
+            ++digits;
+        }
+    }
+    if (digits == 0) return false;
+    if (i < n && (t[i] == u'e' || t[i] == u'E')) {
+        ++i;
+        if (i < n && (t[i] == u'+' || t[i] == u'-')) ++i;
+        if (!digit(i)) return false;
+        while (digit(i))
+            ++i;
+    }
+    if (i != n) return false;
+    // A number too large for a double would read as 0 and send the slider's minimum.
+    bool ok = false;
+    const double v = t.toDouble(&ok);
+    return ok && std::isfinite(v);
+}
+
 } // namespace tav

@@ -12,4 +12,9 @@ double roundHalfEven(double x);
 // Leading number rounded halves-to-even and clamped to the 64-bit range.
 qint64 leadingInteger(const QString& text);
 
+// True when the whole text (blanks around it allowed) is one decimal number: optional sign,
+// digits with an optional "." part, optional exponent ("12", " 0.5", "-3", ".5", "1e2"), and
+// within the range of a double ("1e999" is not a number).
+bool isNumericText(const QString& text);
+
 } // namespace tav

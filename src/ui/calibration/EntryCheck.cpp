@@ -2,7 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Prompts.h"
-#include "core/control/PanelRules.h"
+#include "core/text/Numbers.h"
 #include "ui/support/Hourglass.h"
 
 #include <QFocusEvent>

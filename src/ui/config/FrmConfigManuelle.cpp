@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Prompts.h"
+#include "core/config/BoardReading.h"
 #include "core/config/ConfigReport.h"
 #include "core/config/ConfigRules.h"
 #include "core/control/MeasurementLog.h"
@@ -24,6 +25,7 @@
 #include "ui/support/WindowPlacement.h"
 
 #include <QCloseEvent>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -166,9 +168,10 @@ bool FrmConfigManuelle::Form_Load() {
     // Failure path: the window stays open, reads nothing and shows no message (beyond the
     // port's own error).
     if (!OuvrirPort(s_)) return false;
-    if (!EnvoyerCommande(s_, QStringLiteral("PWD=QUILTA")).contains(QLatin1String("PWD!")))
+    if (!EnvoyerCommande(s_, QStringLiteral("PWD=QUILTA"))
+             .contains(QLatin1String("PWD!"), Qt::CaseInsensitive))
         return false;
-    CWSlide[0]->setRange(0, 40);
+    CWSlide[0]->setRange(kNominalMin, kNominalMax);
     CWSlide[1]->setRange(15, 30);
     CWSlide[2]->setMinimum(0);
     const QString im1 = EnvoyerCommande(s_, QStringLiteral("IM1?"));
@@ -185,12 +188,12 @@ bool FrmConfigManuelle::Form_Load() {
     CWSlide[8]->setRange(1, 10);
     CWSlide[10]->setRange(bound(s_, "TxtIPT_0"), bound(s_, "TxtIPT_1"));
     CWSlide[11]->setRange(bound(s_, "TxtOPT_0"), bound(s_, "TxtOPT_1"));
-    CWSlide[12]->setMinimum(bound(s_, "TxtLCM_0"));
     const QString im2Again = EnvoyerCommande(s_, QStringLiteral("IM2?"));
     if (im2Again.isEmpty()) return false;
     const double lcmMax = leadingNumber(im2Again);
     EcrireIni(s_.generalIni(), kThresholds, QStringLiteral("TxtLCM_1"), plainNumber(lcmMax));
-    CWSlide[12]->setMaximum(lcmMax);
+    // In one call: a threshold above the limit leaves the slider movable between them.
+    CWSlide[12]->setRange(bound(s_, "TxtLCM_0"), lcmMax);
     CWSlide[13]->setRange(bound(s_, "TxtTCL_0"), bound(s_, "TxtTCL_1"));
     CWSlide[14]->setRange(bound(s_, "TxtTCH_0"), bound(s_, "TxtTCH_1"));
 
@@ -257,70 +260,52 @@ void FrmConfigManuelle::RafraichirConfigManuelle() {
 
 bool FrmConfigManuelle::LireParametresCarte(bool tout) {
     ConfigBusy busy(*this);
-    bool ok = true;
-    const QString snuMne = mnemonicOf(TxtSNU);
-    const QString snu = snuMne.isEmpty() ? QString() : exchange(snuMne + u'?');
-    if (snu.isEmpty()) return false;
-    TxtSNU->setText(snu);
-    const QString verMne = mnemonicOf(LabelTxt[0]);
-    const QString ver = verMne.isEmpty() ? QString() : exchange(verMne + u'?');
-    if (ver.isEmpty()) return false;
-    LabelTxt[0]->setText(ver);
+    ReadingEntries entries;
+    entries.serial = TxtSNU->toolTip();
+    for (std::size_t i = 0; i < CW.size(); ++i)
+        entries.parameters[i] = CW[i]->toolTip();
+    for (std::size_t i = 0; i < LabelTxt.size(); ++i)
+        entries.readOnly[i] = LabelTxt[i]->toolTip();
+    const BoardReading r =
+        lireCarte([this](const QString& command) { return exchange(command); }, entries, tout);
+    if (r.serial.status == ReadStatus::Text) TxtSNU->setText(r.serial.answer);
+    if (r.version.status != ReadStatus::Text) return false;
 
-    for (int i = 0; i < kParamCount; ++i) {
-        const auto k = static_cast<std::size_t>(i);
-        const QString mne = mnemonicOf(CW[k]);
-        if (mne.isEmpty()) continue;
-        const QString answer = exchange(mne + u'?');
-        const int scale = readScale(mne);
-        std::optional<double> v = numericAnswer(answer);
-        // The board holds a ramp speed; the box shows the duration.
-        if (v && isRamp(mne)) v = rampDuration(*v);
-        paint(CW[k], !v);
-        if (v) {
-            CW[k]->setText(plainNumber(*v / scale));
-            CWSlide[k]->setValue(*v / scale);
-        }
-        if (answer.isEmpty()) {
-            ok = false;
-            if (!tout) break;
+    // A value that is not a number keeps its previous text, in red.
+    for (std::size_t k = 0; k < CW.size(); ++k) {
+        const BoardValue& v = r.parameters[k];
+        if (!v.read()) continue;
+        paint(CW[k], !v.number);
+        if (v.number) {
+            CW[k]->setText(v.text());
+            CWSlide[k]->setValue(*v.number);
         }
     }
     capOutputPower();
 
     paint(LabelTxt[0], false);
-    LabelTxt[0]->setText(verMne.isEmpty() ? QString() : exchange(verMne + u'?'));
-    for (int i = 1; i < kReadOnlyCount; ++i) {
-        QLabel* l = LabelTxt[static_cast<std::size_t>(i)];
-        const QString mne = mnemonicOf(l);
-        if (mne.isEmpty()) continue;
-        const std::optional<double> v = numericAnswer(exchange(mne + u'?'));
-        paint(l, !v);
-        if (v) l->setText(plainNumber(*v / readOnlyScale(i)));
+    LabelTxt[0]->setText(r.version.answer);
+    for (std::size_t i = 1; i < LabelTxt.size(); ++i) {
+        const BoardValue& v = r.readOnly[i - 1];
+        if (!v.read()) continue;
+        paint(LabelTxt[i], !v.number);
+        if (v.number) LabelTxt[i]->setText(v.text());
     }
 
-    const QString ass = exchange(QStringLiteral("ASS?"));
-    if (ass.isEmpty()) ok = false;
-    if (const std::optional<int> mode = modeOfAnswer(ass)) {
-        OptionMode[static_cast<std::size_t>(*mode - 1)]->setChecked(true);
-        s_.ModeAsservissement = static_cast<qint16>(*mode);
+    if (const int mode = int(r.mode.number.value_or(0)); mode > 0) {
+        OptionMode[static_cast<std::size_t>(mode - 1)]->setChecked(true);
+        s_.ModeAsservissement = static_cast<qint16>(mode);
     }
-    return ok;
+    return r.ok;
 }
 
 // The output-power set point never goes above the nominal power.
 void FrmConfigManuelle::capOutputPower() {
-    NumericSlider* s9 = CWSlide[kBoxOutput];
     const double nominal = CWSlide[kBoxNominal]->value();
-    if (boxValue(kBoxNominal) < boxValue(kBoxOutput)) {
-        s9->setMaximum(boxValue(kBoxNominal));
-        s9->setValue(boxValue(kBoxNominal));
-    }
-    if (boxValue(kBoxOutput) > nominal) {
-        s9->setMaximum(std::floor(nominal));
-        setBoxText(kBoxOutput, intText(nominal));
-    }
-    s9->setMaximum(nominal);
+    if (const std::optional<double> capped = cappedOutputPower(boxValue(kBoxOutput), nominal))
+        setBoxText(kBoxOutput, plainNumber(*capped));
+    CWSlide[kBoxOutput]->setMaximum(nominal);
+    CWSlide[kBoxOutput]->setValue(boxValue(kBoxOutput));
 }
 
 bool FrmConfigManuelle::EcrireParametresCarte() {
@@ -569,7 +554,11 @@ bool FrmConfigManuelle::eventFilter(QObject* watched, QEvent* event) {
                 return true;
             }
         } else if (event->type() == QEvent::FocusOut) {
-            CW_LostFocus(i);
+            // The whole window going to the background (a message box, Alt-Tab) is not
+            // leaving the box.
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+                CW_LostFocus(i);
         }
     }
     return QWidget::eventFilter(watched, event);

@@ -46,12 +46,17 @@ private slots:
         QTEST(leadingNumber(test::fetch<QString>("text")), "value");
     }
 
-    void halvesRoundToEven() {
+    void roundingAndNumericText() {
         QCOMPARE(roundHalfEven(12.5), 12.0);
         QCOMPARE(roundHalfEven(13.5), 14.0);
         QCOMPARE(roundHalfEven(-2.5), -2.0);
         QCOMPARE(leadingInteger("250.5"), qint64(250));
         QCOMPARE(leadingInteger("1e30"), std::numeric_limits<qint64>::max());
+        for (const char* t : {"12", " 0.5 ", "-3", "+4.", ".5", "1E-2"})
+            QVERIFY2(isNumericText(QString::fromLatin1(t)), t);
+        for (const char* t : {"", "abc", "12a", "1,5", ".", "-", "1e", "1.2.3", "1e999"})
+            QVERIFY2(!isNumericText(QString::fromLatin1(t)), t);
+        QVERIFY(!isNumericText(QString(400, u'9'))); // out of range of a double
     }
 };
 

@@ -1,10 +1,16 @@
 #include "ConfigRig.h"
 
+#include "core/Clock.h"
+#include "core/config/ConfigReport.h"
+#include "core/link/QtSerialPort.h"
 #include "support/Columns.h"
+#include "support/Pty.h"
 #include "ui/main/FrmMotDePasse.h"
 #include "ui/support/Slider.h"
 
 #include <QApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -31,10 +37,14 @@ class TestCfgWindow : public QObject {
 private slots:
     void openingFirstTickAndClosing() {
         ConfigRig rig;
+        rig.answers["PWD=QUILTA"] = "pwd!"; // any letter case
+        // A booster threshold above IM2: the slider spans IM2 .. threshold.
+        EcrireIni(rig.s.generalIni(), "FrmAlarmsThresholds", "TxtLCM_0", "5000");
         auto w = rig.open();
         QVERIFY(!w->inert());
         QCOMPARE(rig.sent(), (QStringList{"PWD=QUILTA", "IM1?", "IM2?", "IM2?"}));
-        QVERIFY(w->CWSlide[2]->maximum() == 400 && w->CWSlide[12]->maximum() == 3000);
+        QVERIFY(w->CWSlide[2]->maximum() == 400 && w->CWSlide[12]->minimum() == 3000 &&
+                w->CWSlide[12]->maximum() == 5000);
         QCOMPARE(LireIni(rig.s.generalIni(), "FrmAlarmsThresholds", "TxtLCM_1"), QString("3000"));
         QVERIFY(rig.poll.isEnabled() && rig.poll.hasRefresh(FrmConfigManuelle::kCode));
         QCOMPARE(rig.s.LangueCourante, QStringLiteral("EN"));
@@ -51,11 +61,59 @@ private slots:
                                 w->Label[3]->text(), w->TxtDate->text(),   w->TxtTime->text()};
         QCOMPARE(shown, (QStringList{"TAV0001", "V1.20", "20", "2", "17", "-30", "25", "05/12/2026",
                                      "09:07:30"})); // RP2 "2": speed 102
-        QVERIFY(w->CWSlide[9]->maximum() == 20 && rig.prompts.shown.isEmpty());
+        QVERIFY(w->CWSlide[9]->maximum() == 20 && w->CWSlide[9]->value() == 17);
+        QVERIFY(rig.prompts.shown.isEmpty());
 
         w->close();
         QVERIFY(!rig.port.isOpen() && !rig.poll.isEnabled() &&
                 !rig.poll.hasRefresh(FrmConfigManuelle::kCode));
+    }
+
+    // One simulated board whose output power lies above its nominal power: the window's values
+    // after Import, "tavoemctl read --json" and the cells of "tavoemctl report" agree.
+    void windowCommandLineAndReportAgree() {
+        SimProcess sim;
+        QVERIFY(sim.start({"--no-noise"}));
+        BoardRig rig; // its program folder
+        const QString dir = rig.dir.path(), ini = rig.s.generalIni();
+        EcrireIni(ini, "RS232", "TempsPause2", "2");
+        auto ctl = [&](QStringList args) {
+            QProcess p;
+            p.start(qEnvironmentVariable("TAVOEMCTL_BIN"),
+                    args << "--port" << sim.devicePath() << "--program-dir" << dir);
+            return p.waitForFinished(60000) ? p.readAllStandardOutput() : QByteArray();
+        };
+        ctl({"send", "PWD=QUILTA", "PON=15"}); // the board lowers SOP to 15.5 dBm
+        QtSerialPort port;
+        SystemClock clock;
+        AppState s(dir, port, clock, rig.prompts);
+        s.portOverride = sim.devicePath();
+        s.FenetreActive = FrmConfigManuelle::kCode;
+        ConfigReport shown; // the window's values under their mnemonics
+        QString ramp;
+        {
+            FrmConfigManuelle w(s);
+            w.BoutonImporter->click();
+            shown = w.report();
+            ramp = w.CW[8]->text();
+        }
+        QCOMPARE(shown.sections.last().rows[0].value, QStringLiteral("15")); // SOP
+        const QJsonObject read = QJsonDocument::fromJson(ctl({"read", "--json"})).object();
+        QCOMPARE(QJsonDocument::fromJson(ctl({"report", "--json", "--pdf", dir + "/r.pdf"}))
+                     ["result"].toString(), QStringLiteral("written"));
+        QProcess pdf;
+        pdf.start("pdftotext", {"-layout", dir + "/r.pdf", "-"});
+        QVERIFY2(pdf.waitForFinished(30000) && pdf.exitCode() == 0, "pdftotext is needed");
+        std::map<QString, QString> cells; // mnemonic -> value, from rows of two words
+        for (const QString& line : QString::fromUtf8(pdf.readAllStandardOutput()).split('\n'))
+            if (const QStringList w = line.simplified().split(' '); w.size() == 2)
+                cells[w[0]] = w[1];
+        for (const ReportSection& section : shown.sections)
+            for (const auto& [mne, value] : section.rows) { // RP2: Int(4095 / (20 x box))
+                QCOMPARE(cells[mne], value);
+                QCOMPARE(read.value(mne).toVariant().toString(), mne == "RP2" ? ramp : value);
+            }
+        QVERIFY(LireIni(ini, "RS232", "PORT") != sim.devicePath());
     }
 
     void inertOpening_data() {
@@ -69,49 +127,6 @@ private slots:
         auto w = rig.open();
         QVERIFY(w->inert() && rig.prompts.shown.isEmpty() && w->TxtSNU->text().isEmpty());
         QVERIFY(!rig.poll.isEnabled() && !rig.poll.hasRefresh(FrmConfigManuelle::kCode));
-    }
-
-    // One parameter read, with the window holding "7" in every box beforehand.
-    void readRules_data() {
-        columns<QByteArray, QByteArray, int, QString, bool>(
-            {"line", "answer", "box", "text", "red"});
-        QTest::newRow("IPT tenths")
-            << QByteArray("IPT?") << QByteArray("IPT=-95") << 10 << "-9.5" << false;
-        QTest::newRow("RP2 duration")
-            << QByteArray("RP2?") << QByteArray("RP2=41") << 8 << "4" << false;
-        QTest::newRow("RP2 xxx") << QByteArray("RP2?") << QByteArray("RP2=xxx") << 8 << "7" << true;
-        QTest::newRow("no answer") << QByteArray("TC1?") << QByteArray() << 1 << "7" << true;
-    }
-    void readRules() {
-        QFETCH(QByteArray, answer);
-        QFETCH(int, box);
-        ConfigRig rig;
-        auto w = rig.open();
-        for (QLineEdit* b : w->CW)
-            b->setText("7");
-        rig.answers[fetch<QByteArray>("line")] = answer;
-        QCOMPARE(w->LireParametresCarte(true), !answer.isEmpty());
-        QTEST(w->CW[box]->text(), "text");
-        QTEST(w->isRed(w->CW[box]), "red");
-    }
-
-    void modeAnswer_data() {
-        columns<QByteArray, int, int>({"answer", "option", "mode"});
-        QTest::newRow("AACC") << QByteArray("ASS=3") << 2 << 3;
-        QTest::newRow("above 4") << QByteArray("ASS=7") << -1 << 2;
-    }
-    void modeAnswer() {
-        QFETCH(int, mode);
-        ConfigRig rig;
-        rig.s.ModeAsservissement = 2;
-        rig.answers["ASS?"] = fetch<QByteArray>("answer");
-        auto w = rig.openAndRead();
-        for (int k = 0; k < 4; ++k)
-            QCOMPARE(w->OptionMode[k]->isChecked(), k == fetch<int>("option"));
-        QCOMPARE(int(rig.s.ModeAsservissement), mode);
-        // Every single write is followed by the mode.
-        type(w->CW[10], "-9.5");
-        QCOMPARE(rig.sent(), (QStringList{"IPT=-95", QStringLiteral("ASS=%1").arg(mode)}));
     }
 
     // Enter in a box after the first read: what is sent and what the box shows.
@@ -138,11 +153,30 @@ private slots:
         if (box == 2) QCOMPARE(w->CWSlide[2]->maximum(), 800.0);
     }
 
+    // Leaving box 2 above its limit takes the limit, unless only the window lost activation.
+    void leavingBox() {
+        ConfigRig rig;
+        auto w = rig.openAndRead();
+        w->CW[3]->setText("800");
+        for (const auto& [reason, shown] : {std::pair(Qt::ActiveWindowFocusReason, "900"),
+                                            std::pair(Qt::TabFocusReason, "800")}) {
+            w->CW[2]->setText("900");
+            QFocusEvent out(QEvent::FocusOut, reason);
+            QApplication::sendEvent(w->CW[2], &out);
+            QCOMPARE(w->CW[2]->text(), QString(shown));
+        }
+        QVERIFY(rig.sent().isEmpty());
+    }
+
+    // The mode read selects its option and follows every single write; a value that is no
+    // number keeps its text, in red.
     void limitSliderLowersTheSetPoint() {
         ConfigRig rig;
-        rig.s.ModeAsservissement = 3;
         rig.answers["ASS?"] = "ASS=3";
+        rig.answers["RP2?"] = "RP2=xxx";
         auto w = rig.openAndRead();
+        QVERIFY(w->OptionMode[2]->isChecked() && w->isRed(w->CW[8]) && !w->isRed(w->CW[7]));
+        QCOMPARE(w->CW[8]->text(), QString());
         w->CW[4]->setText("600");
         w->CWSlide_PointerValueChanged(5, 500);
         QCOMPARE(rig.sent(), (QStringList{"IM2=500", "ASS=3"}));
