@@ -69,6 +69,14 @@ QString durationText(double hours) {
     return QString::number(hours, 'f', 4);
 }
 
+QString nextMeasureText(double minutesLeft, const QString& immediate, const QString& next) {
+    // Chosen on the text shown, so that the label never reads "0.0 mn".
+    const QString minutes = QString::number(minutesLeft, 'f', 1);
+    if (minutes.toDouble() <= 0)
+        return immediate;
+    return next + QLatin1Char(' ') + minutes + QStringLiteral(" mn");
+}
+
 int MesurerLigne(AppState& s, const QStringList& mnemonics,
                  const std::function<bool(int, const QString&)>& store,
                  const std::function<bool()>& stop,

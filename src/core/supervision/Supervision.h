@@ -63,6 +63,10 @@ private:
 // Duration text of a row ("2.0000").
 QString durationText(double hours);
 
+// The label under the tabs: `immediate` once the minutes left show as "0.0" or less, else
+// `next`, a space, the minutes with one decimal and " mn".
+QString nextMeasureText(double minutesLeft, const QString& immediate, const QString& next);
+
 // Sends every mnemonic followed by "?" in turn. A non-empty answer goes to store(i, answer); an
 // empty one leaves the cell alone. After each column pending events run, then the loop ends
 // when stop() is true. When

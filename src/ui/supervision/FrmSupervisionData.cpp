@@ -329,10 +329,8 @@ void FrmSupervisionData::Horloge_Timer() {
     if (!end) {
         if (LigneCourante > 1) {
             Message->show();
-            const double left = schedule_.minutesLeft(elapsedSeconds());
-            Message->setText(left <= 0 ? msg_[0]
-                                       : msg_[1] + QLatin1Char(' ') + QString::number(left, 'f', 1) +
-                                             QStringLiteral(" mn"));
+            Message->setText(
+                nextMeasureText(schedule_.minutesLeft(elapsedSeconds()), msg_[0], msg_[1]));
             if (s_.processEvents)
                 s_.processEvents();
         }

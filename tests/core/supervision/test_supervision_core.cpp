@@ -37,14 +37,16 @@ private slots:
         QCOMPARE(recordBaseName("A/B\\C", t), QStringLiteral("A_B_C"));
     }
 
-    // Period 3600, ticks on time: the duration counts one period ahead.
+    // Period 3600, ticks on time: the duration counts one period ahead. The label is chosen on
+    // the minutes as shown.
     void schedule() {
         SupervisionSchedule s;
         s.restart();
         QVERIFY(s.due(100));
         QCOMPARE(durationText(s.take(100, 3600, true)), QStringLiteral("0.0000"));
         QVERIFY(!s.due(3699));
-        QCOMPARE(s.minutesLeft(3670), 0.5);
+        const auto at = [&s](qint64 t) { return nextMeasureText(s.minutesLeft(t), "Now", "In"); };
+        QCOMPARE(at(3670) + at(3696) + at(3698) + at(3701), "In 0.5 mnIn 0.1 mnNowNow");
         QVERIFY(s.due(3700));
         QCOMPARE(durationText(s.take(3700, 3600, false)), QStringLiteral("2.0000"));
         QCOMPARE(durationText(s.take(7300, 3600, false)), QStringLiteral("3.0000"));
