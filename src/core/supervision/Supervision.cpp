@@ -77,28 +77,38 @@ QString nextMeasureText(double minutesLeft, const QString& immediate, const QStr
     return next + QLatin1Char(' ') + minutes + QStringLiteral(" mn");
 }
 
-int MesurerLigne(AppState& s, const QStringList& mnemonics,
-                 const std::function<bool(int, const QString&)>& store,
-                 const std::function<bool()>& stop,
-                 const std::function<bool(const QString&)>& failed) {
-    int sent = 0;
+RowReads MesurerLigne(AppState& s, const QStringList& mnemonics, MissingAnswer missing,
+                      const std::function<bool(int, const QString&)>& store,
+                      const std::function<bool()>& stop,
+                      const std::function<bool(const QString&)>& failed) {
+    RowReads r;
     for (int i = 0; i < mnemonics.size(); ++i) {
-        // A pulled adapter: the row stays empty without a box per command; the port opens
-        // again by itself once the adapter is back.
-        if (!s.PortOEM.isOpen() && ouvrirPortSansMessage(s).result != PortOpening::Opened)
-            break;
         const QString command = mnemonics[i] + QLatin1Char('?');
-        const QString answer = EnvoyerCommande(s, command);
-        ++sent;
-        if (!answer.isEmpty() && !store(i, answer) && !failed(command))
+        // A pulled adapter: no box per command; the port opens again by itself once the
+        // adapter is back.
+        if (!s.PortOEM.isOpen() && ouvrirPortSansMessage(s).result != PortOpening::Opened) {
+            r.unanswered << command;
+            r.endRun = missing == MissingAnswer::EndRow;
             break;
+        }
+        const QString answer = EnvoyerCommande(s, command);
+        if (answer.isEmpty()) {
+            r.unanswered << command;
+            if (missing == MissingAnswer::EndRow) {
+                r.endRun = true;
+                break;
+            }
+        } else if (!store(i, answer) && !failed(command)) {
+            r.endRun = true;
+            break;
+        }
         // A stop click between two commands ends the row.
         if (s.processEvents)
             s.processEvents();
         if (stop())
             break;
     }
-    return sent;
+    return r;
 }
 
 } // namespace tav
