@@ -1,50 +1,34 @@
-// record: the rows of the data supervision, in its record format or as CSV.
+// record: the data supervision's rows, written by the same recorder as the window's.
 #include "core/Clock.h"
 #include "core/control/MeasurementLog.h"
-#include "core/settings/Ini.h"
-#include "core/supervision/Supervision.h"
-#include "core/text/Cp1252.h"
+#include "core/supervision/Recorder.h"
 #include "core/translation/Texts.h"
 #include "ctl/Cli.h"
 #include "ctl/Commands.h"
 #include "ctl/Interrupt.h"
 
 #include <QDateTime>
-#include <QFile>
 
-#include <cstdio>
 #include <limits>
 
 namespace tav::ctl {
 
 namespace {
 
-// Seconds of a duration: a whole number with an optional unit s, m, h or d.
-std::optional<qint64> seconds(QString text) {
+// A whole number of at least 1; with `units`, it may end in s, m, h or d (seconds). Cli's
+// parser offers no units, hence this one.
+std::optional<qint64> positive(QString text, bool units) {
     qint64 unit = 1;
-    if (text.endsWith(u'm')) unit = 60;
-    else if (text.endsWith(u'h')) unit = 3600;
-    else if (text.endsWith(u'd')) unit = 86400;
-    if (unit > 1 || text.endsWith(u's')) text.chop(1);
+    if (units) {
+        if (text.endsWith(u'm')) unit = 60;
+        else if (text.endsWith(u'h')) unit = 3600;
+        else if (text.endsWith(u'd')) unit = 86400;
+        if (unit > 1 || text.endsWith(u's')) text.chop(1);
+    }
     bool ok = false;
     const qint64 v = text.toLongLong(&ok);
     if (!ok || v < 1 || v > std::numeric_limits<qint32>::max()) return std::nullopt;
     return v * unit;
-}
-
-// One field of an RFC 4180 line: quoted when it holds a comma, a quote or a line break.
-QString csvField(const QString& cell) {
-    if (!cell.contains(u',') && !cell.contains(u'"') && !cell.contains(u'\r') &&
-        !cell.contains(u'\n'))
-        return cell;
-    return u'"' + QString(cell).replace(u'"', QStringLiteral("\"\"")) + u'"';
-}
-
-QByteArray csvLine(const QStringList& cells) {
-    QStringList fields;
-    for (const QString& c : cells)
-        fields << csvField(c);
-    return toCp1252(fields.join(u',')) + "\r\n";
 }
 
 } // namespace
@@ -53,12 +37,16 @@ int runRecord(const QStringList& args) {
     Run run(QStringLiteral("record"), QString(),
             QStringLiteral("Takes a supervision row every --period seconds (date, time, duration "
                            "in hours, then the supervision reads) and writes every --every-th "
-                           "row in the record format (TAB-separated, CR LF; --csv for CSV), "
-                           "line by line, until --duration or --rows is reached or Ctrl-C. "
-                           "A command without answer asks whether to go on: answered No (the "
-                           "run stops) unless --yes."));
+                           "row in the record format of tavoem's data supervision (TAB-separated, "
+                           "CR LF; --csv for CSV), line by line, until --duration or --rows is "
+                           "reached or Ctrl-C. The first line is the header; the first written "
+                           "line of each day carries the date. A read without answer (or not "
+                           "sent: the port is gone) ends the row with empty cells, writes it if "
+                           "due and stops the run with status 1, naming the read and the time; "
+                           "with --yes its cell stays empty (a line on stderr unless --quiet) "
+                           "and the run goes on. --json is not offered: use --csv."));
     const QCommandLineOption period(QStringLiteral("period"),
-                                    QStringLiteral("Seconds between rows (at least 1)."),
+                                    QStringLiteral("Seconds between rows (at least 1; required)."),
                                     QStringLiteral("s"));
     const QCommandLineOption every(QStringLiteral("every"),
                                    QStringLiteral("Write every N-th row (default 1)."),
@@ -77,97 +65,80 @@ int runRecord(const QStringList& args) {
     run.setYesOption();
     if (const int st = run.parse(args); st >= 0)
         return st;
-    const std::optional<int> periodS = acquisitionPeriod(run.parser.value(period));
-    if (!periodS)
-        return run.fail(kUsage, QStringLiteral("--period takes a number of seconds of at least 1"));
-    const std::optional<int> everyN =
-        run.parser.isSet(every) ? recordEvery(run.parser.value(every)) : std::optional<int>(1);
-    if (!everyN)
-        return run.fail(kUsage, QStringLiteral("--every takes a whole number of at least 1"));
-    if (run.parser.isSet(duration) && run.parser.isSet(rows))
-        return run.fail(kUsage, QStringLiteral("--duration and --rows exclude each other"));
-    std::optional<qint64> lengthS, rowCount;
-    if (run.parser.isSet(duration) && !(lengthS = seconds(run.parser.value(duration))))
-        return run.fail(kUsage, QStringLiteral("--duration takes a positive number of seconds "
-                                               "(or with m, h, d)"));
-    if (run.parser.isSet(rows)) {
-        bool ok = false;
-        rowCount = run.parser.value(rows).toLongLong(&ok);
-        if (!ok || *rowCount < 1)
-            return run.fail(kUsage, QStringLiteral("--rows takes a whole number of at least 1"));
+    if (run.json())
+        return run.fail(kUsage, QStringLiteral("--json is not offered; --csv gives the rows as "
+                                               "CSV"));
+    // Each numeric option: absent (nothing), or a number, or status 2 naming it.
+    std::optional<qint64> values[4];
+    const QCommandLineOption* numeric[4] = {&period, &every, &duration, &rows};
+    for (int i = 0; i < 4; ++i) {
+        if (!run.parser.isSet(*numeric[i]))
+            continue;
+        const QString text = run.parser.value(*numeric[i]);
+        if (i >= 2)
+            values[i] = positive(text, i == 2);
+        else if (const std::optional<int> n = i == 0 ? acquisitionPeriod(text) : recordEvery(text))
+            values[i] = *n; // the window's rules for its two boxes
+        if (!values[i])
+            return run.fail(kUsage, QStringLiteral("--%1 takes a whole number of at least 1%2, "
+                                                   "not \"%3\"")
+                                        .arg(numeric[i]->names().first(),
+                                             i == 2 ? QStringLiteral(" (seconds, or with m, h, d)")
+                                                    : QString(),
+                                             text));
     }
+    const auto& [periodS, everyN, lengthS, rowCount] = values;
+    if (!periodS)
+        return run.fail(kUsage, QStringLiteral("--period is required (seconds between rows)"));
+    if (lengthS && rowCount)
+        return run.fail(kUsage, QStringLiteral("--duration and --rows exclude each other"));
 
     AppState& s = run.state();
     ChargerLangueCourante(s);
-    QFile file;
-    if (run.parser.isSet(outFile)) {
-        file.setFileName(run.parser.value(outFile));
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return run.fail(kUsage, QStringLiteral("cannot write \"%1\": %2")
-                                        .arg(file.fileName(), file.errorString()));
-    } else if (!file.open(stdout, QIODevice::WriteOnly)) {
-        return run.fail(kUsage, QStringLiteral("cannot write to standard output"));
-    }
-    const bool asCsv = run.parser.isSet(csv);
-    const auto write = [&](const QStringList& cells) {
-        const QByteArray line = asCsv ? csvLine(cells) : logLine(cells);
-        return file.write(line) == line.size() && file.flush();
-    };
-    const auto header = [&](const char* key, const char* absent) {
-        const QString t = LireIni(s.langueIni(), QStringLiteral("FrmSupervisionData") +
-                                                     s.LangueCourante, QString::fromLatin1(key));
-        return t.isEmpty() ? QString::fromLatin1(absent) : t;
-    };
-    QStringList head{QStringLiteral("DATE"), header("col_2", "Time"), header("col_3", "Duration")};
-    head += supervisionMnemonics();
-    if (!write(head))
-        return run.fail(kUsage, QStringLiteral("cannot write \"%1\"").arg(file.fileName()));
+    SupervisionRecorder recorder(s);
+    const RecorderSettings settings{
+        int(*periodS), int(everyN.value_or(1)),
+        run.prompts().yes ? MissingAnswer::LeaveEmpty : MissingAnswer::EndRow,
+        run.parser.isSet(csv) ? RecordFormat::Csv : RecordFormat::Tabs};
+    if (!recorder.file().open(run.parser.value(outFile)) ||
+        !recorder.start(settings, supervisionHeader(s)))
+        return run.fail(kUsage, recorder.file().error());
     if (!run.openPort())
         return kRefused;
 
     InterruptGuard guard;
-    SupervisionSchedule schedule;
     const auto nowS = [&s] { return s.clock.now() / 1000; };
     const qint64 startS = nowS();
-    QString lastDate;
-    bool stop = false;
-    int status = kOk;
-    for (qint64 row = 1; !stop && !interrupted(); ++row) {
-        if (rowCount && row > *rowCount) break;
-        while (!schedule.due(nowS()) && !interrupted())
-            s.clock.sleep(50);
-        if (interrupted() || (lengthS && nowS() - startS >= *lengthS)) break;
-        const double hours = schedule.take(nowS(), *periodS, row == 1);
+    RowHooks hooks;
+    hooks.stop = [] { return interrupted(); };
+    while (!interrupted() && !(rowCount && recorder.row() > *rowCount)) {
+        const qint64 now = nowS();
+        if (lengthS && now - startS >= *lengthS)
+            break;
         const QDateTime t = QDateTime::currentDateTime();
-        QStringList cells(kSupervisionColumns);
-        const QString date = logDateText(t);
-        if (date != lastDate) cells[0] = date;
-        lastDate = date;
-        cells[1] = logTimeText(t);
-        cells[2] = durationText(hours);
-        MesurerLigne(
-            s, supervisionMnemonics(),
-            [&](int i, const QString& answer) {
-                cells[kFirstMeasuredColumn - 1 + i] = answer;
-                return true;
-            },
-            [&] { return stop || interrupted(); },
-            [&](const QString& command) {
-                const bool goOn = s.prompts.askYesNo(QStringLiteral("Command failed ") + command +
-                                                         QStringLiteral(": go on with the run?"),
-                                                     QString(), PromptIcon::Critical);
-                if (!goOn) {
-                    stop = true;
-                    status = kRefused;
-                }
-                return goOn;
-            });
-        if (row % *everyN == 0 && !write(cells))
-            return run.fail(kUsage, QStringLiteral("cannot write \"%1\"; the lines written before "
-                                                   "are kept")
-                                        .arg(file.fileName()));
+        recorder.noteDate(logDateText(t));
+        if (!recorder.due(now)) {
+            s.clock.sleep(50);
+            continue;
+        }
+        const RowOutcome taken = recorder.takeRow(now, logTimeText(t), hooks);
+        if (taken.writeFailed)
+            return run.fail(kUsage, recorder.file().error() +
+                                        QStringLiteral(" The lines written before are kept."));
+        const QString when = logDateText(t) + u' ' + taken.cells.value(1);
+        if (taken.endRun)
+            return run.fail(kRefused, QStringLiteral("no answer to %1 at %2 (row %3); the run "
+                                                     "stops (--yes leaves the cell empty and "
+                                                     "goes on)")
+                                          .arg(taken.unanswered.value(0), when)
+                                          .arg(taken.row));
+        if (!taken.unanswered.isEmpty())
+            run.note(QStringLiteral("tavoemctl record: no answer to %1 at %2 (row %3); left empty")
+                         .arg(taken.unanswered.join(QStringLiteral(", ")), when)
+                         .arg(taken.row));
     }
-    return status;
+    recorder.finish();
+    return kOk;
 }
 
 } // namespace tav::ctl

@@ -1,4 +1,5 @@
 // tavoemctl end to end: the built program against tavoem-sim on a pseudo-terminal.
+#include "core/settings/Defaults.h"
 #include "core/settings/Ini.h"
 #include "core/settings/Variant.h"
 #include "core/translation/DefaultTexts.h"
@@ -101,6 +102,10 @@ private slots:
             << QStringList{"report", "--pdf", "@/nothing/r.pdf"} << 2 << "could not be written";
         QTest::newRow("good download")
             << QStringList{"download", "--client", "@/good.hex"} << 0 << "";
+        QTest::newRow("record --json") << QStringList{"record", "--period", "1", "--json"} << 2
+                                       << "--json";
+        QTest::newRow("record, not a number")
+            << QStringList{"record", "--period", "1", "--rows", "two"} << 2 << "--rows";
         QTest::newRow("good download, factory without acknowledgement")
             << QStringList{"download", "--no-ack", "@/good.hex"} << 0 << "";
     }
@@ -166,19 +171,42 @@ private slots:
         QVERIFY2(log.contains("UPL=1") && !log.contains("UPL=2"), log.constData());
     }
 
-    // Header and rows in the record format (eleven TAB-ended cells) or as CSV, CR LF.
+    // Header and rows in the record format (eleven TAB-ended cells) or as CSV, CR LF; the first
+    // written line is dated, also when it is not the first row. A silent board ends the run at
+    // its first read (its row written, empty) with one line naming the read and the time; --yes
+    // records the empty cells and goes on.
+    void record_data() {
+        test::columns<QStringList, int, int>({"args", "status", "lines"});
+        QTest::newRow("every 2") << QStringList{"--every=2"} << 0 << 2;
+        QTest::newRow("CSV") << QStringList{"--csv"} << 0 << 3;
+        QTest::newRow("silent board") << QStringList{"silent"} << 1 << 2;
+        QTest::newRow("silent board, --yes") << QStringList{"silent", "--yes"} << 0 << 3;
+    }
     void record() {
-        for (const QString format : {"--every=1", "--csv"}) {
-            const Result r = run({"record", "--rows", "2", "--period", "1", format});
-            QCOMPARE(r.status, 0);
-            const QStringList lines = r.out.split("\r\n", Qt::SkipEmptyParts);
-            QCOMPARE(lines.size(), 3);
-            const QChar sep = format == "--csv" ? u',' : u'\t';
-            for (const QString& line : lines)
-                QCOMPARE(line.count(sep), sep == u',' ? 10 : 11);
-            QVERIFY(lines[0].startsWith(QStringLiteral("DATE") + sep));
-            QVERIFY2(!lines[2].section(sep, 4, 4).isEmpty(), qPrintable(r.out)); // a measured cell
-        }
+        QFETCH(QStringList, args);
+        test::SimProcess board;
+        const bool silent = args.removeAll("silent");
+        if (silent && board.start({QStringLiteral("--no-answer-rate"), QStringLiteral("1")}))
+            args << "--port" << board.devicePath() << "--timeout" << "20";
+        const QString ini = dir_.filePath("General.ini");
+        if (!QFile::exists(ini)) EcrireParametresDefaut(dir_.path()); // run alone
+        const QString pause = LireIni(ini, "RS232", "TempsPause2");
+        EcrireIni(ini, "RS232", "TempsPause2", "2"); // 1 ms pauses: unanswered reads are quick
+        const Result r = run(QStringList{"record", "--rows", "2", "--period", "1"} + args);
+        EcrireIni(ini, "RS232", "TempsPause2", pause);
+        QTEST(r.status, "status");
+        const QStringList lines = r.out.split("\r\n", Qt::SkipEmptyParts);
+        const QChar sep = args.contains("--csv") ? u',' : u'\t';
+        QCOMPARE(lines.size(), test::fetch<int>("lines"));
+        for (const QString& line : lines)
+            QCOMPARE(line.count(sep), sep == u',' ? 10 : 11);
+        QVERIFY(lines[0].startsWith(QStringLiteral("DATE") + sep));
+        QVERIFY2(!lines[1].section(sep, 0, 0).isEmpty(), qPrintable(r.out));
+        QCOMPARE(lines.last().section(sep, 3).count(QRegularExpression("[^\t,]")) == 0, silent);
+        if (r.status == 1)
+            QVERIFY2(r.err.count('\n') == 1 && r.err.contains("IPW?") &&
+                         r.err.contains(QRegularExpression(" \\d\\d:\\d\\d:\\d\\d ")),
+                     qPrintable(r.err));
     }
 };
 

@@ -30,6 +30,20 @@ bool RecordFile::create(const QString& dir, const QString& base, const QString& 
     return false;
 }
 
+bool RecordFile::open(const QString& path) {
+    close();
+    error_.clear();
+    file_.setFileName(path);
+    const bool ok = path.isEmpty() ? file_.open(stdout, QIODevice::WriteOnly)
+                                   : file_.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    if (!ok)
+        error_ = QStringLiteral("The file %1 cannot be written: %2.")
+                     .arg(path.isEmpty() ? QStringLiteral("standard output")
+                                         : QDir::toNativeSeparators(path),
+                          file_.errorString());
+    return ok;
+}
+
 bool RecordFile::append(const QByteArray& line) {
     if (!file_.isOpen()) {
         error_ = QStringLiteral("The record file is not open.");
@@ -37,7 +51,9 @@ bool RecordFile::append(const QByteArray& line) {
     }
     if (file_.write(line) != line.size() || !file_.flush()) {
         error_ = QStringLiteral("Writing to %1 failed: %2.")
-                     .arg(QDir::toNativeSeparators(file_.fileName()), file_.errorString());
+                     .arg(file_.fileName().isEmpty() ? QStringLiteral("standard output")
+                                                     : QDir::toNativeSeparators(file_.fileName()),
+                          file_.errorString());
         return false;
     }
     return true;

@@ -14,6 +14,8 @@ public:
     // (an earlier record, or the file a running acquisition writes). The folder is created when
     // missing. False with error() set when no file could be created.
     bool create(const QString& dir, const QString& base, const QString& extension);
+    // Opens `path`, replacing what it held, or standard output when `path` is empty.
+    bool open(const QString& path);
     // Writes the line and flushes it. False with error() set on a failed write.
     bool append(const QByteArray& line);
     void close();

@@ -69,28 +69,46 @@ QString durationText(double hours) {
     return QString::number(hours, 'f', 4);
 }
 
-int MesurerLigne(AppState& s, const QStringList& mnemonics,
-                 const std::function<bool(int, const QString&)>& store,
-                 const std::function<bool()>& stop,
-                 const std::function<bool(const QString&)>& failed) {
-    int sent = 0;
+QString nextMeasureText(double minutesLeft, const QString& immediate, const QString& next) {
+    // Chosen on the text shown, so that the label never reads "0.0 mn".
+    const QString minutes = QString::number(minutesLeft, 'f', 1);
+    if (minutes.toDouble() <= 0)
+        return immediate;
+    return next + QLatin1Char(' ') + minutes + QStringLiteral(" mn");
+}
+
+RowReads MesurerLigne(AppState& s, const QStringList& mnemonics, MissingAnswer missing,
+                      const std::function<bool(int, const QString&)>& store,
+                      const std::function<bool()>& stop,
+                      const std::function<bool(const QString&)>& failed) {
+    RowReads r;
     for (int i = 0; i < mnemonics.size(); ++i) {
-        // A pulled adapter: the row stays empty without a box per command; the port opens
-        // again by itself once the adapter is back.
-        if (!s.PortOEM.isOpen() && ouvrirPortSansMessage(s).result != PortOpening::Opened)
-            break;
         const QString command = mnemonics[i] + QLatin1Char('?');
-        const QString answer = EnvoyerCommande(s, command);
-        ++sent;
-        if (!answer.isEmpty() && !store(i, answer) && !failed(command))
+        // A pulled adapter: no box per command; the port opens again by itself once the
+        // adapter is back.
+        if (!s.PortOEM.isOpen() && ouvrirPortSansMessage(s).result != PortOpening::Opened) {
+            r.unanswered << command;
+            r.endRun = missing == MissingAnswer::EndRow;
             break;
+        }
+        const QString answer = EnvoyerCommande(s, command);
+        if (answer.isEmpty()) {
+            r.unanswered << command;
+            if (missing == MissingAnswer::EndRow) {
+                r.endRun = true;
+                break;
+            }
+        } else if (!store(i, answer) && !failed(command)) {
+            r.endRun = true;
+            break;
+        }
         // A stop click between two commands ends the row.
         if (s.processEvents)
             s.processEvents();
         if (stop())
             break;
     }
-    return sent;
+    return r;
 }
 
 } // namespace tav

@@ -63,14 +63,30 @@ private:
 // Duration text of a row ("2.0000").
 QString durationText(double hours);
 
-// Sends every mnemonic followed by "?" in turn. A non-empty answer goes to store(i, answer); an
-// empty one leaves the cell alone. After each column pending events run, then the loop ends
-// when stop() is true. When
-// store fails, failed(command) decides: true goes on, false ends the row. A port that is closed
-// and cannot be opened ends the row quietly. Returns the number of commands sent.
-int MesurerLigne(AppState& s, const QStringList& mnemonics,
-                 const std::function<bool(int, const QString&)>& store,
-                 const std::function<bool()>& stop,
-                 const std::function<bool(const QString&)>& failed);
+// The label under the tabs: `immediate` once the minutes left show as "0.0" or less, else
+// `next`, a space, the minutes with one decimal and " mn".
+QString nextMeasureText(double minutesLeft, const QString& immediate, const QString& next);
+
+// What a read without answer does to the run; the driver chooses.
+enum class MissingAnswer {
+    LeaveEmpty, // the cell stays empty and the row goes on
+    EndRow,     // the rest of the row stays empty and the run is to end
+};
+
+// What MesurerLigne did.
+struct RowReads {
+    QStringList unanswered; // reads without answer, and a read not sent (port gone)
+    bool endRun = false;    // an unanswered read under EndRow, or failed() said stop
+};
+
+// Sends every mnemonic followed by "?" in turn. A non-empty answer goes to store(i, answer); a
+// read without answer leaves the cell alone and follows `missing`. A port that is closed and
+// cannot be opened counts the read as unanswered and ends the row. After each column pending
+// events run, then the loop ends when stop() is true. When store fails, failed(command)
+// decides: true goes on, false ends the row and the run.
+RowReads MesurerLigne(AppState& s, const QStringList& mnemonics, MissingAnswer missing,
+                      const std::function<bool(int, const QString&)>& store,
+                      const std::function<bool()>& stop,
+                      const std::function<bool(const QString&)>& failed);
 
 } // namespace tav

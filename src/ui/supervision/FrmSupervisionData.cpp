@@ -38,7 +38,7 @@ const QString kSelectAll = QStringLiteral("&Select all");
 } // namespace
 
 FrmSupervisionData::FrmSupervisionData(AppState& s, QWidget* parent)
-    : QMainWindow(parent, Qt::Window), s_(s) {
+    : QMainWindow(parent, Qt::Window), s_(s), recorder_(s) {
     setObjectName(kWindow);
     buildControls();
     Form_Load();
@@ -100,9 +100,6 @@ void FrmSupervisionData::buildControls() {
     vaSpread->setRowCount(kSupervisionRowGrowth);
     vaSpread->setReadOnly(true);
     (new QVBoxLayout(sheet))->addWidget(vaSpread);
-    vaSpread->setCellText(0, 1, QStringLiteral("DATE"));
-    for (int c = kFirstMeasuredColumn; c <= kSupervisionColumns; ++c)
-        vaSpread->setCellText(0, c, supervisionMnemonics()[c - kFirstMeasuredColumn]);
 
     auto* graphLayout = new QHBoxLayout(graph);
     graphLayout->addWidget(buildGraphTab(), 1);
@@ -173,8 +170,9 @@ void FrmSupervisionData::Form_Load() {
     texts.caption(Bouton, QStringLiteral("bouton"));
     texts.caption(grpframe_1, QStringLiteral("grpframe_1"));
     texts.caption(BoutonGraphe, QStringLiteral("boutongraphe"));
-    vaSpread->setCellText(0, 2, texts.text(QStringLiteral("col_2")));
-    vaSpread->setCellText(0, 3, texts.text(QStringLiteral("col_3")));
+    const QStringList header = supervisionHeader(s_);
+    for (int c = 1; c <= kSupervisionColumns; ++c)
+        vaSpread->setCellText(0, c, header[c - 1]);
     CWGraphAppareil->setAxisCaption(1, texts.text(QStringLiteral("axes_1")));
     centreOnScreen(this);
 
@@ -260,14 +258,13 @@ bool FrmSupervisionData::start() {
         (!period ? TxtFrequenceAcquisition : TxtModEnreg)->setFocus();
         return false;
     }
-    period_ = *period;
-    recordEvery_ = *every;
-
     const QString dir = supervisionDir(s_.programDir);
-    if (!record_.create(dir, recordBaseName(TxtSNU->text(), wallClock()), TxtExtension->text()) ||
-        !record_.append(logLine(rowCells(0)))) {
-        record_.discard();
-        message(record_.error() +
+    RecordFile& record = recorder_.file();
+    if (!record.create(dir, recordBaseName(TxtSNU->text(), wallClock()), TxtExtension->text()) ||
+        !recorder_.start({*period, *every, MissingAnswer::LeaveEmpty, RecordFormat::Tabs},
+                         rowCells(0))) {
+        record.discard();
+        message(record.error() +
                     QStringLiteral(" Give your user write access to the folder %1, then start again.")
                         .arg(QDir::toNativeSeparators(dir)),
                 PromptIcon::Critical);
@@ -278,7 +275,7 @@ bool FrmSupervisionData::start() {
         if (text.isEmpty())
             text = QStringLiteral("The serial port could not be opened. Check the port number in "
                                   "the serial link settings and the cable, then start again.");
-        record_.discard();
+        record.discard();
         message(text, PromptIcon::Information);
         return false;
     }
@@ -288,15 +285,12 @@ bool FrmSupervisionData::start() {
     msg_ = {english.text(QStringLiteral("msg_0")), english.text(QStringLiteral("msg_1"))};
     setSettingsEnabled(false);
     Bouton->setText(QStringLiteral("&Stop"));
-    NomFichier->setText(QDir::toNativeSeparators(record_.path()));
-    derniereDate_.clear();
-    dateEnregistree_.clear();
+    NomFichier->setText(QDir::toNativeSeparators(record.path()));
     vaSpread->clearBlock(1, 1);
     curves_.clear();
     stale_.fill(false);
     CWGraphAppareil->clearPlots();
     ArretDemande = false;
-    schedule_.restart();
     vaSpread->goToCell(1, 1);
     LigneCourante = 1;
     running_ = true;
@@ -310,7 +304,7 @@ void FrmSupervisionData::endAcquisition() {
     Horloge->stop();
     Bouton->setText(kStart);
     setSettingsEnabled(true);
-    record_.close();
+    recorder_.finish();
     running_ = false;
 }
 
@@ -329,21 +323,18 @@ void FrmSupervisionData::Horloge_Timer() {
     if (!end) {
         if (LigneCourante > 1) {
             Message->show();
-            const double left = schedule_.minutesLeft(elapsedSeconds());
-            Message->setText(left <= 0 ? msg_[0]
-                                       : msg_[1] + QLatin1Char(' ') + QString::number(left, 'f', 1) +
-                                             QStringLiteral(" mn"));
+            Message->setText(
+                nextMeasureText(recorder_.minutesLeft(elapsedSeconds()), msg_[0], msg_[1]));
             if (s_.processEvents)
                 s_.processEvents();
         }
         if (LigneCourante > vaSpread->rowCount())
             vaSpread->setRowCount(vaSpread->rowCount() + kSupervisionRowGrowth);
         const QString date = logDateText(wallClock());
-        if (date != derniereDate_)
+        if (recorder_.noteDate(date))
             vaSpread->setCellText(LigneCourante, 1, date);
-        derniereDate_ = date;
         const qint64 now = elapsedSeconds();
-        if (schedule_.due(now))
+        if (recorder_.due(now))
             end = !takeRow(now);
     }
     ticking_ = false;
@@ -356,41 +347,39 @@ void FrmSupervisionData::Horloge_Timer() {
 }
 
 bool FrmSupervisionData::takeRow(qint64 now) {
-    const bool first = LigneCourante == 1;
-    const double hours = schedule_.take(now, period_, first);
     Hourglass wait;
     const int row = LigneCourante;
-    vaSpread->setCellText(row, 2, logTimeText(wallClock()));
-    vaSpread->setCellText(row, 3, durationText(hours));
-    if (ArretDemande)
+    RowHooks hooks;
+    hooks.timed = [this, row](const QStringList& cells) {
+        vaSpread->setCellText(row, 2, cells[1]);
+        vaSpread->setCellText(row, 3, cells[2]);
+    };
+    hooks.store = [this, row](int column, const QString& answer) {
+        return vaSpread->setCellText(row, column, answer);
+    };
+    hooks.stop = [this] { return ArretDemande; };
+    hooks.failed = [this](const QString& command) {
+        NormalCursor normal;
+        return s_.prompts.askYesNo(
+            QStringLiteral("Command failed ") + command +
+                QStringLiteral("\n\nYes goes on with the row, No stops the acquisition."),
+            windowTitle(), PromptIcon::Critical);
+    };
+    // A read without answer leaves its cell empty and the acquisition goes on.
+    const RowOutcome taken = recorder_.takeRow(now, logTimeText(wallClock()), hooks);
+    if (taken.row == 0)
         return false; // asked while events ran: the acquisition ends in this tick
-    MesurerLigne(
-        s_, supervisionMnemonics(),
-        [this, row](int i, const QString& answer) {
-            return vaSpread->setCellText(row, kFirstMeasuredColumn + i, answer);
-        },
-        [this] { return ArretDemande; },
-        [this](const QString& command) {
-            NormalCursor normal;
-            const bool goOn = s_.prompts.askYesNo(
-                QStringLiteral("Command failed ") + command +
-                    QStringLiteral("\n\nYes goes on with the row, No stops the acquisition."),
-                windowTitle(), PromptIcon::Critical);
-            ArretDemande = ArretDemande || !goOn;
-            return goOn;
-        });
+    ArretDemande = ArretDemande || taken.endRun;
     TracerCourbes(-99);
-    bool written = true;
-    if (row % recordEvery_ == 0 && !writeRecordLine(row)) {
-        written = false;
-        message(record_.error() + QStringLiteral(" The acquisition is stopped; the lines written "
-                                                 "before are kept in the file."),
+    if (taken.writeFailed)
+        message(recorder_.file().error() +
+                    QStringLiteral(" The acquisition is stopped; the lines written before are "
+                                   "kept in the file."),
                 PromptIcon::Critical);
-    }
     if (row % kSupervisionScrollRows == 0)
         vaSpread->goToCell(row, 1, true);
-    ++LigneCourante;
-    return written;
+    LigneCourante = recorder_.row();
+    return !taken.writeFailed;
 }
 
 QStringList FrmSupervisionData::rowCells(int row) const {
@@ -398,17 +387,6 @@ QStringList FrmSupervisionData::rowCells(int row) const {
     for (int c = 1; c <= kSupervisionColumns; ++c)
         cells << vaSpread->cellText(row, c);
     return cells;
-}
-
-bool FrmSupervisionData::writeRecordLine(int row) {
-    // The sheet dates only the first row of a day; a file that records every N-th row gets the
-    // date on its first line of each day, so no line in it is undated.
-    QStringList cells = rowCells(row);
-    if (cells[0].isEmpty() && derniereDate_ != dateEnregistree_)
-        cells[0] = derniereDate_;
-    if (!cells[0].isEmpty())
-        dateEnregistree_ = cells[0];
-    return record_.append(logLine(cells));
 }
 
 void FrmSupervisionData::save_Click() {

@@ -2,8 +2,7 @@
 
 #include "core/Prompts.h"
 #include "core/supervision/Curves.h"
-#include "core/supervision/RecordFile.h"
-#include "core/supervision/Supervision.h"
+#include "core/supervision/Recorder.h"
 
 #include <QDateTime>
 #include <QMainWindow>
@@ -51,7 +50,7 @@ public:
     bool isRunning() const { return running_; }
     bool linkFailed() const { return linkFailed_; }
     // Record file of the running (or last) acquisition.
-    QString recordPath() const { return record_.path(); }
+    QString recordPath() const { return recorder_.file().path(); }
     const SupervisionCurves& curves() const { return curves_; }
 
     // Date and time shown and used in names; the system's by default.
@@ -93,22 +92,16 @@ private:
     void endAcquisition();
     // Takes the due row; false when the acquisition is to end in this tick.
     bool takeRow(qint64 nowS);
-    bool writeRecordLine(int row);
     QStringList rowCells(int row) const;
     void message(const QString& text, PromptIcon icon);
     qint64 elapsedSeconds() const;
 
     AppState& s_;
-    SupervisionSchedule schedule_;
+    SupervisionRecorder recorder_;
     SupervisionCurves curves_;
-    RecordFile record_;
     std::array<bool, kCurveCount> stale_{};
     QTimer* graphTimer_ = nullptr;
-    QString derniereDate_;
-    QString dateEnregistree_; // date of the record file's last dated line
     std::array<QString, 2> msg_; // "msg_0", "msg_1"
-    int period_ = 1;
-    int recordEvery_ = 1;
     bool running_ = false;
     bool linkFailed_ = false;
     bool ticking_ = false;

@@ -1,8 +1,10 @@
 #include "core/supervision/Curves.h"
 #include "core/supervision/RecordFile.h"
+#include "core/supervision/Recorder.h"
 #include "core/supervision/Supervision.h"
 #include "support/BoardRig.h"
 #include "support/Columns.h"
+#include "support/Files.h"
 
 #include <QFile>
 #include <QTest>
@@ -32,19 +34,20 @@ private slots:
 
     void names() {
         const QDateTime t(QDate(2026, 12, 5), QTime(9, 7, 30));
-        QCOMPARE(recordBaseName("", t), QStringLiteral("5_12_2026_9_7"));
         QCOMPARE(recordBaseName(" TAV0001 ", t), QStringLiteral("TAV0001"));
         QCOMPARE(recordBaseName("A/B\\C", t), QStringLiteral("A_B_C"));
     }
 
-    // Period 3600, ticks on time: the duration counts one period ahead.
+    // Period 3600, ticks on time: the duration counts one period ahead. The label is chosen on
+    // the minutes as shown.
     void schedule() {
         SupervisionSchedule s;
         s.restart();
         QVERIFY(s.due(100));
         QCOMPARE(durationText(s.take(100, 3600, true)), QStringLiteral("0.0000"));
         QVERIFY(!s.due(3699));
-        QCOMPARE(s.minutesLeft(3670), 0.5);
+        const auto at = [&s](qint64 t) { return nextMeasureText(s.minutesLeft(t), "Now", "In"); };
+        QCOMPARE(at(3670) + at(3696) + at(3698) + at(3701), "In 0.5 mnIn 0.1 mnNowNow");
         QVERIFY(s.due(3700));
         QCOMPARE(durationText(s.take(3700, 3600, false)), QStringLiteral("2.0000"));
         QCOMPARE(durationText(s.take(7300, 3600, false)), QStringLiteral("3.0000"));
@@ -79,29 +82,71 @@ private slots:
         QVERIFY(!d.append("y"));
     }
 
+    // silent: 1 OPW? gets no answer, 2 the port is gone; endRow: the missing-answer policy.
     void measureRow_data() {
-        test::columns<int, bool, bool, int>({"stopAfter", "storeFails", "goOn", "sent"});
-        QTest::newRow("whole row") << 99 << false << false << 8;
-        QTest::newRow("stop after the third") << 3 << false << false << 3;
-        QTest::newRow("failure, OK") << 99 << true << true << 8;
-        QTest::newRow("failure, Cancel") << 99 << true << false << 1;
+        test::columns<int, bool, bool, int, bool, int, int>(
+            {"stopAfter", "storeFails", "goOn", "silent", "endRow", "sent", "unanswered"});
+        QTest::newRow("whole row") << 99 << false << false << 0 << false << 8 << 0;
+        QTest::newRow("stop after the third") << 3 << false << false << 0 << false << 3 << 0;
+        QTest::newRow("failure, OK") << 99 << true << true << 0 << false << 8 << 0;
+        QTest::newRow("failure, Cancel") << 99 << true << false << 0 << false << 1 << 0;
+        QTest::newRow("no answer, left empty") << 99 << false << false << 1 << false << 8 << 1;
+        QTest::newRow("port gone, row ended") << 99 << false << false << 2 << true << 0 << 1;
     }
     void measureRow() {
         QFETCH(bool, storeFails);
+        QFETCH(bool, goOn);
+        QFETCH(bool, endRow);
         QFETCH(int, sent);
+        QFETCH(int, unanswered);
         test::BoardRig rig;
-        QStringList stored, failures;
-        int calls = 0;
-        const int n = MesurerLigne(
-            rig.s, supervisionMnemonics(),
-            [&](int, const QString& a) { stored << a; return !storeFails; },
-            [&] { return ++calls >= test::fetch<int>("stopAfter"); },
-            [&](const QString& cmd) { failures << cmd; return test::fetch<bool>("goOn"); });
-        QCOMPARE(n, sent);
+        rig.s.NbRepetitions = 0;
+        rig.refuse(test::fetch<int>("silent") == 1 ? "OPW?" : "-", ""); // silence
+        if (test::fetch<int>("silent") == 2) rig.port.unplug();
+        int stored = 0;
+        const RowReads r = MesurerLigne(
+            rig.s, supervisionMnemonics(), MissingAnswer(endRow),
+            [&](int, const QString&) { return ++stored, !storeFails; },
+            [&] { return rig.sent().size() >= test::fetch<int>("stopAfter"); },
+            [&](const QString&) { return goOn; });
         QCOMPARE(rig.sent().size(), sent);
-        QCOMPARE(rig.sent().first(), QStringLiteral("IPW?"));
-        QCOMPARE(stored.size(), sent);
-        QCOMPARE(failures.size(), storeFails ? sent : 0);
+        QCOMPARE(stored, sent - unanswered * (sent > 0));
+        QCOMPARE(r.unanswered.size(), unanswered);
+        QCOMPARE(r.endRun, storeFails ? !goOn : unanswered && endRow);
+    }
+
+    // The recorder as the window drives it and as tavoemctl record does (`end`: the run ends,
+    // unless --yes): six rows a minute apart, the day changing at row 3, OPW? silent on row
+    // `silent`. A line reads [D]row[-empty cells]; "|n": the run ended at row n.
+    void recorder_data() {
+        test::columns<int, int, bool, QString>({"every", "silent", "end", "lines"});
+        QTest::newRow("window, every 2") << 2 << 4 << false << "D2 D4-1 6";
+        QTest::newRow("record --yes") << 1 << 4 << false << "D1 2 D3 4-1 5 6";
+        QTest::newRow("record") << 1 << 4 << true << "D1 2 D3 4-7 |4";
+        QTest::newRow("record --every 2") << 2 << 3 << true << "D2 |3";
+        QTest::newRow("record, all answered") << 2 << 0 << true << "D2 D4 6";
+    }
+    void recorder() {
+        test::BoardRig rig;
+        SupervisionRecorder rec(rig.s);
+        QVERIFY(rec.file().create(rig.dir.filePath("Supervision"), "TAV", ".xls"));
+        QVERIFY(rec.start({60, test::fetch<int>("every"), MissingAnswer(test::fetch<bool>("end"))},
+                          {"DATE"}));
+        QString ended;
+        for (int row = 1; row <= 6 && ended.isEmpty(); ++row) {
+            rec.noteDate(row < 3 ? "05/12/2026" : "06/12/2026");
+            rig.refuse(row == test::fetch<int>("silent") ? "OPW?" : "-", "");
+            if (rec.takeRow(row * 60, QString::number(row), {}).endRun)
+                ended = QStringLiteral("|%1").arg(row);
+        }
+        QStringList got;
+        for (const QString& line : QString::fromLatin1(test::fileBytes(rec.file().path()))
+                                       .split("\r\n", Qt::SkipEmptyParts).mid(1)) {
+            const QStringList c = line.split('\t');
+            const qsizetype n = c.mid(3, kSupervisionColumns - 3).count(QString()); // empty
+            got << (c[0].isEmpty() ? "" : "D") + c[1] + (n ? u'-' + QString::number(n) : "");
+        }
+        QCOMPARE((got << ended).join(' ').trimmed(), test::fetch<QString>("lines"));
     }
 
     // Rows: duration, IPW, ... as the sheet holds them; the last row is not drawn yet.

@@ -1,0 +1,99 @@
+#include "core/supervision/Recorder.h"
+
+#include "core/AppState.h"
+#include "core/control/MeasurementLog.h"
+#include "core/text/Cp1252.h"
+#include "core/translation/Texts.h"
+
+namespace tav {
+
+namespace {
+
+QString csvField(const QString& cell) {
+    if (!cell.contains(u',') && !cell.contains(u'"') && !cell.contains(u'\r') &&
+        !cell.contains(u'\n'))
+        return cell;
+    return u'"' + QString(cell).replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
+
+QStringList emptyRow() {
+    return QStringList(kSupervisionColumns);
+}
+
+} // namespace
+
+QByteArray recordLine(const QStringList& cells, RecordFormat format) {
+    if (format == RecordFormat::Tabs)
+        return logLine(cells);
+    QStringList fields;
+    for (const QString& c : cells)
+        fields << csvField(c);
+    return toCp1252(fields.join(u',')) + "\r\n";
+}
+
+QStringList supervisionHeader(const AppState& s) {
+    const auto caption = [&s](const char* key, const char* absent) {
+        const QString t = texte(s, QStringLiteral("FrmSupervisionData"), QString::fromLatin1(key));
+        return t.isEmpty() ? QString::fromLatin1(absent) : t;
+    };
+    return QStringList{QStringLiteral("DATE"), caption("col_2", "Time"),
+                       caption("col_3", "Duration")} +
+           supervisionMnemonics();
+}
+
+bool SupervisionRecorder::start(const RecorderSettings& settings, const QStringList& header) {
+    settings_ = settings;
+    schedule_.restart();
+    cells_ = emptyRow();
+    date_.clear();
+    recordedDate_.clear();
+    row_ = 1;
+    return file_.append(recordLine(header, settings_.format));
+}
+
+bool SupervisionRecorder::noteDate(const QString& date) {
+    const bool changed = date != date_;
+    if (changed)
+        cells_[0] = date;
+    date_ = date;
+    return changed;
+}
+
+RowOutcome SupervisionRecorder::takeRow(qint64 nowS, const QString& time, const RowHooks& hooks) {
+    RowOutcome out;
+    const double hours = schedule_.take(nowS, settings_.periodS, row_ == 1);
+    cells_[1] = time;
+    cells_[2] = durationText(hours);
+    if (hooks.timed)
+        hooks.timed(cells_);
+    const auto stop = [&hooks] { return hooks.stop && hooks.stop(); };
+    if (stop())
+        return out; // asked while events ran: the run ends without this row
+    const RowReads reads = MesurerLigne(
+        s_, supervisionMnemonics(), settings_.missing,
+        [&](int i, const QString& answer) {
+            cells_[kFirstMeasuredColumn - 1 + i] = answer;
+            return !hooks.store || hooks.store(kFirstMeasuredColumn + i, answer);
+        },
+        stop, [&](const QString& command) { return hooks.failed && hooks.failed(command); });
+    out.row = row_;
+    out.cells = cells_;
+    out.unanswered = reads.unanswered;
+    out.endRun = reads.endRun;
+    if (row_ % settings_.every == 0) {
+        // The sheet dates only the first row of a day; a record of every N-th row gets the
+        // date on its first line of each day, so that no line in it is undated.
+        QStringList line = cells_;
+        if (line[0].isEmpty() && date_ != recordedDate_)
+            line[0] = date_;
+        if (!line[0].isEmpty())
+            recordedDate_ = line[0];
+        out.writeFailed = !file_.append(recordLine(line, settings_.format));
+        out.endRun = out.endRun || out.writeFailed;
+    }
+    cells_ = emptyRow();
+    ++row_;
+    return out;
+}
+
+} // namespace tav
