@@ -18,14 +18,15 @@ void namePrivateRuntimeDir() {
     if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
         return;
     const uid_t uid = geteuid();
-    QByteArray dir = QFile::encodeName(QDir::tempPath()) + "/tavoem-runtime-" + QByteArray::number(uid);
+    const QByteArray temp = QFile::encodeName(QDir::tempPath());
+    QByteArray dir = temp + "/tavoem-runtime-" + QByteArray::number(uid);
     struct stat st {};
     const bool made = ::mkdir(dir.constData(), 0700) == 0 || errno == EEXIST;
     // Only a real folder of our own that nobody else may enter: not a link or a folder that
     // someone else made under this name.
     if (!made || ::lstat(dir.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != uid ||
         (st.st_mode & 07777) != 0700) {
-        dir = QFile::encodeName(QDir::tempPath()) + "/tavoem-runtime-XXXXXX";
+        dir = temp + "/tavoem-runtime-XXXXXX";
         if (!::mkdtemp(dir.data()))
             return; // Qt picks its own folder, and says so
     }
