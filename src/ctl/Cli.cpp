@@ -51,7 +51,7 @@ Run::Run(const QString& name, const QString& arguments, const QString& descripti
             QStringLiteral("port")),
       baud_(QStringLiteral("baud"), QStringLiteral("Line rate for this run (not stored)."),
             QStringLiteral("n")),
-      timeout_(QStringLiteral("timeout"), QStringLiteral("Answer time-out in ms for this run."),
+      timeout_(QStringLiteral("timeout"), QStringLiteral("Answer time-out in ms for this run, 1 to 32767."),
                QStringLiteral("ms")),
       quietOpt_(QStringLiteral("quiet"), QStringLiteral("No informative messages on stderr.")),
       json_(QStringLiteral("json"), QStringLiteral("Structured output as JSON.")),
