@@ -41,7 +41,7 @@ void usage(FILE* to) {
                "PORT, --baud N,\n--timeout MS, --quiet, --json.\n\"tavoemctl SUBCOMMAND --help\" "
                "describes one subcommand.\n"
                "Exit status: 0 done, 1 the board refused or did not answer, 2 bad usage or a "
-               "file error.\n",
+               "file error,\n130 stopped with Ctrl-C.\n",
                to);
 }
 
