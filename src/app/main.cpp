@@ -2,6 +2,7 @@
 #include "core/AppState.h"
 #include "core/Clock.h"
 #include "core/Version.h"
+#include "core/io/RuntimeDir.h"
 #include "core/link/QtSerialPort.h"
 #include "core/settings/Defaults.h"
 #include "core/settings/Ini.h"
@@ -80,6 +81,7 @@ void answerWithoutDisplay(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     answerWithoutDisplay(argc, argv);
+    tav::namePrivateRuntimeDir();
     QApplication app(argc, argv);
     nameApplication();
 

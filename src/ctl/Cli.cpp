@@ -23,15 +23,6 @@ void err(const QString& text) {
     std::fflush(stderr);
 }
 
-// A whole number within min..max, or nothing.
-std::optional<qint64> wholeNumber(const QString& text, qint64 min, qint64 max) {
-    bool ok = false;
-    const qint64 v = text.toLongLong(&ok);
-    if (!ok || v < min || v > max)
-        return std::nullopt;
-    return v;
-}
-
 } // namespace
 
 void ConsolePrompts::message(const QString& text, const QString&, PromptIcon icon) {
@@ -49,7 +40,7 @@ bool ConsolePrompts::askYesNo(const QString& text, const QString&, PromptIcon) {
     return yes;
 }
 
-Run::Run(const QString& name, const QString& arguments, const QString& description)
+Run::Run(const QString& name, const QString& arguments, const QString& description, Json json)
     : name_(name),
       dir_(QStringLiteral("program-dir"),
            QStringLiteral("Folder holding the settings files (as for tavoem); defaults are "
@@ -60,7 +51,8 @@ Run::Run(const QString& name, const QString& arguments, const QString& descripti
             QStringLiteral("port")),
       baud_(QStringLiteral("baud"), QStringLiteral("Line rate for this run (not stored)."),
             QStringLiteral("n")),
-      timeout_(QStringLiteral("timeout"), QStringLiteral("Answer time-out in ms for this run."),
+      timeout_(QStringLiteral("timeout"),
+               QStringLiteral("Answer time-out in ms for this run, 1 to 32767."),
                QStringLiteral("ms")),
       quietOpt_(QStringLiteral("quiet"), QStringLiteral("No informative messages on stderr.")),
       json_(QStringLiteral("json"), QStringLiteral("Structured output as JSON.")),
@@ -72,6 +64,9 @@ Run::Run(const QString& name, const QString& arguments, const QString& descripti
                                      QStringLiteral("\n\nExit status: 0 done, 1 the board "
                                                     "refused or did not answer, 2 bad usage or "
                                                     "a file error."));
+    jsonRefused_ = json == Json::Refused;
+    if (jsonRefused_)
+        json_.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOptions({dir_, port_, baud_, timeout_, quietOpt_, json_, help_});
     parser.addPositionalArgument(name, QString(), name + (arguments.isEmpty() ? QString()
                                                                               : u' ' + arguments));
@@ -97,20 +92,16 @@ int Run::parse(const QStringList& args, int minArgs, int maxArgs) {
                                                .arg(positional().value(maxArgs))) +
                                 QStringLiteral(" (see tavoemctl ") + name_ +
                                 QStringLiteral(" --help)"));
+    if (jsonRefused_ && parser.isSet(json_))
+        return fail(kUsage, QStringLiteral("has no JSON output; leave out --json"));
     prompts_.quiet = parser.isSet(quietOpt_);
     prompts_.yes = hasYes_ && parser.isSet(yes_);
 
-    std::optional<qint64> baud, timeout;
-    if (parser.isSet(baud_) &&
-        !(baud = wholeNumber(parser.value(baud_), 1, std::numeric_limits<qint32>::max())))
-        return fail(kUsage, QStringLiteral("--baud takes a positive whole number of bits per "
-                                           "second, not \"%1\"")
-                                .arg(parser.value(baud_)));
-    if (parser.isSet(timeout_) &&
-        !(timeout = wholeNumber(parser.value(timeout_), 1, std::numeric_limits<qint16>::max())))
-        return fail(kUsage, QStringLiteral("--timeout takes milliseconds from 1 to 32767, not "
-                                           "\"%1\"")
-                                .arg(parser.value(timeout_)));
+    bool ok = true, timeoutOk = true;
+    const qint64 baud = number(baud_, 1, std::numeric_limits<qint32>::max(), 0, &ok);
+    const qint64 timeout = number(timeout_, 1, std::numeric_limits<qint16>::max(), 0, &timeoutOk);
+    if (!ok || !timeoutOk)
+        return kUsage;
 
     state_ = std::make_unique<AppState>(programDirectory(parser.value(dir_)), serial_, clock_,
                                         prompts_);
@@ -129,10 +120,28 @@ int Run::parse(const QStringList& args, int minArgs, int maxArgs) {
                                 .arg(s.programDir));
     ChargerReglagesEchange(s);
     s.portOverride = parser.value(port_);
-    s.baudOverride = static_cast<qint32>(baud.value_or(0));
-    if (timeout)
-        s.TempsTimeout = static_cast<qint16>(*timeout);
+    s.baudOverride = static_cast<qint32>(baud);
+    if (timeout > 0)
+        s.TempsTimeout = static_cast<qint16>(timeout);
     return -1;
+}
+
+qint64 Run::number(const QCommandLineOption& option, qint64 min, qint64 max, qint64 fallback,
+                   bool* ok) const {
+    *ok = true;
+    if (!parser.isSet(option))
+        return fallback;
+    const QString text = parser.value(option);
+    const qint64 v = text.toLongLong(ok);
+    if (*ok && v >= min && v <= max)
+        return v;
+    *ok = false;
+    fail(kUsage, QStringLiteral("--%1 takes a whole number from %2 to %3, not \"%4\"")
+                     .arg(option.names().constLast())
+                     .arg(min)
+                     .arg(max)
+                     .arg(text));
+    return fallback;
 }
 
 bool Run::openPort() {
@@ -159,6 +168,25 @@ int Run::fail(int status, const QString& text) const {
 void Run::note(const QString& text) const {
     if (!quiet())
         err(text);
+}
+
+QStringList subcommandFirst(const QStringList& args) {
+    static const QStringList flags{QStringLiteral("--quiet"), QStringLiteral("--json")};
+    static const QStringList withValue{QStringLiteral("--program-dir"), QStringLiteral("--port"),
+                                       QStringLiteral("--baud"), QStringLiteral("--timeout")};
+    qsizetype i = 0;
+    while (i < args.size()) {
+        const QString& a = args.at(i);
+        if (flags.contains(a) || (a.contains(u'=') && withValue.contains(a.section(u'=', 0, 0))))
+            ++i;
+        else if (withValue.contains(a))
+            i += 2;
+        else
+            break;
+    }
+    if (i >= args.size())
+        return i == 0 ? args : QStringList{}; // common options alone: no subcommand
+    return QStringList{args.at(i)} + args.mid(0, i) + args.mid(i + 1);
 }
 
 void out(const QString& line) {

@@ -33,6 +33,9 @@ public:
     QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
 };
 
+// Whether a subcommand gives structured output with --json; one that does not refuses it.
+enum class Json { Offered, Refused };
+
 // One subcommand run: its options (the common ones and its own), the program folder and the
 // board link.
 //
@@ -42,7 +45,8 @@ public:
 //   if (!run.openPort()) return kRefused;
 class Run {
 public:
-    Run(const QString& name, const QString& arguments, const QString& description);
+    Run(const QString& name, const QString& arguments, const QString& description,
+        Json json = Json::Offered);
     QCommandLineParser parser;
 
     // Parses the arguments (after the subcommand's name). -1 to go on; otherwise the status to
@@ -60,6 +64,12 @@ public:
     bool openPort();
     QString portName() const { return portName_; } // as opened
 
+    // The whole number given to `option`, within min..max; `fallback` when it is absent.
+    // Anything else is reported on stderr, naming the option, and *ok becomes false: exit with
+    // kUsage then.
+    qint64 number(const QCommandLineOption& option, qint64 min, qint64 max, qint64 fallback,
+                  bool* ok) const;
+
     // A line on stderr, prefixed with the program's name; gives `status`.
     int fail(int status, const QString& text) const;
     // A line on stderr unless --quiet.
@@ -71,12 +81,17 @@ private:
     QString name_;
     QCommandLineOption dir_, port_, baud_, timeout_, quietOpt_, json_, help_, yes_;
     bool hasYes_ = false;
+    bool jsonRefused_ = false;
     QString portName_;
     ConsolePrompts prompts_;
     SystemClock clock_;
     QtSerialPort serial_;
     std::unique_ptr<AppState> state_;
 };
+
+// The arguments after the program's name, with the common options given before the subcommand
+// moved after its name ("--port P read" gives "read --port P"), so that they work on either side.
+QStringList subcommandFirst(const QStringList& args);
 
 // Writes a line on stdout (flushed, for pipes).
 void out(const QString& line);

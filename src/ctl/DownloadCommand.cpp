@@ -7,6 +7,8 @@
 #include "ctl/Interrupt.h"
 #include "ctl/Progress.h"
 
+#include <QJsonObject>
+
 namespace tav::ctl {
 
 int runDownload(const QStringList& args) {
@@ -14,8 +16,9 @@ int runDownload(const QStringList& args) {
             QStringLiteral("Downloads the Intel-HEX FILE to the board with the sequence of the "
                            "variant's download window (--client or --factory to choose; the "
                            "factory one needs the internal variant). The file is checked "
-                           "first. Ctrl-C stops the customer download between two lines "
-                           "(status 130)."));
+                           "first. Ctrl-C stops the download between two lines (status 130). "
+                           "--json: the result (\"succeeded\", \"failed\" or \"cancelled\"), "
+                           "the lines of the file and those sent, and the failing line."));
     const QCommandLineOption client(QStringLiteral("client"),
                                     QStringLiteral("Customer sequence (UPL=1, the lines, UPL=2, "
                                                    "UPL=3)."));
@@ -25,7 +28,8 @@ int runDownload(const QStringList& args) {
                                    QStringLiteral("Factory: write each line without waiting for "
                                                   "its acknowledgement."));
     const QCommandLineOption pause(QStringLiteral("pause"),
-                                   QStringLiteral("Factory: pause after each line (default 0)."),
+                                   QStringLiteral("Factory: pause after each line, 0 to 60000 "
+                                                  "(default 0)."),
                                    QStringLiteral("ms"));
     run.parser.addOptions({client, factory, noAck, pause});
     run.setYesOption();
@@ -44,6 +48,11 @@ int runDownload(const QStringList& args) {
         return run.fail(kUsage, QStringLiteral("--no-ack and --pause belong to the factory "
                                                "download"));
 
+    bool ok = true;
+    const int pauseMs = int(run.number(pause, 0, kMaxPauseMs, 0, &ok));
+    if (!ok)
+        return kUsage;
+
     const std::optional<QStringList> lines =
         preparerTelechargement(s, run.positional().at(0), usine);
     if (!lines)
@@ -57,13 +66,27 @@ int runDownload(const QStringList& args) {
     hooks.started = [&](int total) { progress.start(total); };
     hooks.progress = [&](int sent) { progress.update(sent); };
     hooks.cancelled = [] { return interrupted(); };
-    const int pauseMs = pauseLigne(run.parser.value(pause));
+    int started = 0; // lines handed to the board, the failing one included
+    hooks.sending = [&started](const QString&) { ++started; };
     hooks.pauseMs = [pauseMs] { return pauseMs; };
     // Messages of the sequence end the bar's line first.
     run.prompts().beforeOutput = [&progress] { progress.finish(); };
     const DownloadResult r = usine ? TelechargerUsine(s, *lines, !run.parser.isSet(noAck), hooks)
                                    : TelechargerClient(s, *lines, hooks);
     progress.finish();
+    if (run.json()) {
+        // A failure after the last line sent is the board's refusal of a UPL step.
+        const bool lineFailed = r.outcome == DownloadOutcome::Failed && started > r.sent;
+        outJson(QJsonObject{{QStringLiteral("file"), run.positional().at(0)},
+                            {QStringLiteral("result"),
+                             r.outcome == DownloadOutcome::Succeeded   ? "succeeded"
+                             : r.outcome == DownloadOutcome::Cancelled ? "cancelled"
+                                                                       : "failed"},
+                            {QStringLiteral("lines"), lines->size()},
+                            {QStringLiteral("sent"), r.sent},
+                            {QStringLiteral("failedLine"),
+                             lineFailed ? QJsonValue(r.sent + 1) : QJsonValue()}});
+    }
     switch (r.outcome) {
     case DownloadOutcome::Succeeded:
         return kOk;

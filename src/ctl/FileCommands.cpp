@@ -5,6 +5,8 @@
 #include "ctl/Cli.h"
 #include "ctl/Commands.h"
 
+#include <QJsonObject>
+
 namespace tav::ctl {
 
 namespace {
@@ -16,7 +18,8 @@ const QString kTitle = QStringLiteral("tavoemctl");
 int runCrypt(const QStringList& args) {
     Run run(QStringLiteral("crypt"), QStringLiteral("FILE"),
             QStringLiteral("Scrambles the plain configuration FILE (one board command per line) "
-                           "into \"cfg_vtl.txt\" of the program folder. Internal variant only."));
+                           "into \"cfg_vtl.txt\" of the program folder. Internal variant only."),
+            Json::Refused);
     if (const int st = run.parse(args, 1, 1); st >= 0)
         return st;
     if (!VarianteUsine(run.state().programDir))
@@ -29,7 +32,8 @@ int runCrypt(const QStringList& args) {
 int runDecrypt(const QStringList& args) {
     Run run(QStringLiteral("decrypt"), QString(),
             QStringLiteral("Unscrambles \"cfg_vtl.txt\" of the program folder into "
-                           "\"Decrypt_cfg_vtl.txt\" and shows its first lines on stderr."));
+                           "\"Decrypt_cfg_vtl.txt\" and shows its first lines on stderr."),
+            Json::Refused);
     if (const int st = run.parse(args); st >= 0)
         return st;
     return DecrypterFichier(run.state(), kTitle) ? kOk : kUsage;
@@ -39,21 +43,37 @@ int runLoadConfig(const QStringList& args) {
     Run run(QStringLiteral("load-config"), QStringLiteral("FILE"),
             QStringLiteral("Sends the commands of the scrambled configuration FILE (made by "
                            "crypt) in order; the first one the board does not acknowledge stops "
-                           "the load and \"RVP\" recalls the board's factory parameters."));
+                           "the load and \"RVP\" recalls the board's factory parameters. "
+                           "--json: the result (\"loaded\", \"refused\" or \"not sent\"), "
+                           "the commands sent and the one refused."));
     if (const int st = run.parse(args, 1, 1); st >= 0)
         return st;
     if (!run.openPort())
         return kRefused;
     AppState& s = run.state();
     // A refusal before the first command is the file's (status 2); after it, the board's.
-    bool sent = false;
+    QStringList sent;
     s.FluxActif = true;
-    QObject::connect(&s.flow, &FlowLog::appended, [&sent](int list, const QString&, qint64) {
-        sent = sent || list == FlowLog::Sent;
+    QObject::connect(&s.flow, &FlowLog::appended, [&sent](int list, const QString& text, qint64) {
+        if (list == FlowLog::Sent)
+            sent.append(text.trimmed()); // without its carriage return
     });
-    if (ChargerFichierConfiguration(s, run.positional().at(0), kTitle))
+    const bool loaded = ChargerFichierConfiguration(s, run.positional().at(0), kTitle);
+    // After a refusal the last line sent is the recall of the factory parameters.
+    if (!loaded && sent.size() > 1 && sent.constLast() == QLatin1String("RVP"))
+        sent.removeLast();
+    if (run.json())
+        outJson(QJsonObject{
+            {QStringLiteral("file"), run.positional().at(0)},
+            {QStringLiteral("result"), loaded          ? QStringLiteral("loaded")
+                                       : sent.isEmpty() ? QStringLiteral("not sent")
+                                                        : QStringLiteral("refused")},
+            {QStringLiteral("sent"), sent.size()},
+            {QStringLiteral("refusedCommand"),
+             loaded || sent.isEmpty() ? QJsonValue() : QJsonValue(sent.constLast())}});
+    if (loaded)
         return kOk;
-    return sent ? kRefused : kUsage;
+    return sent.isEmpty() ? kUsage : kRefused;
 }
 
 } // namespace tav::ctl

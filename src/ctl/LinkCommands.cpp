@@ -15,9 +15,13 @@ namespace tav::ctl {
 int runSend(const QStringList& args) {
     Run run(QStringLiteral("send"), QStringLiteral("CMD..."),
             QStringLiteral("Sends each command (\"VER?\", \"SOP=120\") as one exchange and "
-                           "prints its raw answer, one line per command."));
+                           "prints its raw answer, one line per command (an empty line when it "
+                           "got none). Status 1 when a command gets no answer or an answer "
+                           "holding \"#\" (refused) or \"/\" (unknown command); a value out of "
+                           "range (\"SOP=ERR\") is still an answer: --expect-ack catches it. "
+                           "--json: command, answer and ok for each."));
     const QCommandLineOption expectAck(QStringLiteral("expect-ack"),
-                                       QStringLiteral("Fail (status 1) when an answer lacks "
+                                       QStringLiteral("Fail (status 1) also when an answer lacks "
                                                       "\"!\"."));
     run.parser.addOption(expectAck);
     if (const int st = run.parse(args, 1, -1); st >= 0)
@@ -30,19 +34,22 @@ int runSend(const QStringList& args) {
     QJsonArray results;
     for (const QString& command : run.positional()) {
         const QString answer = EnvoyerCommande(s, command);
-        const bool ok = !answer.isEmpty() &&
-                        (!run.parser.isSet(expectAck) || answer.contains(u'!'));
+        QString fault;
         if (answer.isEmpty())
-            run.fail(kRefused, QStringLiteral("%1: no answer").arg(command));
-        else if (!ok)
-            run.fail(kRefused, QStringLiteral("%1: not acknowledged (%2)").arg(command, answer));
-        if (!ok)
-            status = kRefused;
+            fault = QStringLiteral("no answer");
+        else if (answer.contains(u'#'))
+            fault = QStringLiteral("refused (%1)").arg(answer);
+        else if (answer.contains(u'/'))
+            fault = QStringLiteral("unknown command (%1)").arg(answer);
+        else if (run.parser.isSet(expectAck) && !answer.contains(u'!'))
+            fault = QStringLiteral("not acknowledged (%1)").arg(answer);
+        if (!fault.isEmpty())
+            status = run.fail(kRefused, command + QStringLiteral(": ") + fault);
         if (run.json())
             results.append(QJsonObject{{QStringLiteral("command"), command},
                                        {QStringLiteral("answer"), answer},
-                                       {QStringLiteral("ok"), ok}});
-        else if (!answer.isEmpty())
+                                       {QStringLiteral("ok"), fault.isEmpty()}});
+        else
             out(answer);
     }
     if (run.json())
@@ -99,42 +106,38 @@ int runDetectBaud(const QStringList& args) {
             QStringLiteral("Finds the board's line rate as the window's detection does: "
                            "\"SNU?\" at the stored rate (or --baud), then at 19200, 4800, "
                            "9600, 19200, 38400 and 115200. Prints the rate that answered; "
-                           "status 1 when none did. The stored rate is left unchanged unless "
-                           "--store is given. Ctrl-C stops between two rates (status 130)."));
+                           "status 1 when none did. The rates are tried for this run only: "
+                           "\"General.ini\" changes only when --store keeps the rate found. "
+                           "Ctrl-C stops between two rates (status 130). --json: the rate "
+                           "(null when none answered) and whether it was stored."));
     const QCommandLineOption store(QStringLiteral("store"),
                                    QStringLiteral("Store the rate found in \"General.ini\"."));
     run.parser.addOption(store);
     if (const int st = run.parse(args); st >= 0)
         return st;
     AppState& s = run.state();
-    const QString ini = s.generalIni();
-    const QString rs232 = QStringLiteral("RS232"), baud = QStringLiteral("BAUD");
-    const QString before = LireIni(ini, rs232, baud);
-    // The scan tries each rate through the settings file; a rate given for the run is where
-    // it starts. The file gets its rate back afterwards unless the one found is to be kept.
-    if (s.baudOverride > 0)
-        EcrireIni(ini, rs232, baud, QString::number(s.baudOverride));
-    s.baudOverride = 0;
     InterruptGuard guard;
     QString portError;
     const QString rate = DetecterVitesse(
         s, [&run](const QString& caption) { run.note(caption); }, &portError,
-        [] { return interrupted(); });
-    const bool keep = !rate.isEmpty() && run.parser.isSet(store);
-    if (!EcrireIni(ini, rs232, baud, keep ? rate : before))
-        return run.fail(kUsage, QStringLiteral("cannot write the rate into \"%1\"").arg(ini));
+        [] { return interrupted(); }, [&s](int trial) { s.baudOverride = trial; });
     if (interrupted())
         return 130;
+    const bool keep = !rate.isEmpty() && run.parser.isSet(store);
+    const QString ini = s.generalIni();
+    if (keep && !EcrireIni(ini, QStringLiteral("RS232"), QStringLiteral("BAUD"), rate))
+        return run.fail(kUsage, QStringLiteral("cannot write the rate into \"%1\"").arg(ini));
+    if (run.json())
+        outJson(QJsonObject{{QStringLiteral("baud"), rate.isEmpty() ? QJsonValue()
+                                                                    : QJsonValue(rate.toInt())},
+                            {QStringLiteral("stored"), keep}});
+    else if (!rate.isEmpty())
+        out(rate);
     if (rate.isEmpty())
         return run.fail(kRefused, !portError.isEmpty()
                                       ? portError
                                       : QStringLiteral("no board answered at any rate tried; "
                                                        "check the port and the cable"));
-    if (run.json())
-        outJson(QJsonObject{{QStringLiteral("baud"), rate.toInt()},
-                            {QStringLiteral("stored"), keep}});
-    else
-        out(rate);
     return kOk;
 }
 

@@ -1,5 +1,6 @@
 // tavoemctl: the board from the command line, for scripts and production lines.
 #include "core/Version.h"
+#include "core/io/RuntimeDir.h"
 #include "ctl/Cli.h"
 #include "ctl/Commands.h"
 
@@ -36,10 +37,11 @@ void usage(FILE* to) {
                to);
     for (const Subcommand& c : kSubcommands)
         std::fprintf(to, "  %-12s %s\n", c.name, c.summary);
-    std::fputs("\nCommon options: --program-dir DIR, --port PORT, --baud N, --timeout MS, "
-               "--quiet, --json.\n\"tavoemctl SUBCOMMAND --help\" describes one subcommand.\n"
+    std::fputs("\nCommon options, before or after the subcommand: --program-dir DIR, --port "
+               "PORT, --baud N,\n--timeout MS, --quiet, --json.\n\"tavoemctl SUBCOMMAND --help\" "
+               "describes one subcommand.\n"
                "Exit status: 0 done, 1 the board refused or did not answer, 2 bad usage or a "
-               "file error.\n",
+               "file error,\n130 stopped with Ctrl-C.\n",
                to);
 }
 
@@ -53,7 +55,11 @@ const Subcommand* find(const QString& name) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const Subcommand* command = find(QString::fromLocal8Bit(argc > 1 ? argv[1] : ""));
+    QStringList raw;
+    for (int i = 1; i < argc; ++i)
+        raw.append(QString::fromLocal8Bit(argv[i]));
+    const Subcommand* command = find(tav::ctl::subcommandFirst(raw).value(0));
+    tav::namePrivateRuntimeDir();
     std::unique_ptr<QCoreApplication> app;
     if (command && command->gui) {
         // No window is ever shown: unless a platform is chosen, paint off screen, so that
@@ -68,7 +74,7 @@ int main(int argc, char** argv) {
     QCoreApplication::setOrganizationName(QStringLiteral("TAV"));
     QCoreApplication::setApplicationVersion(tav::versionText());
 
-    QStringList args = QCoreApplication::arguments().mid(1);
+    const QStringList args = tav::ctl::subcommandFirst(QCoreApplication::arguments().mid(1));
     const QString name = args.value(0);
     if (name == QLatin1String("--help") || name == QLatin1String("-h") ||
         name == QLatin1String("help")) {

@@ -26,6 +26,16 @@ struct Result {
     QString err;
 };
 
+// True when every value of `part` is in `whole` (lists of the same length).
+bool holds(const QVariant& whole, const QVariant& part) {
+    const QVariantMap w = whole.toMap(), p = part.toMap();
+    if (part.typeId() == QMetaType::QVariantMap)
+        return std::all_of(p.keyBegin(), p.keyEnd(), [&](auto& k) { return holds(w[k], p[k]); });
+    if (part.typeId() != QMetaType::QVariantList) return whole == part;
+    const QVariantList wl = whole.toList(), pl = part.toList();
+    return std::ranges::equal(pl, wl, [](auto& a, auto& b) { return holds(b, a); });
+}
+
 } // namespace
 
 class TestTavoemctl : public QObject {
@@ -35,22 +45,22 @@ class TestTavoemctl : public QObject {
     QTemporaryDir dir_;
     QString simLog_;
 
-    // tavoemctl on the program folder ("@" in arguments) and the simulator; Ctrl-C once stderr
-    // shows interruptAt, if given.
-    Result run(QStringList args, const QByteArray& interruptAt = {}) {
+    // tavoemctl on the program folder ("@" in arguments) and the simulator, both given before
+    // the subcommand; Ctrl-C (or `signal`) once stderr shows interruptAt, if given.
+    Result run(QStringList args, const QByteArray& interruptAt = {}, int signal = SIGINT) {
         for (QString& a : args)
             a.replace(u'@', dir_.path());
-        args.insert(1, QStringLiteral("--program-dir"));
-        args.insert(2, dir_.path());
+        args.prepend(dir_.path());
+        args.prepend(QStringLiteral("--program-dir"));
         if (!args.contains(QStringLiteral("--port")))
-            args.insert(1, QStringLiteral("--port=") + sim_.devicePath());
+            args.prepend(QStringLiteral("--port=") + sim_.devicePath());
         QProcess p;
         p.start(qEnvironmentVariable("TAVOEMCTL_BIN"), args);
         p.setReadChannel(QProcess::StandardError);
         QByteArray err;
         while (!interruptAt.isEmpty() && !err.contains(interruptAt) && p.waitForReadyRead(30000))
             err += p.readAll();
-        if (!interruptAt.isEmpty()) ::kill(pid_t(p.processId()), SIGINT);
+        if (!interruptAt.isEmpty() && p.processId() > 0) ::kill(pid_t(p.processId()), signal);
         if (!p.waitForFinished(60000)) return {};
         return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
                 QString::fromLocal8Bit(p.readAllStandardOutput()),
@@ -64,7 +74,8 @@ private slots:
     // The program folder is in the internal variant, "@/customer" in the customer one; no display.
     void initTestCase() {
         QVERIFY(!qEnvironmentVariableIsEmpty("TAVOEMCTL_BIN"));
-        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        for (const char* name :
+             {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR"})
             qunsetenv(name);
         EcrireTextesDefaut(dir_.filePath("langue.ini"));
         QVERIFY(EcrireMarqueurUsine(dir_.path()));
@@ -85,6 +96,10 @@ private slots:
             << QStringList{"send", "--expect-ack", "VER?"} << 1 << "not acknowledged";
         QTest::newRow("unknown subcommand") << QStringList{"bogus"} << 2 << "unknown";
         QTest::newRow("bad rate") << QStringList{"read", "--baud", "fast"} << 2 << "--baud";
+        QTest::newRow("bad pause")
+            << QStringList{"download", "--pause", "2x", "@/good.hex"} << 2 << "--pause";
+        QTest::newRow("crypt json") << QStringList{"crypt", "--json", "@/plain.txt"} << 2 << "json";
+        QTest::newRow("decrypt json") << QStringList{"decrypt", "--json"} << 2 << "json";
         QTest::newRow("no port")
             << QStringList{"send", "--port", "@/nothing", "VER?"} << 1 << "cannot open";
         QTest::newRow("help") << QStringList{"send", "--help"} << 0 << "--expect-ack";
@@ -115,6 +130,36 @@ private slots:
         const Result r = run(test::fetch<QStringList>("args"));
         QCOMPARE(r.status, status);
         QVERIFY2((status == 0 ? r.out : r.err).contains(out), qPrintable(r.out + r.err));
+        QVERIFY2(!r.err.contains("XDG_RUNTIME_DIR"), qPrintable(r.err)); // Qt's runtime warning
+    }
+
+    // One stdout line per command sent, or the JSON document holding `expected`.
+    void outputs_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("send, one line per command")
+            << QStringList{"send", "--timeout", "50", "", "SNU?"} << 1
+            << "\nSNU=" + QString::fromLatin1(sim::BoardParams::factory().serial) + "\n";
+        QTest::newRow("send, refused or unknown")
+            << QStringList{"send", "--json", "PON=30", "XYZ?", "VER?"} << 1
+            << R"([{"ok":false},{"ok":false},{"ok":true}])";
+        QTest::newRow("download") << QStringList{"download", "--json", "--client", "@/good.hex"}
+                                  << 0 << R"({"result":"succeeded","lines":2,"sent":2})";
+        QTest::newRow("download, failing line")
+            << QStringList{"download", "--json", "--yes", "@/bad.hex"} << 1
+            << R"({"result":"failed","sent":0,"failedLine":1})";
+    }
+    void outputs() {
+        QFETCH(QString, expected);
+        const Result r = run(test::fetch<QStringList>("args"));
+        QTEST(r.status, "status");
+        const QJsonDocument part = QJsonDocument::fromJson(expected.toUtf8());
+        if (part.isNull())
+            QCOMPARE(r.out, expected);
+        else
+            QVERIFY2(holds(QJsonDocument::fromJson(r.out.toUtf8()).toVariant(), part.toVariant()),
+                     qPrintable(r.out));
     }
 
     // A value the board cannot give: XXX, null in JSON, named on stderr, status 1.
@@ -128,13 +173,15 @@ private slots:
         QVERIFY(json.status == 1 && QJsonDocument::fromJson(json.out.toUtf8())["TC1"].isNull());
     }
 
-    // A board at another rate is found (2400 is never tried); only --store keeps the rate.
+    // A board at another rate is found (2400 is never tried); only --store keeps the rate, also
+    // one found at once at the rate given for the run.
     void detectBaud_data() {
         QTest::addColumn<bool>("store");
         QTest::addColumn<QString>("found"); // the board's rate; empty: at 2400 (status 1)
-        QTest::newRow("found") << false << "38400";
-        QTest::newRow("found and stored") << true << "38400";
-        QTest::newRow("none") << true << "";
+        QTest::addColumn<QStringList>("baud"); // for the run
+        QTest::newRow("found") << false << "38400" << QStringList{};
+        QTest::newRow("given and stored") << true << "38400" << QStringList{"--baud", "38400"};
+        QTest::newRow("none") << true << "" << QStringList{};
     }
     void detectBaud() {
         QFETCH(bool, store);
@@ -142,19 +189,35 @@ private slots:
         test::SimProcess board;
         QVERIFY(board.start({QStringLiteral("--baud"), found.isEmpty() ? "2400" : found}));
         const QString ini = dir_.filePath("General.ini"), before = LireIni(ini, "RS232", "BAUD");
-        const Result r = run({"detect-baud", "--timeout", "100", "--port", board.devicePath(),
-                              store ? "--store" : "--quiet"});
+        const QStringList args{"detect-baud", "--timeout", "100", "--port", board.devicePath(),
+                               store ? "--store" : "--quiet"};
+        const Result r = run(args + test::fetch<QStringList>("baud"));
         QCOMPARE(r.status, found.isEmpty() ? 1 : 0);
         QCOMPARE(r.out.trimmed(), found);
         QCOMPARE(LireIni(ini, "RS232", "BAUD"), store && !found.isEmpty() ? found : before);
         EcrireIni(ini, "RS232", "BAUD", before);
     }
 
+    // A scan killed between two rates leaves the stored rate alone.
+    void detectBaudKilled() {
+        test::SimProcess board;
+        QVERIFY(board.start({QStringLiteral("--baud"), QStringLiteral("2400")}));
+        const QString ini = dir_.filePath("General.ini"), before = LireIni(ini, "RS232", "BAUD");
+        QVERIFY(EcrireIni(ini, "RS232", "BAUD", "115200")); // none of the rates tried by then
+        run({"detect-baud", "--timeout", "100", "--port", board.devicePath()}, "Scan for 4800",
+            SIGKILL);
+        QCOMPARE(LireIni(ini, "RS232", "BAUD"), QStringLiteral("115200"));
+        EcrireIni(ini, "RS232", "BAUD", before);
+    }
+
     // The load stops at the line the board refuses and recalls the factory parameters.
     void loadConfig() {
         QCOMPARE(run({"crypt", "@/plain.txt"}).status, 0);
-        const Result r = run({"load-config", "@/cfg_vtl.txt"});
+        const Result r = run({"load-config", "--json", "@/cfg_vtl.txt"});
         QCOMPARE(r.status, 1);
+        QVERIFY2(holds(QJsonDocument::fromJson(r.out.toUtf8()).toVariant(),
+                       QVariantMap{{"result", "refused"}, {"refusedCommand", "XYZ=1"}}),
+                 qPrintable(r.out));
         QVERIFY2(r.err.contains("factory parameters recalled"), qPrintable(r.err));
         const QByteArray log = test::fileBytes(simLog_);
         QVERIFY(log.contains("RVP"));
@@ -162,13 +225,18 @@ private slots:
         QCOMPARE(run({"load-config", "@/plain.txt"}).status, 2); // not scrambled: nothing sent
     }
 
-    // Ctrl-C stops the customer download between two lines: the board never gets "UPL=2".
+    // Ctrl-C stops either download between two lines: neither the last line nor "UPL=2" goes.
+    void downloadInterrupted_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("customer") << QStringList{"download", "--client", "@/long.hex"};
+        QTest::newRow("factory") << QStringList{"download", "--pause=20", "@/long.hex"};
+    }
     void downloadInterrupted() {
         write("long.hex", QByteArray(":0100000000FF\r\n").repeated(100) + ":00000001FF\r\n");
         const qsizetype logged = test::fileBytes(simLog_).size();
-        QCOMPARE(run({"download", "--client", "@/long.hex"}, "download: 10%").status, 130);
+        QCOMPARE(run(test::fetch<QStringList>("args"), "download: 10%").status, 130);
         const QByteArray log = test::fileBytes(simLog_).mid(logged);
-        QVERIFY2(log.contains("UPL=1") && !log.contains("UPL=2"), log.constData());
+        QVERIFY2(!log.contains(":00000001FF") && !log.contains("UPL=2"), log.constData());
     }
 
     // Header and rows in the record format (eleven TAB-ended cells) or as CSV, CR LF; the first

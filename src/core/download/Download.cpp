@@ -85,12 +85,19 @@ DownloadResult TelechargerUsine(AppState& s, const QStringList& lines, bool ackn
         }
         s.clock.sleep(hooks.pauseMs ? std::clamp(hooks.pauseMs(), 0, kMaxPauseMs) : 0);
         call(hooks.progress, ++r.sent);
+        if (hooks.cancelled && hooks.cancelled()) {
+            s.prompts.message(loaded(QStringLiteral("Load hex file stopped. ("), r.sent), title,
+                              PromptIcon::Information);
+            r.outcome = DownloadOutcome::Cancelled;
+            break;
+        }
     }
-    if (!failed)
+    if (!failed && r.outcome != DownloadOutcome::Cancelled) {
         s.prompts.message(loaded(QStringLiteral("Load hex file SUCCESSED. ("), r.sent), title,
                           PromptIcon::Information);
+        r.outcome = DownloadOutcome::Succeeded;
+    }
     ViderReception(s);
-    r.outcome = failed ? DownloadOutcome::Failed : DownloadOutcome::Succeeded;
     return r;
 }
 

@@ -21,7 +21,7 @@ struct DownloadHooks {
     std::function<void(const QString& line)> sending;        // before a line goes out
     std::function<void(const QString& answer)> acknowledged; // the board's answer to a line
     std::function<void(int sent)> progress;                  // lines sent; 0 at the end (client)
-    std::function<bool()> cancelled;                         // asked after each line (client)
+    std::function<bool()> cancelled;                         // asked after each line
     std::function<int()> pauseMs; // pause after each line, asked at every line (factory)
 };
 
@@ -39,7 +39,8 @@ struct DownloadResult {
 std::optional<QStringList> preparerTelechargement(AppState& s, const QString& path, bool factory);
 
 // Factory sequence: each line unchanged, acknowledged through EnvoyerCommande, or written with
-// EcrireCommande without waiting. Ends with "SUCCESSED" or the failed line.
+// EcrireCommande without waiting. Ends with "SUCCESSED" or the failed line; a cancel between two
+// lines ends it at once.
 DownloadResult TelechargerUsine(AppState& s, const QStringList& lines, bool acknowledge,
                                 const DownloadHooks& hooks);
 

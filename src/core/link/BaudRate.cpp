@@ -65,7 +65,8 @@ QString libelleBalayage(int rate) {
 }
 
 QString DetecterVitesse(AppState& s, const std::function<void(const QString&)>& progress,
-                        QString* portError, const std::function<bool()>& cancelled) {
+                        QString* portError, const std::function<bool()>& cancelled,
+                        const std::function<void(int rate)>& applyRate) {
     // A device that cannot be opened ends the detection: no rate will open it either.
     // Invalid line settings only make that trial silent, since the scan rewrites the rate.
     QString error;
@@ -81,7 +82,7 @@ QString DetecterVitesse(AppState& s, const std::function<void(const QString&)>& 
     if (essayer(s, &reponse, &error) == PortOpening::Failed)
         return echec();
     if (!reponse.isEmpty())
-        return lire(s, "BAUD");
+        return s.baudOverride > 0 ? QString::number(s.baudOverride) : lire(s, "BAUD");
 
     for (const int rate : kVitessesBalayees) {
         if (progress)
@@ -90,7 +91,10 @@ QString DetecterVitesse(AppState& s, const std::function<void(const QString&)>& 
             s.processEvents();
         if (cancelled && cancelled())
             return QString();
-        EcrireIni(s.generalIni(), kRs232, QStringLiteral("BAUD"), QString::number(rate));
+        if (applyRate)
+            applyRate(rate);
+        else
+            EcrireIni(s.generalIni(), kRs232, QStringLiteral("BAUD"), QString::number(rate));
         if (essayer(s, &reponse, &error) == PortOpening::Failed)
             return echec();
         if (!reponse.isEmpty())

@@ -20,10 +20,11 @@ QString libelleBalayage(int rate);
 // "/". A board at another rate answers noise.
 bool isBoardAnswer(const QString& raw);
 
-// Finds the board's rate: probes with "SNU?" at the stored rate, then at each rate of the scan
-// list, writing each rate tried into RS232/BAUD. Returns the rate that answered as the board does
-// (isBoardAnswer) (the stored BAUD
-// text when the board answers at once), or the empty text. The port is left closed.
+// Finds the board's rate: probes with "SNU?" at the stored rate (the run's baudOverride when it
+// has one), then at each rate of the scan list, applying each rate tried with applyRate (by
+// default: written into RS232/BAUD). Returns the rate that answered as the board does
+// (isBoardAnswer) (the stored BAUD text, or the override, when the board answers at once), or
+// the empty text. The port is left closed.
 //
 // progress gets the caption of each scan trial; pending events run after it.
 //
@@ -31,12 +32,13 @@ bool isBoardAnswer(const QString& raw);
 // would open it); invalid line settings only silence that trial (the scan rewrites the rate).
 // When the detection fails for either reason, *portError names the port and gives the reason,
 // so that the caller shows one message instead of one per trial; otherwise it is emptied.
-// BAUD then holds the last rate tried.
+// By default BAUD then holds the last rate tried.
 //
 // cancelled is asked between two trials (after the pending events have run); when it answers
 // true the detection ends there, as a failure without a port error.
 QString DetecterVitesse(AppState& s, const std::function<void(const QString&)>& progress = {},
                         QString* portError = nullptr,
-                        const std::function<bool()>& cancelled = {});
+                        const std::function<bool()>& cancelled = {},
+                        const std::function<void(int rate)>& applyRate = {});
 
 } // namespace tav
