@@ -44,7 +44,8 @@ int runRecord(const QStringList& args) {
                            "sent: the port is gone) ends the row with empty cells, writes it if "
                            "due and stops the run with status 1, naming the read and the time; "
                            "with --yes its cell stays empty (a line on stderr unless --quiet) "
-                           "and the run goes on. --json is not offered: use --csv."));
+                           "and the run goes on. --json is not offered: use --csv."),
+            Json::Refused);
     const QCommandLineOption period(QStringLiteral("period"),
                                     QStringLiteral("Seconds between rows (at least 1; required)."),
                                     QStringLiteral("s"));
@@ -65,9 +66,6 @@ int runRecord(const QStringList& args) {
     run.setYesOption();
     if (const int st = run.parse(args); st >= 0)
         return st;
-    if (run.json())
-        return run.fail(kUsage, QStringLiteral("--json is not offered; --csv gives the rows as "
-                                               "CSV"));
     // Each numeric option: absent (nothing), or a number, or status 2 naming it.
     std::optional<qint64> values[4];
     const QCommandLineOption* numeric[4] = {&period, &every, &duration, &rows};
