@@ -18,6 +18,10 @@ public:
     // Empty optional when the operator cancels.
     virtual std::optional<QString> inputText(const QString& prompt, const QString& title,
                                              const QString& initial = {}) = 0;
+    // The same for a password: the characters typed are not shown.
+    virtual std::optional<QString> inputSecret(const QString& prompt, const QString& title) {
+        return inputText(prompt, title);
+    }
     // Empty text when the operator cancels.
     virtual QString openFileName(const QString& title, const QString& dir,
                                  const QString& filter) = 0;

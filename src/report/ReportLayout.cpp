@@ -12,6 +12,7 @@
 #include <QPainterPath>
 #include <QPalette>
 #include <QPdfWriter>
+#include <QTextLayout>
 
 namespace tav {
 
@@ -41,23 +42,42 @@ QColor buttonFace() {
     return qGuiApp ? QGuiApplication::palette().color(QPalette::Button) : QColor(240, 240, 240);
 }
 
+// The text broken into lines that fit `width`: at blanks where it can, anywhere otherwise.
+QString wrapped(const QString& text, const QFont& font, double width) {
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width * 0.97); // room for the target's own hinting
+        lines << text.mid(line.textStart(), line.textLength()).trimmed();
+    }
+    layout.endLayout();
+    return lines.join(u'\n');
+}
+
 class Builder {
 public:
     Builder(const ConfigReport& r, const ReportPageSetup& s)
-        : report_(r), setup_(s), rowHeight_(lineHeight(kTablePoints, true) + 2 * kCellPadding),
-          headerHeight_(lineHeight(kHeaderPoints, true)) {}
+        : report_(r), setup_(s), lineHeight_(lineHeight(kTablePoints, true)),
+          rowHeight_(lineHeight_ + 2 * kCellPadding), headerHeight_(lineHeight(kHeaderPoints, true)) {}
 
     QList<ReportPage> build() {
         newPage();
-        gap(5);
-        for (qsizetype i = 0; i < report_.sections.size(); ++i) {
-            if (i > 0) gap(2);
-            section(report_.sections[i]);
-        }
+        y_ += 5 * rowHeight_;
+        for (qsizetype i = 0; i < report_.sections.size(); ++i)
+            section(report_.sections[i], i == 0 ? 0 : 2 * rowHeight_);
         return pages_;
     }
 
 private:
+    struct Row {
+        QString a, b;
+        double height;
+    };
+
     double bodyTop() const { return setup_.top + headerHeight_ + kCellPadding; }
     double bodyBottom() const { return setup_.page.height() - setup_.bottom; }
     double width() const { return setup_.page.width() - setup_.left - setup_.right; }
@@ -95,15 +115,20 @@ private:
 
     bool fits(double height) const { return y_ + height <= bodyBottom(); }
 
-    void gap(int rows) {
-        y_ += rows * rowHeight_;
-        if (y_ > bodyBottom()) newPage();
+    // A row whose cells hold their texts wrapped to the column.
+    Row measured(const QString& a, const QString& b, bool heading) const {
+        const QFont font = reportFont(kTablePoints, heading);
+        const double inside = kColumnWidth - 2 * kCellPadding;
+        Row r{wrapped(a, font, inside), wrapped(b, font, inside), 0};
+        const qsizetype lines = qMax(r.a.count(u'\n'), r.b.count(u'\n')) + 1;
+        r.height = double(lines) * lineHeight_ + 2 * kCellPadding;
+        return r;
     }
 
-    void cell(double x, double w, const QString& text, bool heading) {
+    void cell(double x, double w, double h, const QString& text, bool heading) {
         ReportItem c;
         c.kind = ReportItem::Cell;
-        c.rect = QRectF(x, y_, w, rowHeight_);
+        c.rect = QRectF(x, y_, w, h);
         c.text = text;
         c.points = kTablePoints;
         c.bold = heading;
@@ -112,26 +137,44 @@ private:
         pages_.last().items << c;
     }
 
-    void row(const QString& a, const QString& b, bool heading) {
-        if (!fits(rowHeight_)) newPage();
-        cell(setup_.left, kColumnWidth, a, heading);
-        cell(setup_.left + kColumnWidth, kColumnWidth, b, heading);
-        y_ += rowHeight_;
+    void row(const Row& r, bool heading) {
+        cell(setup_.left, kColumnWidth, r.height, r.a, heading);
+        cell(setup_.left + kColumnWidth, kColumnWidth, r.height, r.b, heading);
+        y_ += r.height;
     }
 
-    void section(const ReportSection& s) {
-        // Title, heading and first row stay together.
-        const int together = 2 + (s.rows.isEmpty() ? 0 : 1);
-        if (!fits(together * rowHeight_)) newPage();
-        cell(setup_.left, kTitleWidth, s.title, true);
+    // A table stays whole on one page when a page can hold it; one that must break keeps its
+    // title, heading and first row together and repeats the heading on every page it runs on.
+    void section(const ReportSection& s, double gapBefore) {
+        const Row heading = measured(QStringLiteral("Commande"), QStringLiteral("Valeur"), true);
+        QList<Row> rows;
+        double total = rowHeight_ + heading.height;
+        for (const ReportRow& r : s.rows) {
+            rows << measured(r.mnemonic, r.value, false);
+            total += rows.last().height;
+        }
+        const double start = rowHeight_ + heading.height + (rows.isEmpty() ? 0 : rows[0].height);
+        if (fits(gapBefore + total))
+            y_ += gapBefore;
+        else if (total <= bodyBottom() - bodyTop() || !fits(gapBefore + start))
+            newPage();
+        else
+            y_ += gapBefore;
+        cell(setup_.left, kTitleWidth, rowHeight_, s.title, true);
         y_ += rowHeight_;
-        row(QStringLiteral("Commande"), QStringLiteral("Valeur"), true);
-        for (const ReportRow& r : s.rows)
-            row(r.mnemonic, r.value, false);
+        row(heading, true);
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            if (!fits(rows[i].height) && i > 0) {
+                newPage();
+                row(heading, true);
+            }
+            row(rows[i], false);
+        }
     }
 
     const ConfigReport& report_;
     const ReportPageSetup& setup_;
+    const double lineHeight_;
     const double rowHeight_;
     const double headerHeight_;
     QList<ReportPage> pages_;
@@ -190,9 +233,8 @@ void paintReportPage(QPainter& p, const ReportPage& page) {
         p.setPen(Qt::black);
         const double pad = item.kind == ReportItem::Cell ? kCellPadding : 0;
         const QRectF area = item.rect.adjusted(pad, 0, -pad, 0);
-        const QString text =
-            QFontMetricsF(font).elidedText(item.text, Qt::ElideRight, area.width());
-        p.drawText(area, int(item.align) | Qt::TextSingleLine, text);
+        // Cell texts come broken into lines that fit (see wrapped()).
+        p.drawText(area, int(item.align), item.text);
     }
 }
 

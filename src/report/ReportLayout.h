@@ -48,8 +48,9 @@ struct ReportPage {
 // top), the centred bold 16 pt "N° Série : " line at the top margin and the 10 pt bold footer;
 // on the first page five blank rows, then the six sections, each a one-cell title table
 // (2 in) and a two-column table (1 in each) headed "Commande", "Valeur", with two blank rows
-// between sections. A section starts on a new page when its title, heading and first row do
-// not fit; longer tables continue on the next page.
+// between sections. Long texts wrap in their cells. A table goes whole to the next page when
+// it does not fit on this one but fits on a page; a longer one repeats its heading row on each
+// page it continues on, and a title or heading row never ends a page.
 QList<ReportPage> layoutReport(const ConfigReport& report, const ReportPageSetup& setup);
 
 // Paints one page; the painter's units are twips.

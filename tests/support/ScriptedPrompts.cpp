@@ -37,6 +37,11 @@ std::optional<QString> ScriptedPrompts::inputText(const QString& prompt, const Q
     return next(*this, inputAnswers, QStringLiteral("input"), prompt, std::optional<QString>());
 }
 
+std::optional<QString> ScriptedPrompts::inputSecret(const QString& prompt, const QString& title) {
+    shown.push_back({QStringLiteral("secret"), prompt, title, PromptIcon::None});
+    return next(*this, inputAnswers, QStringLiteral("input"), prompt, std::optional<QString>());
+}
+
 QString ScriptedPrompts::openFileName(const QString& title, const QString&, const QString&) {
     shown.push_back({QStringLiteral("open"), {}, title, PromptIcon::None});
     return next(*this, fileAnswers, QStringLiteral("open file"), title, QString());

@@ -13,7 +13,7 @@ namespace tav::test {
 class ScriptedPrompts final : public Prompts {
 public:
     struct Shown {
-        QString kind; // "message", "yesno", "input", "open", "save"
+        QString kind; // "message", "yesno", "input", "secret", "open", "save"
         QString text;
         QString title;
         PromptIcon icon = PromptIcon::None;
@@ -23,6 +23,7 @@ public:
     bool askYesNo(const QString& text, const QString& title, PromptIcon icon) override;
     std::optional<QString> inputText(const QString& prompt, const QString& title,
                                      const QString& initial) override;
+    std::optional<QString> inputSecret(const QString& prompt, const QString& title) override;
     QString openFileName(const QString& title, const QString& dir, const QString& filter) override;
     QString saveFileName(const QString& title, const QString& dir, const QString& filter) override;
 

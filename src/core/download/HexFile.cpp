@@ -55,7 +55,11 @@ HexProblem verifierHex(const QList<FileItem>& items) {
     bool ended = false;
     for (qsizetype k = 0; k < items.size(); ++k) {
         const FileItem& it = items[k];
-        if (ended) return {it.line, QStringLiteral("it follows the end-of-file record")};
+        if (ended) {
+            // A file saved with extra line ends: nothing to send.
+            if (it.text.isEmpty()) continue;
+            return {it.line, QStringLiteral("it follows the end-of-file record")};
+        }
         const bool split = (k > 0 && items[k - 1].line == it.line) ||
                            (k + 1 < items.size() && items[k + 1].line == it.line);
         if (split) return {it.line, QStringLiteral("it holds a comma, which splits it in two")};
@@ -93,11 +97,14 @@ HexFile lireFichierHex(const QString& path) {
                       u'.');
     if (bytes.size() > kMaxHexFileBytes) return refuse(tooLarge);
     if (bytes.isEmpty()) return refuse(QStringLiteral("The file \"%1\" is empty."));
-    const QList<FileItem> items = lireItems(bytes);
+    QList<FileItem> items = lireItems(bytes);
+    f.problem = verifierHex(items);
+    // Empty lines after the end-of-file record are neither sent nor counted.
+    while (f.problem.ok() && !items.isEmpty() && items.last().text.isEmpty())
+        items.removeLast();
     f.lines.reserve(items.size());
     for (const FileItem& it : items)
         f.lines << fromCp1252(it.text);
-    f.problem = verifierHex(items);
     return f;
 }
 

@@ -16,8 +16,8 @@ struct HexProblem {
 
 // Items come from lireItems (the field-reading rule). Every item must be a record (":" then hex
 // digits: length, address, type 00 to 05, data, checksum; the length byte matching the data, the
-// checksum right), one per line, and the last one the end-of-file record. Nothing may follow the
-// end-of-file record.
+// checksum right), one per line, and the last one the end-of-file record. Nothing but empty lines
+// may follow the end-of-file record; a sound file's lines leave them out.
 HexProblem verifierHex(const QList<FileItem>& items);
 
 // A hex file read for a download: the whole file at once, so that what was checked and counted

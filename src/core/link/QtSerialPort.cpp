@@ -72,8 +72,10 @@ bool QtSerialPort::open(const QString& portName, const LineSettings& settings, Q
             *error = port_.errorString();
             if (error->isEmpty())
                 *error = QStringLiteral("Cannot open %1").arg(port_.portName());
-            if (port_.error() == QSerialPort::PermissionError)
-                *error += QLatin1Char(' ') + permissionAdvice(device);
+            // Busy (locked by another program) and forbidden both come as a permission error.
+            if (port_.error() == QSerialPort::PermissionError &&
+                !error->contains(QLatin1String("lock file")))
+                *error = portRefusalText(examinePort(device));
         }
         port_.clearError();
         return false;

@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -69,6 +70,7 @@ void FrmAPropos::Form_Load() {
 }
 
 void FrmAPropos::Horloge_Timer() {
+    Horloge->stop(); // one query per opening: at a period of 0 the timer would spin
     if (!versionDemandee_) return;
     HandlerDepth::Scope busy(handlers_);
     versionDemandee_ = false; // before the exchange, which may let another tick run
@@ -79,8 +81,8 @@ void FrmAPropos::Horloge_Timer() {
 void FrmAPropos::TxtVER_Click() {
     HandlerDepth::Scope busy(handlers_);
     const QString mot = s_.prompts
-                            .inputText(QStringLiteral("Veuillez saisir le mot de passe."),
-                                       QStringLiteral("Passer en soft usine"), {})
+                            .inputSecret(QStringLiteral("Veuillez saisir le mot de passe."),
+                                         QStringLiteral("Passer en soft usine"))
                             .value_or(QString());
     if (mot.compare(QString::fromUtf16(kAdminPassword), Qt::CaseInsensitive) != 0) {
         s_.prompts.message(QStringLiteral("Mot de passe invalide."), captionAPropos(),
@@ -97,6 +99,15 @@ void FrmAPropos::closeEvent(QCloseEvent* event) {
     Horloge->setInterval(0);
     handlers_.closing();
     QWidget::closeEvent(event);
+}
+
+void FrmAPropos::keyPressEvent(QKeyEvent* event) {
+    // No button: without window decorations Escape is the way out.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 bool FrmAPropos::eventFilter(QObject* watched, QEvent* event) {

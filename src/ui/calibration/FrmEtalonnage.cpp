@@ -263,6 +263,23 @@ void FrmEtalonnage::BoutonPoint_Click(int point) {
     done_[point] = true;
     BoutonPoint[point]->setEnabled(false);
     grpframe[point]->hide();
+    keepReadBack(point);
+}
+
+void FrmEtalonnage::keepReadBack(int point) {
+    // The poll shows what the board stored in the point's box: the box stays in sight, read-only,
+    // in a row of its own where the frame was.
+    auto* row = new QWidget(this);
+    row->setObjectName(QStringLiteral("ReadBack_%1").arg(point));
+    auto* h = new QHBoxLayout(row);
+    h->setContentsMargins(grpframe[point]->contentsMargins());
+    h->addWidget(new QLabel(grpframe[point]->title(), row), 1);
+    QLineEdit* box = TxtPoint[point];
+    box->setReadOnly(true);
+    h->addWidget(box);
+    auto* vbox = static_cast<QVBoxLayout*>(layout());
+    vbox->insertWidget(vbox->indexOf(grpframe[point]) + 1, row);
+    row->show();
 }
 
 void FrmEtalonnage::TraiterTopEtalonnage() {

@@ -61,6 +61,7 @@ private:
     void Form_Load();
     void Form_Unload();
     void portFailure();
+    void keepReadBack(int point);
     void message(const QString& text, const QString& title = {});
     QString exchange(const QString& command);
 

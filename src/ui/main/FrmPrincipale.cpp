@@ -209,6 +209,10 @@ void FrmPrincipale::setEntriesVisible(std::initializer_list<const char*> names, 
     for (const char* n : names)
         if (QAction* a = entry(QString::fromLatin1(n)))
             a->setVisible(visible);
+    // The bar cannot wrap: more entries than the width shows would fold behind a chevron.
+    const int needed = menuBar()->sizeHint().width();
+    if (needed > width())
+        widenAboutCentre(this, needed);
 }
 
 void FrmPrincipale::Form_Load() {

@@ -37,15 +37,27 @@ bool WidgetPrompts::askYesNo(const QString& text, const QString& title, PromptIc
     return box.exec() == QMessageBox::Yes;
 }
 
-std::optional<QString> WidgetPrompts::inputText(const QString& prompt, const QString& title,
-                                                const QString& initial) {
+namespace {
+
+std::optional<QString> askText(QWidget* parent, const QString& prompt, const QString& title,
+                               QLineEdit::EchoMode echo, const QString& initial) {
     NormalCursor normal;
     bool ok = false;
-    const QString text =
-        QInputDialog::getText(parent_, title, prompt, QLineEdit::Normal, initial, &ok);
+    const QString text = QInputDialog::getText(parent, title, prompt, echo, initial, &ok);
     if (!ok)
         return std::nullopt;
     return text;
+}
+
+} // namespace
+
+std::optional<QString> WidgetPrompts::inputText(const QString& prompt, const QString& title,
+                                                const QString& initial) {
+    return askText(parent_, prompt, title, QLineEdit::Normal, initial);
+}
+
+std::optional<QString> WidgetPrompts::inputSecret(const QString& prompt, const QString& title) {
+    return askText(parent_, prompt, title, QLineEdit::Password, {});
 }
 
 QString WidgetPrompts::openFileName(const QString& title, const QString& dir,

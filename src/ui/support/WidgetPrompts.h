@@ -16,6 +16,7 @@ public:
     bool askYesNo(const QString& text, const QString& title, PromptIcon icon) override;
     std::optional<QString> inputText(const QString& prompt, const QString& title,
                                      const QString& initial) override;
+    std::optional<QString> inputSecret(const QString& prompt, const QString& title) override;
     QString openFileName(const QString& title, const QString& dir, const QString& filter) override;
     QString saveFileName(const QString& title, const QString& dir, const QString& filter) override;
 

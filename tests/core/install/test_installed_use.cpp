@@ -1,18 +1,12 @@
-// What an installed program does differently from a portable one: its folder and its port errors.
-#include "core/link/QtSerialPort.h"
+// What an installed program does differently from a portable one: its folder.
 #include "core/settings/ProgramDir.h"
 #include "core/settings/Variant.h"
-#include "support/Child.h"
 #include "support/Columns.h"
 
-#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <cstdio>
-#include <pty.h>
-#include <sys/stat.h>
 
 using namespace tav;
 
@@ -64,32 +58,6 @@ private slots:
         // the default settings.
         QCOMPARE(VarianteUsine(dir.path()), args.contains("--factory"));
         if (!platform.isEmpty()) QVERIFY(QFile::exists(dir.filePath("General.ini")));
-    }
-
-    // A device the user may not open: the message names the owning group and what to do.
-    // The opening runs in a child that gives up root, since root opens anything.
-    void permissionDeniedNamesTheGroup() {
-        int master = -1, slave = -1;
-        char name[256] = {};
-        QVERIFY(::openpty(&master, &slave, name, nullptr, nullptr) == 0);
-        ::close(slave);
-        const QString device = QString::fromLocal8Bit(name);
-        const QString group = QFileInfo(device).group();
-        QVERIFY(!group.isEmpty());
-
-        QVERIFY(::chmod(name, 0) == 0);
-        const int result = test::inChild(test::withoutPrivileges, [&] {
-            QtSerialPort port;
-            QString error;
-            const bool opened = port.open(device, LineSettings{}, &error);
-            const bool told = !opened && error.contains(QStringLiteral("ermission denied")) &&
-                              error.contains(QStringLiteral("group \"%1\" that owns %2").arg(group, device)) &&
-                              error.contains(QStringLiteral("log in again"));
-            if (!told) std::fprintf(stderr, "opening gave: %s\n", opened ? "success" : qPrintable(error));
-            return told ? 0 : 1;
-        });
-        ::close(master);
-        QCOMPARE(result, 0);
     }
 };
 

@@ -90,6 +90,8 @@ private slots:
         main.Timer.TraiterTop();
         QCOMPARE(rig.sent(), (QStringList{"CI2?", "CI1?"}));
         QCOMPARE(w->TxtPoint[0]->text() + ' ' + w->TxtPoint[1]->text(), "12.2 12.3");
+        for (QLineEdit* box : w->TxtPoint) // in sight though their frames are hidden
+            QVERIFY(box->isVisible() && box->isReadOnly());
 
         rig.clear();
         w->BoutonExit->click();

@@ -1,5 +1,5 @@
 // The main window's start-up, its settings reports, its link-settings, read-list and about
-// windows.
+// windows, and where windows open.
 #include "core/link/Catalogue.h"
 #include "core/settings/Ini.h"
 #include "core/settings/Variant.h"
@@ -14,18 +14,26 @@
 #include "ui/main/FrmSupervision.h"
 #include "ui/support/Grid.h"
 #include "ui/support/SettingsReport.h"
+#include "ui/support/WindowPlacement.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
+#include <fstream>
 #include <memory>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace tav;
 using namespace tav::test;
@@ -101,6 +109,14 @@ struct AboutRig : BoardRig {
     }
 };
 
+QRect area() {
+    return QGuiApplication::primaryScreen()->availableGeometry();
+}
+
+bool inside(const QWidget* w) {
+    return area().contains(w->frameGeometry());
+}
+
 } // namespace
 
 class TestFrmPrincipale : public QObject {
@@ -136,19 +152,6 @@ private slots:
         QVERIFY(!f.s.FluxActif && f.prompts.shown.isEmpty());
         // Nothing talks to the board at start-up.
         QVERIFY(f.port.openCount == 0 && !w.Timer.isEnabled());
-    }
-
-    void optionsOpenTheLinkWindows() {
-        ProgramRig f;
-        EcrireIni(f.s.langueIni(), "ValueSupervision", "CheckOptions", "3");
-        FrmPrincipale& w = f.start();
-        QVERIFY(f.s.FluxActif);
-        QVERIFY(w.fluxWindow && w.fluxWindow->isVisible());
-        QVERIFY(w.manualCommandWindow && w.manualCommandWindow->isVisible());
-        // Closing the main window unloads the manual-command window, which closes the port.
-        QVERIFY(f.port.isOpen());
-        w.close();
-        QVERIFY(!f.port.isOpen());
     }
 
     void variants() {
@@ -190,30 +193,6 @@ private slots:
         f.port.answer("RVP#\r");
         w.ReloadVantrelParameters_Click();
         QCOMPARE(f.prompts.messageTexts(), QStringList({"Reload TAV Parameters failed."}));
-    }
-
-    // Menu entries open the polled windows; closing the window, or the main window, stops the
-    // poll and closes the port.
-    void polledWindowsFromTheMenu_data() {
-        columns<QString, int, QByteArray, bool>({"entry", "code", "first", "closeMain"});
-        QTest::newRow("control panel") << "ChoixAsservissement" << 5 << QByteArray("SNU?") << false;
-        QTest::newRow("configuration") << "Configuration" << 6 << QByteArray("PWD=QUILTA") << true;
-    }
-    void polledWindowsFromTheMenu() {
-        QFETCH(QString, entry);
-        QFETCH(int, code);
-        BoardRig rig;
-        FrmPrincipale w(rig.s);
-        w.Form_Load();
-        w.entry(entry)->trigger();
-        QPointer<QWidget>& window = code == 5 ? w.controlPanelWindow : w.manualConfigWindow;
-        QVERIFY(window && rig.s.FenetreActive == code && w.Timer.hasRefresh(code));
-        QTEST(rig.port.receivedLines().value(0), "first");
-        QVERIFY(rig.prompts.shown.isEmpty());
-        fetch<bool>("closeMain") ? w.close() : window->close();
-        QTRY_VERIFY(!window);
-        QVERIFY(!w.Timer.isEnabled() && !rig.port.isOpen());
-        QCOMPARE(rig.s.FenetreActive, AppState::kNoWindow);
     }
 
     // Once per kind of failure and run, after the writing handler has returned; failures from
@@ -393,6 +372,7 @@ private slots:
         QTest::newRow("marker in other case")
             << BrouillerTexte(QStringLiteral("quilta")) << 250 << "Internal Version" << 250;
         QTest::newRow("period capped") << "" << 100000 << "Customer Version" << 65535;
+        QTest::newRow("no period: first turn") << "" << 0 << "Customer Version" << 0;
     }
     void eachOpeningAsksOnce() {
         QFETCH(QString, marker);
@@ -404,12 +384,14 @@ private slots:
             QTEST(box->Label->text(), "variant");
             QCOMPARE(box->TxtVER->text(), QString("Embedded Software : "));
             QTEST(box->Horloge->interval(), "interval");
-            box->Horloge_Timer();
+            if (r.s.TempsRafraichissement > 0) box->Horloge_Timer();
+            QCoreApplication::processEvents();
+            QVERIFY(!box->Horloge->isActive()); // stopped after its one query
             box->Horloge_Timer();
             QCOMPARE(box->TxtVER->text(), QString("Embedded Software : 2.31"));
             QCOMPARE(r.open(), box); // already open: brought forward, not asked again
-            box->close();
-            QVERIFY(!box->Horloge->isActive());
+            QTest::keyClick(box, Qt::Key_Escape);
+            QVERIFY(!box->isVisible());
         }
         // "VER?" and its second carriage return, once per opening.
         QCOMPARE(r.sent(), QStringList({"VER?", "", "VER?", ""}));
@@ -428,14 +410,89 @@ private slots:
         r.prompts.inputAnswers << (typed.isNull() ? std::nullopt : std::optional(typed));
         FrmAPropos* box = r.open();
         QTest::mouseClick(box->TxtVER, Qt::LeftButton);
-        QCOMPARE(r.prompts.shown.first().text + r.prompts.shown.first().title,
-                 QString("Veuillez saisir le mot de passe.Passer en soft usine"));
+        const auto& asked = r.prompts.shown.first(); // a masked input box
+        QCOMPARE(asked.kind + ':' + asked.text + asked.title,
+                 QString("secret:Veuillez saisir le mot de passe.Passer en soft usine"));
         QCOMPARE(VarianteUsine(r.dir.path()), accepted);
         QCOMPARE(r.main.entry("Passerlesoftenmodeclient")->isVisible(), accepted);
         QCOMPARE(r.prompts.messageTexts(),
                  accepted ? QStringList() : QStringList{"Mot de passe invalide."});
     }
+
+    // Every window opens where it can be used (the suite runs on two screen sizes, below); the
+    // menu bar never folds after a variant switch.
+    void rules() { // the least move inside; a window too large goes to the top left
+        QCOMPARE(keptInside(QRect(1000, 700, 400, 300), QRect(0, 0, 1280, 800)), QPoint(880, 500));
+        QCOMPARE(keptInside(QRect(-50, -80, 1400, 900), QRect(0, 0, 1280, 800)), QPoint(0, 0));
+    }
+
+    void placement() {
+        QCOMPARE(QString::number(area().width()), qgetenv("TAV_TEST_SCREEN")); // not the default
+        for (const bool internal : {false, true}) placementIn(internal);
+    }
+    void placementIn(bool internal) {
+        BoardRig rig;
+        if (internal) QVERIFY(EcrireMarqueurUsine(rig.dir.path()));
+        EcrireIni(rig.s.langueIni(), "ValueSupervision", "CheckOptions", "3");
+        FrmPrincipale main(rig.s);
+        main.Form_Load();
+        main.show();
+        QToolButton* chevron = main.menuBar()->findChild<QToolButton*>("qt_menubar_ext_button");
+        const auto folded = [chevron] { return !chevron || chevron->isVisible(); };
+
+        // The serial-flow and manual-command windows stay off the main window's menu bar.
+        const QRect bar(main.menuBar()->mapToGlobal(QPoint()), main.menuBar()->size());
+        for (QWidget* w : {main.fluxWindow.data(), main.manualCommandWindow.data()})
+            QVERIFY(w && w->isVisible() && inside(w) && !w->frameGeometry().intersects(bar));
+
+        // A variant switch widens the window about its centre, inside the screen.
+        if (!internal) {
+            const int centre = main.frameGeometry().center().x();
+            main.MontrerEntreesUsine();
+            QCoreApplication::processEvents();
+            const QRect now = main.frameGeometry();
+            QVERIFY(!folded() && inside(&main) && (qAbs(now.center().x() - centre) <= 1 ||
+                                                   now.left() == 0 || now.right() == area().right()));
+            main.Passerlesoftenmodeclient_Click(); // never shrinks
+            QVERIFY(main.width() >= main.menuBar()->sizeHint().width());
+        }
+        QVERIFY(!folded());
+
+        // The large windows lie wholly inside the available area; a polled one runs the poll
+        // until it closes, which stops the poll and closes the port.
+        for (const auto& [entry, code] : {std::pair{"Configuration", 6}, {"ChoixAsservissement", 5}}) {
+            main.entry(entry)->trigger();
+            QPointer<QWidget> w = code == 5 ? main.controlPanelWindow : main.manualConfigWindow;
+            QVERIFY(w && inside(w) && rig.s.FenetreActive == code && main.Timer.hasRefresh(code));
+            w->close();
+            QTRY_VERIFY(!w);
+            QVERIFY(!main.Timer.isEnabled() && !rig.port.isOpen() && rig.prompts.shown.isEmpty() &&
+                    rig.s.FenetreActive == AppState::kNoWindow && rig.s.FluxActif);
+        }
+    }
 };
 
-QTEST_MAIN(TestFrmPrincipale)
+// Runs the suite once per screen size, each in a child on an offscreen screen of that size.
+int main(int argc, char** argv) {
+    if (std::getenv("TAV_TEST_SCREEN")) {
+        QApplication app(argc, argv);
+        TestFrmPrincipale test;
+        return QTest::qExec(&test, argc, argv);
+    }
+    int failed = 0;
+    for (const auto& [w, h] : {std::pair{1280, 800}, std::pair{1600, 1000}}) {
+        const std::string config = "/tmp/tav-screen-" + std::to_string(::getpid()) + ".json";
+        std::ofstream(config) << R"({"screens":[{"name":"S","x":0,"y":0,"width":)" << w
+                              << R"(,"height":)" << h << "}]}";
+        ::setenv("TAV_TEST_SCREEN", std::to_string(w).c_str(), 1);
+        ::setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config).c_str(), 1);
+        const pid_t pid = ::fork();
+        if (pid == 0) _exit(::execv("/proc/self/exe", argv));
+        int status = 0;
+        failed += ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status);
+        ::unlink(config.c_str());
+    }
+    return failed;
+}
+
 #include "test_frm_principale.moc"
