@@ -4,6 +4,7 @@
 #include "core/Clock.h"
 #include "core/Prompts.h"
 #include "core/poll/Poll.h"
+#include "core/link/PortAdvice.h"
 #include "core/link/SerialPort.h"
 #include "core/settings/Ini.h"
 #include "core/text/Cp1252.h"
@@ -356,10 +357,14 @@ QString portFailureText(const PortOpening& o) {
                               "Correct them in Parameters > Serial Link.")
             .arg(o.settingsText, nom);
     const QString raison = o.error.isEmpty() ? QStringLiteral("unknown error") : o.error;
-    return QStringLiteral("The serial port %1 cannot be opened: %2\nCheck that the device exists, "
-                          "that the serial adapter and its cable are connected, and that "
-                          "Parameters > Serial Link names the right port.")
-        .arg(nom, raison.endsWith(u'.') ? raison : raison + u'.');
+    const QString text = QStringLiteral("The serial port %1 cannot be opened: %2")
+                             .arg(nom, raison.endsWith(u'.') ? raison : raison + u'.');
+    // A busy or forbidden device comes with its own advice.
+    if (isPortRefusalText(raison))
+        return text;
+    return text + QStringLiteral("\nCheck that the device exists, that the serial adapter and its "
+                                 "cable are connected, and that Parameters > Serial Link names "
+                                 "the right port.");
 }
 
 bool OuvrirPort(AppState& s) {

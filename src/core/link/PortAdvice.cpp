@@ -77,6 +77,15 @@ qint64 openedBy(const QString& canonical) {
 
 } // namespace
 
+namespace {
+const QString kInUse = QStringLiteral("it is in use by another program");
+const QString kNoAccess = QStringLiteral("this user may not read and write ");
+} // namespace
+
+bool isPortRefusalText(const QString& reason) {
+    return reason.startsWith(kInUse) || reason.startsWith(kNoAccess);
+}
+
 QString portRefusalText(const PortRefusal& r) {
     if (r.accessible) {
         QString who;
@@ -84,11 +93,11 @@ QString portRefusalText(const PortRefusal& r) {
             who = r.holderCommand.isEmpty()
                       ? QStringLiteral(" (process %1)").arg(r.holderPid)
                       : QStringLiteral(" (process %1: %2)").arg(r.holderPid).arg(r.holderCommand);
-        return QStringLiteral("it is in use by another program%1; close that program or wait "
-                              "for it to end, then try again")
-            .arg(who);
+        return kInUse + QStringLiteral("%1; close that program or wait for it to end, then try "
+                                       "again")
+                            .arg(who);
     }
-    QString text = QStringLiteral("this user may not read and write %1").arg(r.device);
+    QString text = kNoAccess + r.device;
     const bool adminGroup = r.group.isEmpty() || r.group == QLatin1String("root");
     if (!adminGroup && r.inGroup && !r.sessionInGroup)
         return text + QStringLiteral("; this user is in the group \"%1\" that owns it, but "

@@ -20,6 +20,8 @@ struct PortRefusal {
 // it, with advice that never sends anyone to the group "root" or to a group they are already in.
 // No final full stop: the callers end the sentence.
 QString portRefusalText(const PortRefusal& r);
+// True for a reason made by portRefusalText: it carries its own advice.
+bool isPortRefusalText(const QString& reason);
 
 // Gathers the facts for a device path (the lock file of the program holding it, then the
 // processes that have it open).
