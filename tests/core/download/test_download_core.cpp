@@ -54,6 +54,7 @@ private slots:
         QVERIFY2(p.what.contains(what), qPrintable(p.what));
     }
 
+    // A sound file is read whole by every download in test_download_windows.
     void refusesUnusableFiles_data() {
         QTest::addColumn<QString>("error"); // the row's tag is the kind of file
         QTest::newRow("missing") << "does not exist";
@@ -61,7 +62,6 @@ private slots:
         QTest::newRow("device") << "not a regular file";
         QTest::newRow("empty") << "is empty";
         QTest::newRow("huge") << "larger than 64 MB";
-        QTest::newRow("sound") << "";
     }
     void refusesUnusableFiles() {
         const QString kind = QString::fromLatin1(QTest::currentDataTag());
@@ -69,17 +69,14 @@ private slots:
         QString path = dir.filePath("image.hex");
         if (kind == "folder" || kind == "device")
             path = kind == "folder" ? dir.path() : "/dev/zero";
-        if (kind == "empty" || kind == "huge" || kind == "sound") {
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            if (kind == "sound") f.write(kSound);
-            if (kind == "huge") QVERIFY(f.resize(kMaxHexFileBytes + 1)); // sparse
+        QFile file(path);
+        if (kind == "empty" || kind == "huge") {
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.resize(kind == "huge" ? kMaxHexFileBytes + 1 : 0)); // sparse
         }
         const HexFile f = lireFichierHex(path);
-        QFETCH(QString, error);
-        QVERIFY2(error.isEmpty() ? f.error.isEmpty() : f.error.contains(error),
-                 qPrintable(f.error));
-        QCOMPARE(f.lines.size(), error.isEmpty() ? 5 : 0);
+        QVERIFY2(f.error.contains(test::fetch<QString>("error")), qPrintable(f.error));
+        QVERIFY(f.lines.isEmpty());
         QVERIFY(f.problem.ok());
     }
 };
