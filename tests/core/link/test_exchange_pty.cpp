@@ -102,13 +102,10 @@ struct Rig {
         s.TempsTimeout = 10000; // generous: answers that must arrive may be late under load
         s.NbRepetitions = 0;
         EcrireParametresDefaut(dir.path()); // 19200 bauds, 8 bits, no parity, 1 stop bit
-        rs232("PORT", link);
-        rs232("TempsPause2", "2");
+        EcrireIni(s.generalIni(), "RS232", "PORT", link);
+        EcrireIni(s.generalIni(), "RS232", "TempsPause2", "2");
     }
     ~Rig() { FermerPort(s); }
-    void rs232(const QString& key, const QString& value) {
-        EcrireIni(s.generalIni(), "RS232", key, value);
-    }
     // Points the port's link path at a pty, as udev does for a re-plugged adapter.
     bool linkTo(const QString& target) {
         const QString tmp = link + QStringLiteral(".new");
@@ -135,7 +132,7 @@ private slots:
         const QList<std::pair<QString, QString>> line{
             {"BAUD", "9600"}, {"PARITE", "EVEN"}, {"DATA", "7"}, {"STOP", "2"}};
         for (const auto& [key, value] : line)
-            r.rs232(key, value);
+            EcrireIni(r.s.generalIni(), "RS232", key, value);
         QVERIFY(OuvrirPort(r.s));
         termios t = board.attributes();
         QCOMPARE(cfgetospeed(&t), speed_t(B9600));

@@ -38,7 +38,6 @@ class TestPoll : public QObject {
 private slots:
     void startAndStop() {
         Fixture f;
-        QVERIFY(!f.poll.isEnabled());
         f.poll.start();
         QVERIFY(f.poll.isEnabled() && f.poll.period() == 250 && f.s.RafraichissementDemande);
         f.poll.stop();
