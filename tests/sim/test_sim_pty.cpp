@@ -1,5 +1,4 @@
 #include "core/link/QtSerialPort.h"
-#include "support/Columns.h"
 #include "support/Files.h"
 #include "support/Pty.h"
 
@@ -10,28 +9,25 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <unistd.h>
+
 using namespace tav::test;
 
 namespace {
 
-// A client on the program's own serial port. "Must arrive" waits are generous; "must not arrive"
-// waits are short and only used where the simulator is silent or far slower.
+// A client on the program's own serial port.
 struct Client {
     tav::QtSerialPort port;
-    bool ok;
     Client(const QString& path, qint32 baud) {
         tav::LineSettings line;
         line.baud = baud;
-        ok = port.open(path, line, nullptr);
+        port.open(path, line, nullptr); // a failed opening shows as missing answers
     }
-    QByteArray operator()(const QByteArray& cmd, int timeoutMs = 5000) {
+    // Sends a command; what arrives until a CR, within a generous time-out.
+    QByteArray operator()(const QByteArray& cmd) {
         port.write(cmd + '\r');
-        return read(timeoutMs);
-    }
-    // What arrives until a CR within the time-out.
-    QByteArray read(int timeoutMs) {
         QByteArray data;
-        for (QDeadlineTimer d(timeoutMs); !data.contains('\r') && !d.hasExpired();)
+        for (QDeadlineTimer d(5000); !data.contains('\r') && !d.hasExpired();)
             if (port.waitForInput(int(qMax<qint64>(1, d.remainingTime())))) data += port.readAll();
         return data;
     }
@@ -49,6 +45,8 @@ private slots:
         const QString link = dir.filePath("ttyTAV");
         SimProcess sim;
         QVERIFY(sim.start({"--link", link}));
+        const pid_t pid = pid_t(sim.process().processId());
+        QCOMPARE(::getpgid(pid), pid); // its own group: a signal meant for it reaches no one else
         QCOMPARE(QFile::symLinkTarget(link), sim.devicePath());
         QCOMPARE(sim.command("unplug"), QStringLiteral("unplugged"));
         QVERIFY(!QFileInfo::exists(link));

@@ -3,10 +3,12 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QFile>
 
 #include <algorithm>
 
+#include <csignal>
+#include <sys/prctl.h>
+#include <unistd.h>
 
 namespace tav::test {
 
@@ -17,6 +19,13 @@ QString simulatorBinary() {
     return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("tavoem-sim"));
 }
 
+void ownGroup(QProcess& p) {
+    p.setChildProcessModifier([] {
+        ::setpgid(0, 0);
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    });
+}
+
 SimProcess::~SimProcess() {
     if (isRunning()) stop(2000);
 }
@@ -25,6 +34,7 @@ bool SimProcess::start(const QStringList& args, int timeoutMs) {
     proc_.setProgram(simulatorBinary());
     proc_.setArguments(args);
     proc_.setProcessChannelMode(QProcess::SeparateChannels);
+    ownGroup(proc_);
     proc_.start();
     if (!proc_.waitForStarted(timeoutMs)) return false;
     path_ = readLine(timeoutMs);

@@ -10,7 +10,12 @@ namespace tav::test {
 // The built simulator: $TAVOEM_SIM_BIN (set by CTest), else "tavoem-sim" beside the test.
 QString simulatorBinary();
 
-// tavoem-sim as a child process, stopped (SIGTERM, then kill) by the destructor.
+// Before start(): `p`'s child leads its own process group (a signal meant for it reaches no one
+// else) and gets SIGTERM when the test dies (a killed test leaves no child behind).
+void ownGroup(QProcess& p);
+
+// tavoem-sim as a child process in its own group, stopped (SIGTERM, then kill) by the destructor.
+// Only QProcess signals it, and only while QProcess has not reaped it: the id is still its own.
 class SimProcess {
 public:
     SimProcess() = default;
@@ -24,14 +29,14 @@ public:
     // Sends one standard-input command ("unplug", "replug", "pin -20"...) and returns the next
     // line printed (empty on time-out); a replug also updates devicePath().
     QString command(const QString& line, int timeoutMs = 10000);
-    QString readLine(int timeoutMs = 10000); // next standard-output line; empty on time-out
     void closeStdin() { proc_.closeWriteChannel(); }
     bool stop(int timeoutMs = 10000); // SIGTERM and wait; true when it exited with status 0
     bool isRunning() const { return proc_.state() != QProcess::NotRunning; }
-    QString errorOutput(); // standard error so far
+    QString errorOutput(); // standard error so far (the benchmarks show it)
     QProcess& process() { return proc_; }
 
 private:
+    QString readLine(int timeoutMs); // next standard-output line; empty on time-out
     QProcess proc_;
     QString path_;
     QByteArray stderr_;

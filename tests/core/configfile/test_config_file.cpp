@@ -30,13 +30,15 @@ class TestConfigFile : public QObject {
 private slots:
     void cryptThenDecrypt() {
         BoardRig r;
-        // Items end at commas and line ends; blanks around them and enclosing quotes go.
-        replaceFile(r.dir.filePath("plain.txt"), "IPT=-100,OPM=150\r\n \"SOP=1\" , ASS=2\r");
+        // Items end at commas and line ends; blanks around them and enclosing quotes go, blanks
+        // inside stay.
+        replaceFile(r.dir.filePath("plain.txt"),
+                    "IPT=-100 \t,OPM=150\r\n \"SOP=1\" , SNU=A B\t\r");
         QVERIFY(CrypterFichier(r.s, r.dir.filePath("plain.txt"), kTitle));
         QCOMPARE(fileBytes(r.s.filePath("cfg_vtl.txt")),
-                 scrambled({"IPT=-100", "OPM=150", "SOP=1", "ASS=2"}));
+                 scrambled({"IPT=-100", "OPM=150", "SOP=1", "SNU=A B"}));
         QVERIFY(DecrypterFichier(r.s, kTitle));
-        const QByteArray plain = "IPT=-100\r\nOPM=150\r\nSOP=1\r\nASS=2\r\n";
+        const QByteArray plain = "IPT=-100\r\nOPM=150\r\nSOP=1\r\nSNU=A B\r\n";
         QCOMPARE(fileBytes(r.s.filePath("Decrypt_cfg_vtl.txt")), plain);
         QCOMPARE(r.prompts.messageTexts(),
                  QStringList({"Crypt File OK.", "DeCrypt File OK.\r\n\r\n" + plain}));
@@ -82,6 +84,9 @@ private slots:
         QTest::newRow("board goes silent")
             << scrambled({"SOP=150", "OPM=150"}) << 1 << QStringList{"SOP=150", "OPM=150", "RVP"}
             << "Load Configuration File Failed. ( failed)\r\n\r\nThe board did not confirm";
+        QTest::newRow("blanks around the items")
+            << " \t" + scrambled({"SOP=150"}).replace("\r", " \t\r") << -1
+            << QStringList{"SOP=150"} << ok;
         QTest::newRow("empty lines") << QByteArray("\r\n\r\n") << -1 << QStringList() << ok;
         QTest::newRow("plain file") << QByteArray("SOP=150\r\n") << -1 << QStringList()
                                     << "is not a scrambled configuration file: line 1";

@@ -54,6 +54,7 @@ private slots:
         QVERIFY2(p.what.contains(what), qPrintable(p.what));
     }
 
+    // A sound file is read whole by every download in test_download_windows.
     void refusesUnusableFiles_data() {
         QTest::addColumn<QString>("error"); // the row's tag is the kind of file
         QTest::newRow("missing") << "does not exist";

@@ -4,10 +4,10 @@
 #include "core/Clock.h"
 #include "core/link/Exchange.h"
 #include "core/link/QtSerialPort.h"
+#include "core/settings/Defaults.h"
 #include "core/settings/Ini.h"
 #include "support/ScriptedPrompts.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -15,11 +15,9 @@
 
 #include <atomic>
 #include <functional>
-#include <mutex>
 #include <thread>
 #include <utility>
 
-#include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <termios.h>
@@ -55,10 +53,6 @@ public:
         ::tcgetattr(slave_, &t);
         return t;
     }
-    QList<QByteArray> lines() {
-        std::lock_guard<std::mutex> g(mutex_);
-        return lines_;
-    }
     int written() const { return written_; } // bursts written so far
     QString slaveName;
 
@@ -78,10 +72,6 @@ private:
             for (qsizetype cr; (cr = pending.indexOf('\r')) >= 0;) {
                 const QByteArray line = pending.left(cr + 1);
                 pending.remove(0, cr + 1);
-                {
-                    std::lock_guard<std::mutex> g(mutex_);
-                    lines_.push_back(line);
-                }
                 for (const Burst& b : respond_(line)) {
                     QThread::msleep(b.delayMs);
                     if (b.bytes.isEmpty()) return hangUp();
@@ -98,8 +88,6 @@ private:
     std::atomic<bool> stop_{false};
     std::atomic<int> written_{0};
     std::thread thread_;
-    std::mutex mutex_;
-    QList<QByteArray> lines_;
 };
 
 struct Rig {
@@ -113,17 +101,11 @@ struct Rig {
     Rig() {
         s.TempsTimeout = 10000; // generous: answers that must arrive may be late under load
         s.NbRepetitions = 0;
-        setLine("19200", "NONE", "8", "1");
+        EcrireParametresDefaut(dir.path()); // 19200 bauds, 8 bits, no parity, 1 stop bit
         EcrireIni(s.generalIni(), "RS232", "PORT", link);
         EcrireIni(s.generalIni(), "RS232", "TempsPause2", "2");
     }
     ~Rig() { FermerPort(s); }
-    void setLine(const QString& baud, const QString& parity, const QString& data,
-                 const QString& stop) {
-        const QStringList keys{"BAUD", "PARITE", "DATA", "STOP"}, values{baud, parity, data, stop};
-        for (int i = 0; i < 4; ++i)
-            EcrireIni(s.generalIni(), "RS232", keys[i], values[i]);
-    }
     // Points the port's link path at a pty, as udev does for a re-plugged adapter.
     bool linkTo(const QString& target) {
         const QString tmp = link + QStringLiteral(".new");
@@ -133,10 +115,6 @@ struct Rig {
     }
 };
 
-QList<PtyBoard::Burst> answer(const QByteArray& bytes) {
-    return {{1, bytes}};
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(QList<PtyBoard::Burst>)
@@ -144,16 +122,17 @@ Q_DECLARE_METATYPE(QList<PtyBoard::Burst>)
 class TestExchangePty : public QObject {
     Q_OBJECT
 private slots:
-    void framingAndLineSettings() {
-        PtyBoard board([](const QByteArray& line) {
-            return answer(line == "VER?\r" ? QByteArray("VER=1.02\r") : QByteArray("?/\r"));
-        });
+    void lineSettings() {
+        PtyBoard board([](const QByteArray&) { return QList<PtyBoard::Burst>{}; });
         Rig r;
         QVERIFY(r.linkTo(board.slaveName));
 
         // A pty keeps the speed and the stop bits; it forces 8 bits without parity, so those two
         // are checked on the QSerialPort.
-        r.setLine("9600", "EVEN", "7", "2");
+        const QList<std::pair<QString, QString>> line{
+            {"BAUD", "9600"}, {"PARITE", "EVEN"}, {"DATA", "7"}, {"STOP", "2"}};
+        for (const auto& [key, value] : line)
+            EcrireIni(r.s.generalIni(), "RS232", key, value);
         QVERIFY(OuvrirPort(r.s));
         termios t = board.attributes();
         QCOMPARE(cfgetospeed(&t), speed_t(B9600));
@@ -163,14 +142,11 @@ private slots:
         QVERIFY(!(t.c_lflag & (ICANON | ECHO | ISIG)));
         QVERIFY(!(t.c_iflag & (ICRNL | IGNCR | INLCR)));
         QVERIFY(!(t.c_oflag & OPOST));
-        QVERIFY(FermerPort(r.s));
-
-        r.setLine("19200", "NONE", "8", "1");
-        QCOMPARE(EnvoyerCommande(r.s, "VER?"), QString("1.02"));
     }
 
-    // The answer ends at its carriage return: a line feed right behind it is dropped unlogged, and
-    // what comes later (the rest of a split answer) is discarded, logged, before the next command.
+    // The answer ends at its carriage return on the device too: a line feed right behind it and
+    // what comes later (the rest of a split answer) never reach the next answer. What is logged
+    // of them: test_exchange.
     void answerEndsAtItsCarriageReturn() {
         const QByteArray sixty = "ABC=" + QByteArray(55, 'x') + '\r';
         PtyBoard board([&](const QByteArray& line) -> QList<PtyBoard::Burst> {
@@ -182,10 +158,9 @@ private slots:
                     b.push_back({i == 0 ? 1 : 0, sixty.mid(i, 6)});
                 return b;
             }
-            return answer(line.left(3) + "=1\r");
+            return {{1, line.left(3) + "=1\r"}};
         });
         Rig r;
-        r.s.FluxActif = true;
         QVERIFY(r.linkTo(board.slaveName));
         for (int i = 0; i < 3; ++i) {
             QCOMPARE(EnvoyerCommande(r.s, "IPW?"), QString("12.3"));
@@ -196,12 +171,6 @@ private slots:
         QCOMPARE(EnvoyerCommande(r.s, "SPL?"), QString("4"));
         QTRY_VERIFY_WITH_TIMEOUT(board.written() == before + 2, 10000); // the tail is in the input
         QCOMPARE(EnvoyerCommande(r.s, "TWO?"), QString("1"));
-        QStringList answers;
-        for (const auto& l : r.s.flow.lines(FlowLog::Answers))
-            answers << l.text;
-        QCOMPARE(answers.mid(6), (QStringList{sixty, "SPL=4\r", "DISCARDED 5\r", "TWO=1\r"}));
-        for (const QString& a : answers.mid(0, 6))
-            QVERIFY2(a == "IPW=+12.3\r" || a == "ONE=1\r", qPrintable(a));
     }
 
     void unplugAndReplug_data() {
@@ -225,12 +194,10 @@ private slots:
         QCOMPARE(EnvoyerCommande(r.s, "VER?"), QString());
         // Well within one 20 s time-out: the lost device ends the exchange. Mid-answer, a loaded
         // machine may end the answer by its silence first; the next read then finds the loss.
-        QVERIFY2(t.elapsed() < 10000, qPrintable(QString::number(t.elapsed())));
         QCOMPARE(LireReponse(r.s), QString());
         QVERIFY2(t.elapsed() < 10000, qPrintable(QString::number(t.elapsed())));
         QVERIFY(!r.s.PortOEM.isOpen());
         QVERIFY(r.port.deviceLost());
-        QCOMPARE(first->lines().size(), 1);
         QVERIFY(r.prompts.shown.isEmpty());
 
         // The device and its link are gone (the freed pty number may already belong to another
@@ -239,15 +206,13 @@ private slots:
         QVERIFY(QFile::remove(r.link));
         QCOMPARE(EnvoyerCommande(r.s, "VER?"), QString());
         QCOMPARE(r.prompts.shown.size(), 1);
-        QCOMPARE(r.prompts.shown[0].icon, PromptIcon::Critical);
 
         // A new pty under the same link path: the next exchange opens it again.
-        PtyBoard second([](const QByteArray& line) {
-            return answer(line == "VER?\r" ? QByteArray("VER=2.00\r") : QByteArray());
+        PtyBoard second([](const QByteArray& line) -> QList<PtyBoard::Burst> {
+            return {{1, line == "VER?\r" ? QByteArray("VER=2.00\r") : QByteArray()}};
         });
         QVERIFY(r.linkTo(second.slaveName));
         QCOMPARE(EnvoyerCommande(r.s, "VER?"), QString("2.00"));
-        QVERIFY(r.s.PortOEM.isOpen());
         QVERIFY(!r.port.deviceLost());
         QCOMPARE(r.prompts.shown.size(), 1);
     }

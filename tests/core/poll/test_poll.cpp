@@ -38,7 +38,6 @@ class TestPoll : public QObject {
 private slots:
     void startAndStop() {
         Fixture f;
-        QVERIFY(!f.poll.isEnabled());
         f.poll.start();
         QVERIFY(f.poll.isEnabled() && f.poll.period() == 250 && f.s.RafraichissementDemande);
         f.poll.stop();
@@ -58,10 +57,9 @@ private slots:
         QCOMPARE(f.calls, 0);
     }
 
-    // The period in whole seconds, the second of the year, and the due time across New Year.
+    // The second of the year and the due time across New Year (the period in whole seconds:
+    // ticksHeldBackByPeriod).
     void dueTimeAcrossNewYear() {
-        QCOMPARE(periodSeconds(3500), 4); // ties to even
-        QCOMPARE(periodSeconds(65535), 66);
         QCOMPARE(secondsSinceYearStart(QDateTime(QDate(2026, 1, 2), QTime(0, 0, 1, 999))), 86401);
         const qint64 lastSecond = 365LL * 86400 - 1;
         QCOMPARE(secondsSinceYearStart(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59), Qt::UTC)),

@@ -10,21 +10,12 @@ using namespace tav;
 class TestTranslationDefaults : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir;
-    QString langue;
-    QByteArray data;
-
-    QString read(const QString& section, const QString& key) { return LireIni(langue, section, key); }
-
 private slots:
-    void initTestCase() {
-        langue = dir.filePath("langue.ini");
-        EcrireTextesDefaut(langue);
-        data = test::fileBytes(langue);
-    }
-
     void sectionsInStartUpOrderAndEveryKeyHasAText() {
-        const auto got = test::iniSections(data);
+        QTemporaryDir dir;
+        const QString langue = dir.filePath("langue.ini");
+        EcrireTextesDefaut(langue);
+        const auto got = test::iniSections(test::fileBytes(langue));
         QCOMPARE(got.size(), 28);
         QCOMPARE(got.first().first, QStringLiteral("FrmPrincipaleEn"));
         QCOMPARE(got[3].first, QStringLiteral("frmConfigRS232Fr")); // as the loaders spell it
@@ -36,10 +27,8 @@ private slots:
                                                "TxtRepeatCycle"}));
         for (const auto& [section, keys] : got)
             for (const QString& k : keys)
-                QVERIFY2(!read(section, k).isEmpty(), qPrintable(section + "/" + k));
+                QVERIFY2(!LireIni(langue, section, k).isEmpty(), qPrintable(section + "/" + k));
     }
-
-
 };
 
 QTEST_GUILESS_MAIN(TestTranslationDefaults)
