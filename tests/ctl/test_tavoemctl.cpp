@@ -55,6 +55,7 @@ class TestTavoemctl : public QObject {
         if (!args.contains(QStringLiteral("--port")))
             args.prepend(QStringLiteral("--port=") + sim_.devicePath());
         QProcess p;
+        test::ownGroup(p); // signals reach it alone, never the runner's group
         p.start(qEnvironmentVariable("TAVOEMCTL_BIN"), args);
         p.setReadChannel(QProcess::StandardError);
         QByteArray err;
