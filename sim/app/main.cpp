@@ -134,9 +134,11 @@ int main(int argc, char** argv) {
         QStringLiteral("serial"),
         QStringLiteral("Serial number (SNU?): 1 to 16 letters, digits, '-', '_', '.'."),
         QStringLiteral("TEXT"));
-    const QCommandLineOption version(QStringLiteral("board-version"),
-                                     QStringLiteral("Software version the board reports (VER?); --version prints the simulator's own."),
-                                     QStringLiteral("TEXT"));
+    const QCommandLineOption version(
+        QStringLiteral("board-version"),
+        QStringLiteral("Software version the board reports (VER?); --version prints the "
+                       "simulator's own."),
+        QStringLiteral("TEXT"));
     p.addOptions({baud, wrongBaud, realtime, noAnswer, delay, split, garbageRate, xxx, dropAfter,
                   link, log, state, exitOnEof, noNoise, seed, pin, caseTemp, serial, version});
     p.process(app);

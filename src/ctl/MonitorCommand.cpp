@@ -144,6 +144,9 @@ int runMonitor(const QStringList& args) {
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
+    // An ignored signal never reaches sigwait (a shell starts background jobs ignoring SIGINT).
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     std::unique_ptr<prometheus::Exposer> exposer;
