@@ -77,6 +77,11 @@ bool SimServer::start(QString* error) {
             std::fprintf(stderr, "tavoem-sim: state file %s unreadable, factory parameters used\n",
                          qPrintable(opt_.state));
     }
+    // The options win over the state file.
+    if (!opt_.serial.isEmpty())
+        board_.setSerialNumber(opt_.serial);
+    if (!opt_.version.isEmpty())
+        board_.setVersion(opt_.version);
     savedWrites_ = board_.eepromWrites();
     return plug(error);
 }

@@ -33,6 +33,8 @@ struct SimOptions {
     quint32 seed = 0; // 0: random
     double inputPower = -3.0;
     double caseTemperature = 25.0;
+    QString serial;  // empty: the factory's, or the state file's
+    QString version; // empty: the default
 };
 
 // tavoem-sim: the board model behind a pseudo-terminal, with the failure modes of the options

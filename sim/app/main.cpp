@@ -6,6 +6,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QRegularExpression>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -129,8 +130,17 @@ int main(int argc, char** argv) {
         QStringLiteral("case"),
         QStringLiteral("Initial case temperature in degrees C (default 25)."),
         QStringLiteral("DEGC"));
+    const QCommandLineOption serial(
+        QStringLiteral("serial"),
+        QStringLiteral("Serial number (SNU?): 1 to 16 letters, digits, '-', '_', '.'."),
+        QStringLiteral("TEXT"));
+    const QCommandLineOption version(
+        QStringLiteral("board-version"),
+        QStringLiteral("Software version the board reports (VER?); --version prints the "
+                       "simulator's own."),
+        QStringLiteral("TEXT"));
     p.addOptions({baud, wrongBaud, realtime, noAnswer, delay, split, garbageRate, xxx, dropAfter,
-                  link, log, state, exitOnEof, noNoise, seed, pin, caseTemp});
+                  link, log, state, exitOnEof, noNoise, seed, pin, caseTemp, serial, version});
     p.process(app);
 
     SimOptions o;
@@ -172,6 +182,13 @@ int main(int argc, char** argv) {
     o.state = p.value(state);
     o.exitOnEof = p.isSet(exitOnEof);
     o.noise = !p.isSet(noNoise);
+    o.serial = p.value(serial);
+    if (p.isSet(serial) &&
+        !QRegularExpression(QStringLiteral("^[A-Za-z0-9._-]{1,16}$")).match(o.serial).hasMatch())
+        errors << QStringLiteral("--serial: 1 to 16 letters, digits, '-', '_' or '.'");
+    o.version = p.value(version);
+    if (p.isSet(version) && (o.version.isEmpty() || o.version.contains(QLatin1Char('\r'))))
+        errors << QStringLiteral("--board-version: a text on one line");
     if (!p.positionalArguments().isEmpty())
         errors << QStringLiteral("unexpected argument %1").arg(p.positionalArguments().first());
     if (!errors.isEmpty()) {

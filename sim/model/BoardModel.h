@@ -118,6 +118,8 @@ public:
     int param(const QByteArray& mnemonic) const;
     void setParam(const QByteArray& mnemonic, int value);
     QString serialNumber() const { return QString::fromLatin1(work_.serial); }
+    // Serial number of this board, working and saved (a rack of simulated boards).
+    void setSerialNumber(const QString& sn) { work_.serial = saved_.serial = sn.toLatin1(); }
     const BoardParams& working() const { return work_; }
     const BoardParams& saved() const { return saved_; }
 

@@ -14,5 +14,6 @@ int runDownload(const QStringList& args);
 int runRecord(const QStringList& args);
 int runReport(const QStringList& args);
 int runDetectBaud(const QStringList& args);
+int runMonitor(const QStringList& args);
 
 } // namespace tav::ctl

@@ -28,6 +28,7 @@ const Subcommand kSubcommands[] = {
     {"record", tav::ctl::runRecord, "record supervision rows (record format or CSV)"},
     {"report", tav::ctl::runReport, "write the configuration report to a PDF file", true},
     {"detect-baud", tav::ctl::runDetectBaud, "find the board's line rate (--store keeps it)"},
+    {"monitor", tav::ctl::runMonitor, "poll many boards, serve their metrics to Prometheus"},
 };
 
 void usage(FILE* to) {

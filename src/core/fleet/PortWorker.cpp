@@ -1,0 +1,215 @@
+#include "core/fleet/PortWorker.h"
+
+#include "core/AppState.h"
+#include "core/Clock.h"
+#include "core/Prompts.h"
+#include "core/control/MeasurementLog.h"
+#include "core/link/Exchange.h"
+#include "core/link/QtSerialPort.h"
+#include "core/settings/ExchangeSettings.h"
+#include "core/settings/Ini.h"
+#include "core/supervision/Recorder.h"
+#include "core/text/Numbers.h"
+#include "core/translation/Texts.h"
+
+#include <QDateTime>
+#include <QRegularExpression>
+#include <QThread>
+
+namespace tav {
+
+namespace {
+
+// A worker has no one to ask: messages are dropped (the state tells what happened), questions
+// answered No.
+class SilentPrompts final : public Prompts {
+public:
+    void message(const QString&, const QString&, PromptIcon) override {}
+    bool askYesNo(const QString&, const QString&, PromptIcon) override { return false; }
+    std::optional<QString> inputText(const QString&, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
+};
+
+} // namespace
+
+// The record file of the board now on the port (a new one when another serial number answers).
+struct PortWorker::Record {
+    explicit Record(AppState& s) : recorder(s) {}
+    SupervisionRecorder recorder;
+    QString serial;
+};
+
+PortWorker::PortWorker(WorkerSettings settings) : settings_(std::move(settings)) {
+    state_.port = settings_.port;
+}
+
+PortWorker::~PortWorker() {
+    requestStop();
+    wait();
+}
+
+void PortWorker::start() {
+    // A QThread (not a bare std::thread): the serial port needs the thread's event dispatcher.
+    thread_ = QThread::create([this] { run(); });
+    thread_->start();
+}
+
+void PortWorker::wait() {
+    if (!thread_)
+        return;
+    thread_->wait();
+    delete thread_;
+    thread_ = nullptr;
+}
+
+BoardState PortWorker::snapshot() const {
+    std::lock_guard lock(mutex_);
+    return state_;
+}
+
+void PortWorker::run() {
+    SystemClock clock;
+    QtSerialPort port;
+    SilentPrompts prompts;
+    AppState s(settings_.programDir, port, clock, prompts);
+    s.processEvents = nullptr;
+    ChargerReglagesEchange(s);
+    ChargerLangueCourante(s); // captions of the record's header
+    s.portOverride = settings_.port;
+    s.baudOverride = settings_.baudOverride;
+    if (settings_.timeoutOverride > 0)
+        s.TempsTimeout = settings_.timeoutOverride;
+    qint64 next = clock.now();
+    while (!stop_) {
+        const qint64 now = clock.now();
+        if (now < next) {
+            clock.sleep(int(std::min<qint64>(50, next - now)));
+            continue;
+        }
+        next = now + qint64(settings_.periodS) * 1000;
+        bool identified;
+        {
+            std::lock_guard lock(mutex_);
+            identified = state_.identified;
+        }
+        if (!identified)
+            identify(s);
+        {
+            std::lock_guard lock(mutex_);
+            identified = state_.identified;
+        }
+        if (identified && !stop_)
+            takeRow(s);
+    }
+    if (record_)
+        record_->recorder.finish();
+    record_.reset();
+    FermerPort(s);
+}
+
+void PortWorker::identify(AppState& s) {
+    const QString serial = EnvoyerCommande(s, QStringLiteral("SNU?"));
+    const QString version = serial.isEmpty() ? QString() : EnvoyerCommande(s, QStringLiteral("VER?"));
+    {
+        std::lock_guard lock(mutex_);
+        state_.exchanges += serial.isEmpty() ? 1 : 2;
+        state_.timeouts += serial.isEmpty() || version.isEmpty() ? 1 : 0;
+        if (serial.isEmpty()) {
+            state_.up = false;
+            return;
+        }
+        state_.serial = serial;
+        state_.version = version;
+        state_.identified = true;
+        if (lost_)
+            ++state_.reconnections;
+    }
+    if (settings_.recordDir.isEmpty() || (record_ && record_->serial == serial))
+        return;
+    if (record_)
+        record_->recorder.finish();
+    record_ = std::make_unique<Record>(s);
+    record_->serial = serial;
+    QString extension = LireIni(s.generalIni(), kSupervisionSection, QStringLiteral("TxtExtension"));
+    if (extension.isEmpty())
+        extension = kDefaultRecordExtension;
+    RecordFile& file = record_->recorder.file();
+    const RecorderSettings rs{settings_.periodS, 1, MissingAnswer::LeaveEmpty, RecordFormat::Tabs};
+    if (!file.create(settings_.recordDir, recordBaseName(serial, QDateTime::currentDateTime()),
+                     extension) ||
+        !record_->recorder.start(rs, supervisionHeader(s))) {
+        if (settings_.note)
+            settings_.note(QStringLiteral("%1: %2; this board is not recorded")
+                               .arg(settings_.port, file.error()));
+        record_.reset();
+    }
+}
+
+void PortWorker::takeRow(AppState& s) {
+    QHash<QString, QString> answers;
+    int unanswered = 0;
+    const auto stop = [this] { return stop_.load(); };
+    QStringList reads = monitorReads();
+    if (record_) {
+        const QDateTime t = QDateTime::currentDateTime();
+        SupervisionRecorder& r = record_->recorder;
+        r.noteDate(logDateText(t));
+        RowHooks hooks;
+        hooks.store = [&](int column, const QString& a) {
+            answers.insert(reads.value(column - kFirstMeasuredColumn), a);
+            return true;
+        };
+        hooks.stop = stop;
+        const RowOutcome out = r.takeRow(s.clock.now() / 1000, logTimeText(t), hooks);
+        unanswered += int(out.unanswered.size());
+        if (out.writeFailed) {
+            if (settings_.note)
+                settings_.note(QStringLiteral("%1: %2; recording of this board stops")
+                                   .arg(settings_.port, r.file().error()));
+            r.finish();
+            record_.reset();
+        }
+        reads = reads.mid(supervisionMnemonics().size());
+    }
+    if (!stop()) {
+        const RowReads r = MesurerLigne(
+            s, reads, MissingAnswer::LeaveEmpty,
+            [&](int i, const QString& a) {
+                answers.insert(reads[i], a);
+                return true;
+            },
+            stop, [](const QString&) { return true; });
+        unanswered += int(r.unanswered.size());
+    }
+    if (stop_ && answers.isEmpty())
+        return; // stopped, not lost
+    std::lock_guard lock(mutex_);
+    applyRow(state_, answers, unanswered, s.clock.now());
+    if (!state_.up) {
+        state_.identified = false;
+        lost_ = true;
+    }
+}
+
+QStringList portsFromText(const QString& text) {
+    QStringList ports;
+    for (QString line : text.split(QRegularExpression(QStringLiteral("\r?\n|\r")))) {
+        line = line.section(u'#', 0, 0).trimmed();
+        if (!line.isEmpty())
+            ports << line;
+    }
+    return ports;
+}
+
+qint64 silentRowMs(const AppState& s, int reads) {
+    qint64 pause = leadingInteger(LireIni(s.generalIni(), QStringLiteral("RS232"),
+                                          QStringLiteral("TempsPause2")));
+    if (pause == 0)
+        pause = 100;
+    return qint64(reads) * (qint64(s.NbRepetitions) + 1) * (2 * halfPause(int(pause)) + s.TempsTimeout);
+}
+
+} // namespace tav

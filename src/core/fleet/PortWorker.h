@@ -1,0 +1,68 @@
+#pragma once
+
+#include "core/fleet/BoardState.h"
+
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+class QThread;
+
+namespace tav {
+
+struct AppState;
+
+struct WorkerSettings {
+    QString programDir;     // settings of the exchange (General.ini, langue.ini)
+    QString port;           // device of this worker
+    qint32 baudOverride = 0;    // 0: the stored rate
+    qint16 timeoutOverride = 0; // 0: the stored time-out
+    int periodS = 5;
+    QString recordDir; // empty: no record files
+    // A line for the operator (a record file that cannot be written); called on the worker's
+    // thread.
+    std::function<void(const QString&)> note;
+};
+
+// One port polled on its own thread with its own exchange state: "SNU?" and "VER?" when the
+// board first answers and after every loss, then every period the supervision reads and the
+// warning word. A row without any answer marks the board down until it answers "SNU?" again.
+class PortWorker {
+public:
+    explicit PortWorker(WorkerSettings settings);
+    ~PortWorker(); // stops and waits for the thread
+    PortWorker(const PortWorker&) = delete;
+    PortWorker& operator=(const PortWorker&) = delete;
+
+    void start();
+    // Asks the thread to stop; it ends within one exchange (files and port closed).
+    void requestStop() { stop_ = true; }
+    void wait();
+    BoardState snapshot() const;
+
+private:
+    void run();
+    void identify(AppState& s);
+    void takeRow(AppState& s);
+
+    WorkerSettings settings_;
+    mutable std::mutex mutex_;
+    BoardState state_;
+    std::atomic<bool> stop_{false};
+    bool lost_ = false; // lost once since the first answer: the next answer is a reconnection
+    struct Record;
+    std::unique_ptr<Record> record_;
+    QThread* thread_ = nullptr;
+};
+
+// Ports of a --ports-from file: one device a line; blank lines and text after "#" ignored.
+QStringList portsFromText(const QString& text);
+
+// Longest time a present but silent board takes to be marked down: a row of `reads` reads, each
+// sent 1 + repeats times with its pause and time-out.
+qint64 silentRowMs(const AppState& s, int reads);
+
+} // namespace tav

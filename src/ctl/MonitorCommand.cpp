@@ -1,0 +1,190 @@
+// monitor: many boards polled at once, their state served to Prometheus.
+#include "core/fleet/PortWorker.h"
+#include "core/settings/ExchangeSettings.h"
+#include "core/settings/ProgramDir.h"
+#include "ctl/Cli.h"
+#include "ctl/Commands.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
+
+#include <prometheus/collectable.h>
+#include <prometheus/exposer.h>
+#include <prometheus/metric_family.h>
+
+#include <csignal>
+#include <pthread.h>
+
+namespace tav::ctl {
+
+namespace {
+
+// The boards' state, made into metric families at each scrape.
+class FleetCollectable final : public prometheus::Collectable {
+public:
+    explicit FleetCollectable(const std::vector<std::unique_ptr<PortWorker>>& workers)
+        : workers_(workers), captions_(defaultBitCaptions()) {}
+
+    std::vector<prometheus::MetricFamily> Collect() const override {
+        std::vector<BoardState> boards;
+        for (const auto& w : workers_)
+            boards.push_back(w->snapshot());
+        std::vector<prometheus::MetricFamily> out;
+        for (const SampleFamily& f : fleetSamples(boards, captions_, clock_.now())) {
+            prometheus::MetricFamily m{f.name.toStdString(), f.help.toStdString(),
+                                       f.counter ? prometheus::MetricType::Counter
+                                                 : prometheus::MetricType::Gauge,
+                                       {}};
+            for (const Sample& s : f.samples) {
+                prometheus::ClientMetric c;
+                for (const auto& [name, value] : s.labels)
+                    c.label.push_back({name.toStdString(), value.toStdString()});
+                (f.counter ? c.counter.value : c.gauge.value) = s.value;
+                m.metric.push_back(std::move(c));
+            }
+            out.push_back(std::move(m));
+        }
+        return out;
+    }
+
+private:
+    const std::vector<std::unique_ptr<PortWorker>>& workers_;
+    BitCaptions captions_;
+    SystemClock clock_;
+};
+
+// How long a silent board takes to be marked down with the settings stored in the program
+// folder named in `args` (nothing is written).
+QString silentRowText(const QStringList& args) {
+    QString dir;
+    for (qsizetype i = 0; i < args.size(); ++i)
+        if (args[i] == QLatin1String("--program-dir"))
+            dir = args.value(i + 1);
+        else if (args[i].startsWith(QLatin1String("--program-dir=")))
+            dir = args[i].section(u'=', 1);
+    SystemClock clock;
+    QtSerialPort port;
+    ConsolePrompts prompts;
+    AppState s(dir.isEmpty() ? programDirectory() : dir, port, clock, prompts);
+    ChargerReglagesEchange(s);
+    return QStringLiteral("%1 s").arg(double(silentRowMs(s, int(monitorReads().size()))) / 1000.0);
+}
+
+} // namespace
+
+int runMonitor(const QStringList& args) {
+    const bool help = args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"));
+    Run run(QStringLiteral("monitor"), QString(),
+            QStringLiteral(
+                "Polls every board given with --port (repeated) or --ports-from, each on its own "
+                "thread, and serves their state at http://LISTEN/metrics for Prometheus until "
+                "SIGTERM or Ctrl-C (files and ports closed, status 0). Each board is asked \"SNU?\" "
+                "and \"VER?\" when it first answers and after every loss, then every --period "
+                "seconds the supervision reads (IPW OPW PS2 ID1 LDT CAT ALA LDC) and \"WAR?\". "
+                "Metrics: tav_input_power_dbm, tav_output_power_dbm, tav_output_power_phs2_dbm, "
+                "tav_diode1_current_amperes, tav_laser_diode_current_amperes, "
+                "tav_laser_diode_temperature_celsius, tav_case_temperature_celsius (labels port, "
+                "serial; absent when the board gives no value), tav_alarm{bit,alarm}, "
+                "tav_warning{bit,warning}, tav_board_up, tav_board_info{version}, "
+                "tav_last_row_age_seconds, tav_exchanges_total, tav_timeouts_total, "
+                "tav_reconnections_total. A pulled adapter is down at its next row; a board that "
+                "is present but silent is down after one row without any answer, which takes up "
+                "to 9 reads x attempts x (pause + time-out): %1 with the stored settings. The "
+                "address of the metrics is printed on standard output.")
+                .arg(help ? silentRowText(args) : QString()),
+            Json::Refused);
+    const QCommandLineOption portsFrom(QStringLiteral("ports-from"),
+                                       QStringLiteral("File of ports, one a line (# comments)."),
+                                       QStringLiteral("file"));
+    const QCommandLineOption period(QStringLiteral("period"),
+                                    QStringLiteral("Seconds between rows (default 5)."),
+                                    QStringLiteral("s"));
+    const QCommandLineOption listen(
+        QStringLiteral("listen"),
+        QStringLiteral("HOST:PORT of the metrics (default 127.0.0.1:9464, this machine only; port "
+                       "0 picks a free one). Any other address opens the metrics, without "
+                       "authentication, to whoever reaches it: your explicit choice."),
+        QStringLiteral("addr"), QStringLiteral("127.0.0.1:9464"));
+    const QCommandLineOption record(QStringLiteral("record"),
+                                    QStringLiteral("Also write each board's rows in the record "
+                                                   "format to DIR/<serial number><extension>."),
+                                    QStringLiteral("dir"));
+    run.parser.addOptions({portsFrom, period, listen, record});
+    if (const int st = run.parse(args); st >= 0)
+        return st;
+    bool ok = true;
+    const qint64 periodS = run.number(period, 1, 86400, 5, &ok);
+    if (!ok)
+        return kUsage;
+    QStringList ports = run.parser.values(QStringLiteral("port"));
+    if (run.parser.isSet(portsFrom)) {
+        QFile f(run.parser.value(portsFrom));
+        if (!f.open(QIODevice::ReadOnly))
+            return run.fail(kUsage, QStringLiteral("cannot read the ports file \"%1\": %2")
+                                        .arg(f.fileName(), f.errorString()));
+        ports += portsFromText(QString::fromLocal8Bit(f.readAll()));
+    }
+    if (ports.isEmpty())
+        return run.fail(kUsage, QStringLiteral("no port to watch; give --port (repeated) or "
+                                               "--ports-from FILE"));
+    if (const QSet<QString> unique(ports.begin(), ports.end()); unique.size() != ports.size())
+        return run.fail(kUsage, QStringLiteral("a port is given twice; each board needs its own"));
+    const QString address = run.parser.value(listen);
+    if (!QRegularExpression(QStringLiteral("^(\\[[0-9a-fA-F:.]+\\]|[^:\\[\\]]+):[0-9]{1,5}$"))
+             .match(address)
+             .hasMatch())
+        return run.fail(kUsage, QStringLiteral("--listen takes HOST:PORT (127.0.0.1:9464, "
+                                               "[::1]:9464), not \"%1\"")
+                                    .arg(address));
+
+    // SIGINT and SIGTERM wait for sigwait below: blocked before any thread starts, so that no
+    // thread of the exposer or of a board takes them.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    // An ignored signal never reaches sigwait (a shell starts background jobs ignoring SIGINT).
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    std::unique_ptr<prometheus::Exposer> exposer;
+    try {
+        exposer = std::make_unique<prometheus::Exposer>(address.toStdString(), 2);
+    } catch (const std::exception& e) {
+        return run.fail(kUsage, QStringLiteral("cannot serve the metrics at %1 (%2); is another "
+                                               "monitor running there? Choose another --listen")
+                                    .arg(address, QString::fromLocal8Bit(e.what())));
+    }
+    const AppState& s = run.state();
+    std::vector<std::unique_ptr<PortWorker>> workers;
+    for (const QString& p : ports) {
+        WorkerSettings w{s.programDir, p, s.baudOverride, s.TempsTimeout, int(periodS),
+                         run.parser.value(record),
+                         [&run](const QString& line) { run.fail(kRefused, line); }};
+        workers.push_back(std::make_unique<PortWorker>(std::move(w)));
+    }
+    const auto collectable = std::make_shared<FleetCollectable>(workers);
+    exposer->RegisterCollectable(collectable);
+    for (const auto& w : workers)
+        w->start();
+
+    const QString host = address.section(u':', 0, -2);
+    const std::vector<int> bound = exposer->GetListeningPorts();
+    out(QStringLiteral("http://%1:%2/metrics").arg(host).arg(bound.empty() ? 0 : bound.front()));
+    run.note(QStringLiteral("tavoemctl monitor: %1 port(s), a row every %2 s; SIGTERM or Ctrl-C "
+                            "stops")
+                 .arg(ports.size())
+                 .arg(periodS));
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+    for (const auto& w : workers)
+        w->requestStop();
+    for (const auto& w : workers)
+        w->wait();
+    exposer.reset();
+    return kOk;
+}
+
+} // namespace tav::ctl

@@ -1,0 +1,81 @@
+// A board's row made into metric samples: scaling, absent values, alarm and warning bits.
+#include "core/fleet/BoardState.h"
+#include "core/fleet/PortWorker.h"
+
+#include <QtTest>
+
+using namespace tav;
+
+namespace {
+
+// The value of the series of `family` whose labels hold `label`, or nothing.
+std::optional<double> sample(const std::vector<SampleFamily>& fs, const QString& family,
+                             const QString& label = {}) {
+    for (const SampleFamily& f : fs)
+        for (const Sample& s : f.samples)
+            if (f.name == family && (label.isEmpty() || std::ranges::any_of(s.labels, [&](auto& l) {
+                                         return l.second == label;
+                                     })))
+                return s.value;
+    return std::nullopt;
+}
+
+} // namespace
+
+class TestBoardState : public QObject {
+    Q_OBJECT
+private slots:
+    void row_data() {
+        QTest::addColumn<QStringList>("answers"); // MNE=value; a read left out had no answer
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<double>("value"); // NaN: no such series
+        const double none = qQNaN();
+        const QStringList all{"IPW=-31", "OPW=123", "PS2=xxx", "ID1=250", "LDT=25", "CAT=31",
+                              "ALA=01000011", "LDC=1500", "WAR=01110101"};
+        QTest::newRow("tenths of dBm") << all << "tav_output_power_dbm" << "" << 12.3;
+        QTest::newRow("mA to A") << all << "tav_laser_diode_current_amperes" << "" << 1.5;
+        QTest::newRow("xxx is absent") << all << "tav_output_power_phs2_dbm" << "" << none;
+        QTest::newRow("alarm bit 1") << all << "tav_alarm" << "Loss of Output Power" << 1.0;
+        QTest::newRow("alarm bit 2") << all << "tav_alarm" << "Loss of Input Power" << 0.0;
+        QTest::newRow("alarm bit 6") << all << "tav_alarm" << "Disabled EDFA" << 1.0;
+        QTest::newRow("warning bit 0") << all << "tav_warning" << "Output Power too low in APC mode"
+                                       << 1.0;
+        QTest::newRow("warning bit 1") << all << "tav_warning" << "Output Power too low in ACC mode"
+                                       << 0.0;
+        QTest::newRow("warning bits 4-6 not exported") << all << "tav_warning" << "Not used" << none;
+        QTest::newRow("complete row has an age") << all << "tav_last_row_age_seconds" << "" << 2.0;
+        QTest::newRow("up") << all << "tav_board_up" << "" << 1.0;
+        QTest::newRow("no answer at all: down") << QStringList{} << "tav_board_up" << "" << 0.0;
+        QTest::newRow("unanswered is absent") << QStringList{"OPW=123"} << "tav_input_power_dbm"
+                                              << "" << none;
+        QTest::newRow("incomplete row has no age") << QStringList{"OPW=123"}
+                                                   << "tav_last_row_age_seconds" << "" << none;
+        QTest::newRow("time-outs counted") << QStringList{"OPW=123"} << "tav_timeouts_total" << ""
+                                           << 8.0;
+    }
+    void row() {
+        QFETCH(QStringList, answers);
+        QHash<QString, QString> a;
+        for (const QString& x : answers)
+            a.insert(x.section(u'=', 0, 0), x.section(u'=', 1));
+        BoardState b;
+        applyRow(b, a, int(monitorReads().size() - a.size()), 1000);
+        const auto fs = fleetSamples({b}, defaultBitCaptions(), 3000);
+        QFETCH(QString, family);
+        QFETCH(QString, label);
+        QFETCH(double, value);
+        const std::optional<double> got = sample(fs, family, label);
+        QCOMPARE(got.has_value(), !qIsNaN(value));
+        if (got)
+            QCOMPARE(*got, value);
+    }
+
+    void portsFile() {
+        QCOMPARE(portsFromText("/dev/ttyUSB0\r\n# spare\n\n  /dev/ttyUSB1  # rack 2\n"),
+                 QStringList({"/dev/ttyUSB0", "/dev/ttyUSB1"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBoardState)
+#include "test_board_state.moc"
