@@ -1,7 +1,9 @@
 #include "ui/config/ConfigRig.h"
 
 #include "report/ReportLayout.h"
+#include "support/Child.h"
 #include "support/Columns.h"
+#include "support/Files.h"
 #include "ui/config/FrmImpression.h"
 
 #include <QFile>
@@ -101,6 +103,20 @@ private slots:
         // Unwritable destination: refused with a message, nothing claimed.
         QVERIFY(!exportReportPdf(r, dir.filePath("missing/report.pdf"), "05/12/2026", &error));
         QVERIFY(error.contains("could not be written"));
+        // A full disk (a file-size limit, binding root too) leaves no short file, keeps the file
+        // already there and says why, without advising write access.
+        QVERIFY(writeBytes(file, "OLD"));
+        QCOMPARE(inChild([] { limitFileSize(12288); }, [&] {
+                     QString e;
+                     for (const QString& f : {file, dir.filePath("new.pdf")})
+                         if (exportReportPdf(r, f, "05/12/2026", &e) || !e.contains("File too large") ||
+                             e.contains("write access"))
+                             return 0;
+                     return 1;
+                 }),
+                 1);
+        QCOMPARE(fileBytes(file), QByteArray("OLD"));
+        QVERIFY(!QFile::exists(dir.filePath("new.pdf")));
     }
 
     void previewWindowExportsPdf() {
