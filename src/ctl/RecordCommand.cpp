@@ -124,7 +124,8 @@ int runRecord(const QStringList& args) {
         if (taken.writeFailed)
             return run.fail(kUsage, recorder.file().error() +
                                         (run.parser.isSet(outFile)
-                                             ? QStringLiteral(" The lines written before are kept.")
+                                             ? QStringLiteral(" The lines written before are kept. ") +
+                                                   recorder.file().advice()
                                              : QString()));
         const QString when = logDateText(t) + u' ' + taken.cells.value(1);
         if (taken.endRun)
