@@ -257,28 +257,32 @@ private slots:
     }
 
     // A full disk: the report leaves the file already there as it was, the record keeps whole
-    // lines only; each says why (status 2) and advises to make room.
+    // lines only (no file without one); each says why (status 2) and advises to make room.
     void fullDisk_data() {
-        test::columns<QStringList, QString>({"args", "file"});
-        QTest::newRow("report") << QStringList{"report", "--pdf", "@/full.pdf"} << "full.pdf";
-        QTest::newRow("record") << QStringList{"record", "--period", "1", "--out", "@/full.xls"}
-                                << "full.xls";
+        test::columns<QStringList, int>({"args", "limit"});
+        QTest::newRow("report") << QStringList{"report", "--pdf", "@/full.pdf"} << 12288;
+        const QStringList record{"record", "--period", "1", "--out", "@/full.xls"};
+        QTest::newRow("record") << record << 200;
+        QTest::newRow("record, no whole line") << record << 20;
     }
     void fullDisk() {
-        QFETCH(QString, file);
+        const QStringList args = test::fetch<QStringList>("args");
+        const QString file = dir_.filePath(args.last().mid(2));
         const bool report = file.endsWith(".pdf");
-        if (report) write(file, "OLD");
-        fileLimit_ = report ? 12288 : 200;
-        const Result r = run(test::fetch<QStringList>("args"));
+        if (report) QVERIFY(test::writeBytes(file, "OLD"));
+        fileLimit_ = test::fetch<int>("limit");
+        const Result r = run(args);
+        const bool kept = QFile::exists(file);
         fileLimit_ = 0;
-        const QByteArray bytes = test::fileBytes(dir_.filePath(file));
-        QFile::remove(dir_.filePath(file));
+        const QByteArray bytes = test::fileBytes(file);
+        QFile::remove(file);
+        QCOMPARE(kept, test::fetch<int>("limit") > 20);
         QCOMPARE(r.status, 2);
         QVERIFY2(r.err.contains("File too large") && r.err.contains("Free some space"), qPrintable(r.err));
-        if (report)
-            QCOMPARE(bytes, QByteArray("OLD"));
-        for (const QByteArray& line : bytes.split('\n'))
-            QVERIFY(report || (line.isEmpty() && bytes.endsWith('\n')) || line.count('\t') == 11);
+        const QList<QByteArray> lines = bytes.split('\n');
+        QVERIFY(report ? bytes == "OLD" : lines.last().isEmpty());
+        for (const QByteArray& line : lines.mid(0, lines.size() - 1))
+            QCOMPARE(line.count('\t'), 11);
     }
 
     // Header and rows in the record format (eleven TAB-ended cells) or as CSV, CR LF; the first
