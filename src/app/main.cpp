@@ -4,11 +4,8 @@
 #include "core/Version.h"
 #include "core/io/RuntimeDir.h"
 #include "core/link/QtSerialPort.h"
-#include "core/settings/Defaults.h"
-#include "core/settings/Ini.h"
 #include "core/settings/ProgramDir.h"
-#include "core/settings/Variant.h"
-#include "core/translation/DefaultTexts.h"
+#include "core/settings/SettingsCheck.h"
 #include "ui/main/FrmPrincipale.h"
 #include "ui/support/OperatorActions.h"
 #include "ui/support/WidgetPrompts.h"
@@ -16,7 +13,6 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QFile>
 #include <QTimer>
 
 #include <cstdio>
@@ -95,23 +91,13 @@ int main(int argc, char** argv) {
     tav::QtSerialPort port;
     tav::AppState state(tav::programDirectory(parsed.value(options.dir)), port, clock, prompts);
 
-    // The start-up deletes the factory marker when "langue.ini" is missing, so the texts are
-    // written first.
-    if (parsed.isSet(options.factory)) {
-        if (!QFile::exists(state.langueIni())) tav::EcrireTextesDefaut(state.langueIni());
-        tav::EcrireMarqueurUsine(state.programDir);
-    }
-    // The port is stored before the start-up opens any window that talks to the board.
-    if (parsed.isSet(options.port)) {
-        if (!QFile::exists(state.generalIni())) tav::EcrireParametresDefaut(state.programDir);
-        if (QFile::exists(state.generalIni())) // no stub without the defaults when they failed
-            tav::EcrireIni(state.generalIni(), QStringLiteral("RS232"), QStringLiteral("PORT"),
-                           parsed.value(options.port));
-    }
+    const QString damaged = tav::applyStartOptions(
+        state.programDir, parsed.isSet(options.factory),
+        parsed.isSet(options.port) ? std::optional(parsed.value(options.port)) : std::nullopt);
     tav::suivreActionsOperateur(app, state);
     tav::FrmPrincipale window(state);
     prompts.setParent(&window);
-    window.Form_Load();
+    window.Form_Load(damaged);
     window.show();
     // The menu entry of the download stays hidden; this option is the way in.
     if (parsed.isSet(options.download))

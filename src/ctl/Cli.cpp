@@ -1,9 +1,13 @@
 #include "ctl/Cli.h"
 
+#include "core/config/ConfigRules.h"
+#include "core/link/Catalogue.h"
 #include "core/link/Exchange.h"
+#include "core/settings/Ini.h"
 #include "core/settings/Defaults.h"
 #include "core/settings/ExchangeSettings.h"
 #include "core/settings/ProgramDir.h"
+#include "core/settings/SettingsCheck.h"
 #include "core/translation/DefaultTexts.h"
 
 #include <QFile>
@@ -107,6 +111,11 @@ int Run::parse(const QStringList& args, int minArgs, int maxArgs) {
                                         prompts_);
     AppState& s = *state_;
     s.processEvents = nullptr; // no window messages to let run
+    // As tavoem does at every start, on the files as found; the run goes on (a file command
+    // needs no serial settings, and --port or --baud may stand in for some).
+    damaged_ = damagedSettingsMessage(s.programDir);
+    if (!damaged_.isEmpty())
+        err(QStringLiteral("tavoemctl ") + name_ + QStringLiteral(": ") + damaged_);
     if (!QFile::exists(s.generalIni()))
         EcrireParametresDefaut(s.programDir);
     // As in tavoem: a new language file resets the installation to the customer variant.
@@ -149,7 +158,10 @@ bool Run::openPort() {
     portName_ = o.port;
     if (o.result == PortOpening::Opened)
         return true;
-    if (o.result == PortOpening::BadSettings)
+    if (o.result == PortOpening::BadSettings && !damaged_.isEmpty())
+        fail(kRefused, QStringLiteral("invalid port settings \"%1\": %2 is damaged (see above)")
+                           .arg(o.settingsText, state_->generalIni()));
+    else if (o.result == PortOpening::BadSettings)
         fail(kRefused, QStringLiteral("invalid port settings \"%1\" in %2; give --baud or fix "
                                       "them in tavoem")
                            .arg(o.settingsText, state_->generalIni()));
@@ -163,6 +175,25 @@ bool Run::openPort() {
 int Run::fail(int status, const QString& text) const {
     err(QStringLiteral("tavoemctl ") + name_ + QStringLiteral(": ") + text);
     return status;
+}
+
+bool Run::skippedEntries() const {
+    QStringList skipped;
+    const auto check = [&](const QString& section, int key) {
+        if (entryMnemonic(LireIni(state_->generalIni(), section, QString::number(key))).isEmpty())
+            skipped << QStringLiteral("[%1] %2").arg(section).arg(key);
+    };
+    check(kWriteSyn, kSerialWriteKey);
+    for (const int key : kParamWriteKeys)
+        check(kWriteSyn, key);
+    for (const int key : kReadOnlyKeys)
+        check(kReadSyn, key);
+    if (!skipped.isEmpty())
+        fail(kRefused, QStringLiteral("no command in the catalogue entries %1 of %2; their values "
+                                      "are skipped (restore the entries, or delete the file to "
+                                      "get the default catalogue)")
+                           .arg(skipped.join(QStringLiteral(", ")), state_->generalIni()));
+    return !skipped.isEmpty();
 }
 
 void Run::note(const QString& text) const {

@@ -74,6 +74,9 @@ public:
     int fail(int status, const QString& text) const;
     // A line on stderr unless --quiet.
     void note(const QString& text) const;
+    // Names on stderr each catalogue entry of the board reading that "General.ini" lacks (or
+    // that names no command), section and key: its value is skipped. True when there was one.
+    bool skippedEntries() const;
     void setYesOption(); // adds --yes (questions answered Yes instead of No)
     ConsolePrompts& prompts() { return prompts_; }
 
@@ -83,6 +86,7 @@ private:
     bool hasYes_ = false;
     bool jsonRefused_ = false;
     QString portName_;
+    QString damaged_; // the damaged-settings message of the program folder, or empty
     ConsolePrompts prompts_;
     SystemClock clock_;
     QtSerialPort serial_;

@@ -70,6 +70,7 @@ int runRead(const QStringList& args) {
                            "Only reads are sent."));
     if (const int st = run.parse(args); st >= 0)
         return st;
+    const bool skipped = run.skippedEntries();
     if (!run.openPort())
         return kRefused;
     const BoardReading r = lireCarte(run.state());
@@ -98,7 +99,7 @@ int runRead(const QStringList& args) {
         run.fail(kRefused, QStringLiteral("not available (xxx): %1").arg(unavailable.join(u", ")));
     if (!missing.isEmpty())
         run.fail(kRefused, QStringLiteral("no usable answer to %1").arg(missing.join(u", ")));
-    return missing.isEmpty() && unavailable.isEmpty() ? kOk : kRefused;
+    return missing.isEmpty() && unavailable.isEmpty() && !skipped ? kOk : kRefused;
 }
 
 int runDetectBaud(const QStringList& args) {

@@ -59,7 +59,8 @@ int runRecord(const QStringList& args) {
     const QCommandLineOption rows(QStringLiteral("rows"),
                                   QStringLiteral("Number of rows to take."), QStringLiteral("n"));
     const QCommandLineOption outFile(QStringLiteral("out"),
-                                     QStringLiteral("File to write (replaced); default: stdout."),
+                                     QStringLiteral("File to create (an existing one is refused); "
+                                                    "default: stdout."),
                                      QStringLiteral("file"));
     const QCommandLineOption csv(QStringLiteral("csv"), QStringLiteral("RFC 4180 CSV."));
     run.parser.addOptions({period, every, duration, rows, outFile, csv});
@@ -100,7 +101,7 @@ int runRecord(const QStringList& args) {
         run.parser.isSet(csv) ? RecordFormat::Csv : RecordFormat::Tabs};
     if (!recorder.file().open(run.parser.value(outFile)) ||
         !recorder.start(settings, supervisionHeader(s)))
-        return run.fail(kUsage, recorder.file().error());
+        return run.fail(kUsage, recorder.file().error() + u' ' + recorder.file().advice());
     if (!run.openPort())
         return kRefused;
 
@@ -122,7 +123,10 @@ int runRecord(const QStringList& args) {
         const RowOutcome taken = recorder.takeRow(now, logTimeText(t), hooks);
         if (taken.writeFailed)
             return run.fail(kUsage, recorder.file().error() +
-                                        QStringLiteral(" The lines written before are kept."));
+                                        (run.parser.isSet(outFile)
+                                             ? QStringLiteral(" The lines written before are kept. ") +
+                                                   recorder.file().advice()
+                                             : QString()));
         const QString when = logDateText(t) + u' ' + taken.cells.value(1);
         if (taken.endRun)
             return run.fail(kRefused, QStringLiteral("no answer to %1 at %2 (row %3); the run "

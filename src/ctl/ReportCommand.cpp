@@ -49,6 +49,7 @@ int runReport(const QStringList& args) {
         }
         return run.fail(status, message);
     };
+    const bool skipped = run.skippedEntries();
     if (!run.openPort())
         return finish(kRefused, QStringLiteral("no answer"), QStringLiteral("no report written"));
     r = lireCarte(run.state());
@@ -60,10 +61,10 @@ int runReport(const QStringList& args) {
     if (!exportReportPdf(buildConfigReport(r), file, logDateText(QDateTime::currentDateTime()),
                          &error))
         return finish(kUsage, QStringLiteral("not written"), error);
-    if (!r.complete())
+    if (!r.complete() || skipped)
         return finish(kRefused, QStringLiteral("incomplete"),
-                      QStringLiteral("some values got no usable answer; their cells in \"%1\" "
-                                     "are blank or XXX")
+                      QStringLiteral("some values were skipped or got no usable answer; their "
+                                     "cells in \"%1\" are blank or XXX")
                           .arg(file));
     return finish(kOk, QStringLiteral("written"),
                   QStringLiteral("report of %1 written to \"%2\"").arg(r.serial.answer, file));

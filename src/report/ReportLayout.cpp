@@ -1,6 +1,10 @@
 #include "report/ReportLayout.h"
 
-#include <QFile>
+#include "core/io/FileReplace.h"
+#include "core/io/WriteError.h"
+
+#include <QBuffer>
+#include <QDir>
 #include <QFileInfo>
 #include <QFont>
 #include <QFontMetricsF>
@@ -263,23 +267,32 @@ bool renderReport(const ConfigReport& report, QPagedPaintDevice& device, const Q
 
 bool exportReportPdf(const ConfigReport& report, const QString& fileName, const QString& dateText,
                      QString* error) {
+    // Rendered in memory, then written whole: a full disk or an unwritable folder leaves no
+    // short file, and an existing file at that name keeps its content.
+    QByteArray pdf;
     bool ok = false;
     {
-        QPdfWriter writer(fileName);
+        QBuffer buffer(&pdf);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
         writer.setPageSize(QPageSize(QPageSize::A4));
         writer.setPageMargins(QMarginsF(0, 0, 0, 0));
         writer.setTitle(QStringLiteral("Configuration carte ") + report.serial);
         writer.setCreator(QStringLiteral("TAV OEM"));
         ok = renderReport(report, writer, dateText);
     }
-    if (!ok || !QFileInfo(fileName).isFile() || QFileInfo(fileName).size() == 0) {
-        if (error)
-            *error = QStringLiteral("The PDF file \"%1\" could not be written. Choose a folder "
-                                    "you can write to and try again.")
-                         .arg(fileName);
-        return false;
+    QString reason = QStringLiteral("the report could not be rendered");
+    if (ok && !pdf.isEmpty()) {
+        const ReplaceResult written = replaceFile(fileName, pdf);
+        if (written.ok)
+            return true;
+        reason = written.error;
     }
-    return true;
+    if (error)
+        *error = QStringLiteral("The PDF file \"%1\" could not be written: %2. %3")
+                     .arg(QDir::toNativeSeparators(fileName), reason,
+                          writeAdvice(reason, QFileInfo(fileName).absolutePath()));
+    return false;
 }
 
 QImage reportPageImage(const ReportPage& page, const ReportPageSetup& setup, double dpi) {

@@ -4,10 +4,12 @@
 #include "core/settings/Variant.h"
 #include "core/translation/DefaultTexts.h"
 #include "model/BoardModel.h"
+#include "support/Child.h"
 #include "support/Columns.h"
 #include "support/Files.h"
 #include "support/Pty.h"
 
+#include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -44,6 +46,7 @@ class TestTavoemctl : public QObject {
     test::SimProcess sim_;
     QTemporaryDir dir_;
     QString simLog_;
+    rlim_t fileLimit_ = 0; // a full disk for tavoemctl: files cannot grow beyond it
 
     // tavoemctl on the program folder ("@" in arguments) and the simulator, both given before
     // the subcommand; Ctrl-C (or `signal`) once stderr shows interruptAt, if given.
@@ -55,7 +58,10 @@ class TestTavoemctl : public QObject {
         if (!args.contains(QStringLiteral("--port")))
             args.prepend(QStringLiteral("--port=") + sim_.devicePath());
         QProcess p;
-        test::ownGroup(p); // signals reach it alone, never the runner's group
+        // Signals reach it alone, never the runner's group.
+        test::ownGroup(p, [limit = fileLimit_] {
+            if (limit) test::limitFileSize(limit);
+        });
         p.start(qEnvironmentVariable("TAVOEMCTL_BIN"), args);
         p.setReadChannel(QProcess::StandardError);
         QByteArray err;
@@ -85,6 +91,8 @@ private slots:
         write("plain.txt", "ASS=0\r\nXYZ=1\r\nASS=2\r\n");
         write("good.hex", ":0100000000FF\r\n:00000001FF\r\n");
         write("bad.hex", ":0100000000FE\r\n:00000001FF\r\n");
+        QVERIFY(QDir(dir_.path()).mkdir("damaged"));
+        write("damaged/General.ini", ""); // and the sim's port given for the run
     }
 
     void statuses_data() {
@@ -114,6 +122,11 @@ private slots:
             << QStringList{"download", "--client", "@/bad.hex"} << 2 << "not a sound Intel-HEX";
         QTest::newRow("corrupt download, factory (answered No)")
             << QStringList{"download", "@/bad.hex"} << 2 << "-> No";
+        QTest::newRow("record, existing file")
+            << QStringList{"record", "--period", "1", "--out", "@/plain.txt"} << 2
+            << "plain.txt exists already";
+        QTest::newRow("damaged settings")
+            << QStringList{"read", "--program-dir", "@/damaged"} << 1 << "[RS232] lacks PORT, BAUD";
         QTest::newRow("report, unwritable file")
             << QStringList{"report", "--pdf", "@/nothing/r.pdf"} << 2 << "could not be written";
         QTest::newRow("good download")
@@ -163,13 +176,18 @@ private slots:
                      qPrintable(r.out));
     }
 
-    // A value the board cannot give: XXX, null in JSON, named on stderr, status 1.
+    // A value the board cannot give: XXX, null in JSON, named on stderr, status 1; so is a
+    // catalogue entry that names no command (its value skipped).
     void readUnavailable() {
         QCOMPARE(sim_.command("xxx TC1"), QStringLiteral("ok"));
+        const QString ini = dir_.filePath("General.ini"), ramp = LireIni(ini, "WRITE SYN", "16");
+        EcrireIni(ini, "WRITE SYN", "16", "RP2");
         const Result text = run({"read"}), json = run({"read", "--json"});
+        EcrireIni(ini, "WRITE SYN", "16", ramp);
         sim_.command("avail TC1");
         QVERIFY2(text.status == 1 && text.out.contains("\nTC1=XXX\n") &&
-                     text.err.contains("not available (xxx): TC1"),
+                     text.err.contains("not available (xxx): TC1") &&
+                     text.err.contains("entries [WRITE SYN] 16 of"),
                  qPrintable(text.out + text.err));
         QVERIFY(json.status == 1 && QJsonDocument::fromJson(json.out.toUtf8())["TC1"].isNull());
     }
@@ -238,6 +256,35 @@ private slots:
         QCOMPARE(run(test::fetch<QStringList>("args"), "download: 10%").status, 130);
         const QByteArray log = test::fileBytes(simLog_).mid(logged);
         QVERIFY2(!log.contains(":00000001FF") && !log.contains("UPL=2"), log.constData());
+    }
+
+    // A full disk: the report leaves the file already there as it was, the record keeps whole
+    // lines only (no file without one); each says why (status 2) and advises to make room.
+    void fullDisk_data() {
+        test::columns<QStringList, int>({"args", "limit"});
+        QTest::newRow("report") << QStringList{"report", "--pdf", "@/full.pdf"} << 12288;
+        const QStringList record{"record", "--period", "1", "--out", "@/full.xls"};
+        QTest::newRow("record") << record << 200;
+        QTest::newRow("record, no whole line") << record << 20;
+    }
+    void fullDisk() {
+        const QStringList args = test::fetch<QStringList>("args");
+        const QString file = dir_.filePath(args.last().mid(2));
+        const bool report = file.endsWith(".pdf");
+        if (report) QVERIFY(test::writeBytes(file, "OLD"));
+        fileLimit_ = test::fetch<int>("limit");
+        const Result r = run(args);
+        const bool kept = QFile::exists(file);
+        fileLimit_ = 0;
+        const QByteArray bytes = test::fileBytes(file);
+        QFile::remove(file);
+        QCOMPARE(kept, test::fetch<int>("limit") > 20);
+        QCOMPARE(r.status, 2);
+        QVERIFY2(r.err.contains("File too large") && r.err.contains("Free some space"), qPrintable(r.err));
+        const QList<QByteArray> lines = bytes.split('\n');
+        QVERIFY(report ? bytes == "OLD" : lines.last().isEmpty());
+        for (const QByteArray& line : lines.mid(0, lines.size() - 1))
+            QCOMPARE(line.count('\t'), 11);
     }
 
     // Header and rows in the record format (eleven TAB-ended cells) or as CSV, CR LF; the first

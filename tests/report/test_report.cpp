@@ -1,7 +1,9 @@
 #include "ui/config/ConfigRig.h"
 
 #include "report/ReportLayout.h"
+#include "support/Child.h"
 #include "support/Columns.h"
+#include "support/Files.h"
 #include "ui/config/FrmImpression.h"
 
 #include <QFile>
@@ -116,6 +118,20 @@ private slots:
         for (const QString& expected : calibration)
             QVERIFY2(pages[1].contains(expected), qPrintable(expected));
 
+        // A full disk (a file-size limit, binding root too) leaves no short file, keeps the file
+        // already there and says why, advising to make room.
+        QVERIFY(writeBytes(file, "OLD"));
+        QCOMPARE(inChild([] { limitFileSize(12288); }, [&] {
+                     QString e;
+                     for (const QString& f : {file, dir.filePath("new.pdf")})
+                         if (exportReportPdf(r, f, "05/12/2026", &e) || !e.contains("File too large") ||
+                             !e.contains("Free some space"))
+                             return 0;
+                     return 1;
+                 }),
+                 1);
+        QCOMPARE(fileBytes(file), QByteArray("OLD"));
+        QVERIFY(!QFile::exists(dir.filePath("new.pdf")));
     }
 
     void previewWindowExportsPdf() {

@@ -19,10 +19,11 @@ QString simulatorBinary() {
     return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("tavoem-sim"));
 }
 
-void ownGroup(QProcess& p) {
-    p.setChildProcessModifier([] {
+void ownGroup(QProcess& p, std::function<void()> also) {
+    p.setChildProcessModifier([also = std::move(also)] {
         ::setpgid(0, 0);
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (also) also();
     });
 }
 

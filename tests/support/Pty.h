@@ -5,14 +5,17 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace tav::test {
 
 // The built simulator: $TAVOEM_SIM_BIN (set by CTest), else "tavoem-sim" beside the test.
 QString simulatorBinary();
 
 // Before start(): `p`'s child leads its own process group (a signal meant for it reaches no one
-// else) and gets SIGTERM when the test dies (a killed test leaves no child behind).
-void ownGroup(QProcess& p);
+// else) and gets SIGTERM when the test dies (a killed test leaves no child behind); `also` runs
+// in the child after that.
+void ownGroup(QProcess& p, std::function<void()> also = {});
 
 // tavoem-sim as a child process in its own group, stopped (SIGTERM, then kill) by the destructor.
 // Only QProcess signals it, and only while QProcess has not reaped it: the id is still its own.

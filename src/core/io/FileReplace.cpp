@@ -1,5 +1,7 @@
 #include "core/io/FileReplace.h"
 
+#include "core/io/WriteError.h"
+
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -24,7 +26,7 @@ bool writeAll(QFileDevice& f, const QByteArray& bytes, QString* error) {
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
-            *error = QString::fromLocal8Bit(std::strerror(n < 0 ? errno : EIO));
+            *error = systemReason(n < 0 ? errno : EIO);
             return false;
         }
         done += n;
@@ -83,7 +85,9 @@ ReplaceResult rewriteInPlace(const QString& path, const QByteArray& data) {
 
 } // namespace
 
-ReplaceResult replaceFile(const QString& path, const QByteArray& data) {
+namespace {
+
+ReplaceResult replace(const QString& path, const QByteArray& data) {
     ReplaceResult r;
     QSaveFile f(path);
     f.setDirectWriteFallback(false); // its direct write truncates first: see rewriteInPlace
@@ -110,6 +114,14 @@ ReplaceResult replaceFile(const QString& path, const QByteArray& data) {
         return r;
     }
     r.ok = true;
+    return r;
+}
+
+} // namespace
+
+ReplaceResult replaceFile(const QString& path, const QByteArray& data) {
+    ReplaceResult r = replace(path, data);
+    r.error = systemReason(r.error);
     return r;
 }
 

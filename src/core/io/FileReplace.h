@@ -9,7 +9,7 @@ namespace tav {
 struct ReplaceResult {
     bool ok = false;
     bool inPlace = false; // the folder took no temporary file: the file was rewritten where it is
-    QString error;        // the system's description when not ok
+    QString error;        // the system's description when not ok ("disk full" for a full disk)
 };
 
 // Gives the file `path` the content `data`; every file the program rewrites goes through here.

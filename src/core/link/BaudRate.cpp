@@ -66,7 +66,7 @@ QString libelleBalayage(int rate) {
 
 QString DetecterVitesse(AppState& s, const std::function<void(const QString&)>& progress,
                         QString* portError, const std::function<bool()>& cancelled,
-                        const std::function<void(int rate)>& applyRate) {
+                        const std::function<void(int rate)>& applyRate, QString* storeError) {
     // A device that cannot be opened ends the detection: no rate will open it either.
     // Invalid line settings only make that trial silent, since the scan rewrites the rate.
     QString error;
@@ -78,6 +78,8 @@ QString DetecterVitesse(AppState& s, const std::function<void(const QString&)>& 
     };
     if (portError)
         portError->clear();
+    if (storeError)
+        storeError->clear();
 
     if (essayer(s, &reponse, &error) == PortOpening::Failed)
         return echec();
@@ -91,10 +93,18 @@ QString DetecterVitesse(AppState& s, const std::function<void(const QString&)>& 
             s.processEvents();
         if (cancelled && cancelled())
             return QString();
-        if (applyRate)
+        if (applyRate) {
             applyRate(rate);
-        else
-            EcrireIni(s.generalIni(), kRs232, QStringLiteral("BAUD"), QString::number(rate));
+        } else {
+            IniBatch store(s.generalIni());
+            store.setQuiet(true);
+            store.write(kRs232, QStringLiteral("BAUD"), QString::number(rate));
+            if (!store.commit()) {
+                if (storeError)
+                    *storeError = store.error();
+                return QString();
+            }
+        }
         if (essayer(s, &reponse, &error) == PortOpening::Failed)
             return echec();
         if (!reponse.isEmpty())

@@ -36,9 +36,15 @@ bool isBoardAnswer(const QString& raw);
 //
 // cancelled is asked between two trials (after the pending events have run); when it answers
 // true the detection ends there, as a failure without a port error.
+//
+// A trial rate that cannot be written into BAUD (full disk, read-only file) ends the detection
+// before that trial, as a failure: the port would open at the stored rate again. *storeError
+// then gives the system's reason (the failure handler of the settings is not told: the caller
+// says it); otherwise it is emptied.
 QString DetecterVitesse(AppState& s, const std::function<void(const QString&)>& progress = {},
                         QString* portError = nullptr,
                         const std::function<bool()>& cancelled = {},
-                        const std::function<void(int rate)>& applyRate = {});
+                        const std::function<void(int rate)>& applyRate = {},
+                        QString* storeError = nullptr);
 
 } // namespace tav

@@ -10,6 +10,7 @@
 #include <QMutex>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -287,13 +288,20 @@ void reportFailure(const IniFailure& failure) {
     handler(failure);
 }
 
-bool store(const QString& path, const std::shared_ptr<Document>& doc) {
+std::atomic<quint64> writesSucceeded{0};
+
+bool store(const QString& path, const std::shared_ptr<Document>& doc, bool quiet,
+           QString* error) {
     const QByteArray data = doc->serialize();
     const ReplaceResult r = replaceFile(path, data);
     if (!r.ok) {
-        reportFailure({path, r.error});
+        *error = r.error;
+        if (!quiet)
+            reportFailure({path, r.error});
         return false;
     }
+    error->clear();
+    ++writesSucceeded;
     QMutexLocker lock(&cacheMutex);
     cache.insert(path, {stampOf(path), doc, data});
     return true;
@@ -325,6 +333,10 @@ QByteArray encodeValue(const QString& value) {
 
 } // namespace
 
+quint64 iniWritesSucceeded() {
+    return writesSucceeded;
+}
+
 void setIniFailureHandler(IniFailureHandler handler) {
     QList<IniFailure> unheard;
     {
@@ -339,6 +351,11 @@ void setIniFailureHandler(IniFailureHandler handler) {
 
 bool iniHasSection(const QString& file, const QString& section) {
     return load(file)->sections.contains(section.trimmed().toCaseFolded());
+}
+
+bool iniHasKey(const QString& file, const QString& section, const QString& key) {
+    return load(file)->findKey(section.trimmed().toCaseFolded(), key.trimmed().toCaseFolded(),
+                               nullptr) >= 0;
 }
 
 QString LireIni(const QString& file, const QString& section, const QString& key) {
@@ -386,11 +403,21 @@ struct IniBatch::Impl {
     std::shared_ptr<Document> doc;
     bool valid = true;
     bool dirty = false;
+    bool quiet = false;
+    QString error;
 };
 
 IniBatch::IniBatch(QString file) : d(new Impl) {
     d->file = std::move(file);
     d->doc = std::make_shared<Document>(*load(d->file));
+}
+
+void IniBatch::setQuiet(bool quiet) {
+    d->quiet = quiet;
+}
+
+QString IniBatch::error() const {
+    return d->error;
 }
 
 IniBatch::~IniBatch() {
@@ -412,7 +439,7 @@ bool IniBatch::commit() {
     if (!d->dirty)
         return d->valid;
     d->dirty = false;
-    const bool ok = store(d->file, d->doc);
+    const bool ok = store(d->file, d->doc, d->quiet, &d->error);
     d->doc = std::make_shared<Document>(*d->doc);
     return ok && d->valid;
 }

@@ -24,8 +24,9 @@ QString LireIni(const QString& file, const QString& section, const QString& key)
 bool EcrireIni(const QString& file, const QString& section, const QString& key,
                const QString& value);
 
-// True when the file holds the section.
+// True when the file holds the section; the key in it.
 bool iniHasSection(const QString& file, const QString& section);
+bool iniHasKey(const QString& file, const QString& section, const QString& key);
 
 // A settings write that failed: the file and the system's description of the failure.
 struct IniFailure {
@@ -39,6 +40,10 @@ using IniFailureHandler = std::function<void(const IniFailure&)>;
 // is set. An empty handler stops listening.
 void setIniFailureHandler(IniFailureHandler handler);
 
+// Number of settings files written since the program started: a failure already told is told
+// again once a write has succeeded in between.
+quint64 iniWritesSucceeded();
+
 // Several writes applied in order with one file replacement, for the default writers.
 // The result is the same as that of the same EcrireIni calls one by one.
 class IniBatch {
@@ -50,6 +55,9 @@ public:
 
     void write(const QString& section, const QString& key, const QString& value);
     bool commit();
+    // A caller that tells the operator itself keeps the failure from the failure handler.
+    void setQuiet(bool quiet);
+    QString error() const; // the system's reason when the last commit failed
 
 private:
     struct Impl;

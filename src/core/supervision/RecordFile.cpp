@@ -1,15 +1,64 @@
 #include "core/supervision/RecordFile.h"
 
+#include "core/io/WriteError.h"
+
 #include <QDir>
 #include <QFileInfo>
 
+#include <cerrno>
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 namespace tav {
+
+namespace {
+
+// Writes all of `bytes` straight to the system (Qt's buffered writes lose the reason of a short
+// write). On failure *written holds what the system took and *reason why it stopped.
+bool writeAll(QFile& f, const QByteArray& bytes, qint64* written, QString* reason) {
+    *written = 0;
+#ifdef Q_OS_UNIX
+    while (*written < bytes.size()) {
+        const ssize_t n = ::write(f.handle(), bytes.constData() + *written,
+                                  size_t(bytes.size() - *written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            *reason = systemReason(n < 0 ? errno : ENOSPC);
+            return false;
+        }
+        *written += n;
+    }
+    return true;
+#else
+    *written = f.write(bytes);
+    if (*written == bytes.size() && f.flush())
+        return true;
+    *reason = systemReason(f.errorString());
+    return false;
+#endif
+}
+
+} // namespace
+
+QString RecordFile::name() const {
+    return file_.fileName().isEmpty() ? QStringLiteral("standard output")
+                                      : QDir::toNativeSeparators(file_.fileName());
+}
+
+void RecordFile::failed(const QString& what, const QString& reason, const QString& folder) {
+    error_ = what.arg(name(), reason);
+    advice_ = writeAdvice(reason, folder);
+}
 
 bool RecordFile::create(const QString& dir, const QString& base, const QString& extension) {
     close();
     error_.clear();
+    advice_.clear();
     if (!QDir().mkpath(dir) || !QFileInfo(dir).isDir()) {
         error_ = QStringLiteral("The folder %1 cannot be created.").arg(QDir::toNativeSeparators(dir));
+        advice_ = writeAdvice(QString(), QFileInfo(dir).absolutePath());
         return false;
     }
     for (int n = 1; n < 100000; ++n) {
@@ -17,12 +66,15 @@ bool RecordFile::create(const QString& dir, const QString& base, const QString& 
                                     : QStringLiteral("%1_%2%3").arg(base).arg(n).arg(extension);
         const QString path = QDir(dir).filePath(name);
         file_.setFileName(path);
-        if (file_.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        if (file_.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
+            size_ = 0;
+            failed_ = false;
             return true;
+        }
         // Only a taken name moves on to the next counter.
         if (!QFileInfo::exists(path)) {
-            error_ = QStringLiteral("The file %1 cannot be created: %2.")
-                         .arg(QDir::toNativeSeparators(path), file_.errorString());
+            failed(QStringLiteral("The file %1 cannot be created: %2."),
+                   systemReason(file_.errorString()), dir);
             return false;
         }
     }
@@ -33,35 +85,56 @@ bool RecordFile::create(const QString& dir, const QString& base, const QString& 
 bool RecordFile::open(const QString& path) {
     close();
     error_.clear();
+    advice_.clear();
+    size_ = 0;
+    failed_ = false;
     file_.setFileName(path);
-    const bool ok = path.isEmpty() ? file_.open(stdout, QIODevice::WriteOnly)
-                                   : file_.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    if (!ok)
-        error_ = QStringLiteral("The file %1 cannot be written: %2.")
-                     .arg(path.isEmpty() ? QStringLiteral("standard output")
-                                         : QDir::toNativeSeparators(path),
-                          file_.errorString());
-    return ok;
+    if (path.isEmpty())
+        return file_.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) {
+        error_ = QStringLiteral("The file %1 exists already; it is not replaced. Give the name of "
+                                "a new file, or move that one away first.")
+                     .arg(name());
+        return false;
+    }
+    if (file_.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
+        return true;
+    failed(QStringLiteral("The file %1 cannot be created: %2."),
+           systemReason(file_.errorString()), QFileInfo(path).absolutePath());
+    return false;
 }
 
-bool RecordFile::append(const QByteArray& line) {
+bool RecordFile::append(const QByteArray& lines) {
     if (!file_.isOpen()) {
         error_ = QStringLiteral("The record file is not open.");
         return false;
     }
-    if (file_.write(line) != line.size() || !file_.flush()) {
-        error_ = QStringLiteral("Writing to %1 failed: %2.")
-                     .arg(file_.fileName().isEmpty() ? QStringLiteral("standard output")
-                                                     : QDir::toNativeSeparators(file_.fileName()),
-                          file_.errorString());
-        return false;
+    qint64 written = 0;
+    QString reason;
+    if (writeAll(file_, lines, &written, &reason)) {
+        size_ += written;
+        return true;
     }
-    return true;
+    failed_ = true;
+    QString cut;
+    if (!file_.fileName().isEmpty() && written > 0) {
+        // Back to the last whole line: a torn line would read as a row of wrong values.
+        if (!file_.resize(size_) || !file_.seek(size_))
+            cut = QStringLiteral(" The end of the last line could not be removed: %1.")
+                      .arg(systemReason(file_.errorString()));
+    }
+    failed(QStringLiteral("Writing to %1 failed: %2.") + cut, reason,
+           QFileInfo(file_.fileName()).absolutePath());
+    return false;
 }
 
 void RecordFile::close() {
-    if (file_.isOpen())
-        file_.close();
+    if (!file_.isOpen())
+        return;
+    file_.close();
+    // A file that a failed write left empty tells nothing: it goes.
+    if (failed_ && size_ == 0 && !file_.fileName().isEmpty())
+        file_.remove();
 }
 
 void RecordFile::discard() {

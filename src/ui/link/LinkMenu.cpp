@@ -13,6 +13,7 @@
 #include "ui/support/Hourglass.h"
 #include "ui/support/WindowPlacement.h"
 
+#include <QDir>
 #include <QLabel>
 
 namespace tav {
@@ -39,16 +40,30 @@ QString ExecuterDetectionVitesse(AppState& s, DetectionPanel& panneau) {
 
     panneau.ouvrir();
     QString erreurPort;
+    QString erreurStockage;
     const QString vitesse = DetecterVitesse(
         s,
         [&](const QString& libelle) {
             panneau.MessageBaudRate->setText(libelle);
             panneau.placer();
         },
-        &erreurPort, [&] { return panneau.annulationDemandee(); });
+        &erreurPort, [&] { return panneau.annulationDemandee(); }, {}, &erreurStockage);
     panneau.hide();
 
     NormalCursor curseur;
+    if (!erreurStockage.isEmpty()) {
+        // Each trial opens the port at the rate stored in BAUD: none could be tried.
+        if (LireIni(ini, kRs232, QStringLiteral("BAUD")) != baudPrecedent) {
+            IniBatch retour(ini);
+            retour.setQuiet(true);
+            retour.write(kRs232, QStringLiteral("BAUD"), baudPrecedent);
+        }
+        s.prompts.message(QStringLiteral("The detection needs to store each trial rate in %1, "
+                                         "which cannot be written: %2.")
+                              .arg(QDir::toNativeSeparators(ini), erreurStockage),
+                          kTitreDetection, PromptIcon::Critical);
+        return QString();
+    }
     if (vitesse.isEmpty()) {
         EcrireIni(ini, kRs232, QStringLiteral("BAUD"), baudPrecedent);
         // The operator's own cancel needs no message.

@@ -8,6 +8,7 @@
 #include "core/settings/Defaults.h"
 #include "core/settings/ExchangeSettings.h"
 #include "core/settings/Ini.h"
+#include "core/settings/SettingsCheck.h"
 #include "core/settings/Variant.h"
 #include "core/translation/DefaultTexts.h"
 #include "ui/about/FrmAPropos.h"
@@ -215,15 +216,17 @@ void FrmPrincipale::setEntriesVisible(std::initializer_list<const char*> names, 
         widenAboutCentre(this, needed);
 }
 
-void FrmPrincipale::Form_Load() {
+void FrmPrincipale::Form_Load(std::optional<QString> damaged) {
+    // Checked before anything writes into the settings (the language is written back below).
+    if (!damaged)
+        damaged = damagedSettingsMessage(s_.programDir);
     // 1. Caption.
     setWindowTitle(captionPrincipale());
-    // Settings that cannot be saved are reported once per kind of failure for the whole run.
-    new SettingsFailureReport(s_.prompts, captionPrincipale(), this);
+    // Settings that cannot be saved are reported once for each operator action that failed to.
+    new SettingsFailureReport(s_, captionPrincipale(), this);
     // 2. Default settings on a first start.
     if (!QFile::exists(s_.generalIni()))
         EcrireParametresDefaut(s_.programDir);
-    const QString damaged = damagedSettingsMessage(s_); // before the language is written back
     // 3. A new language file resets the installation to the customer variant.
     const bool langueMissing = !QFile::exists(s_.langueIni());
     if (langueMissing && QFile::exists(s_.fichIni()))
@@ -260,8 +263,8 @@ void FrmPrincipale::Form_Load() {
     // 11-13. Communication settings.
     ChargerReglagesEchange(s_);
 
-    if (!damaged.isEmpty())
-        s_.prompts.message(damaged, captionPrincipale(), PromptIcon::Critical);
+    if (!damaged->isEmpty())
+        s_.prompts.message(*damaged, captionPrincipale(), PromptIcon::Critical);
 }
 
 void FrmPrincipale::MontrerEntreesUsine() {

@@ -6,6 +6,8 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <optional>
+
 class QAction;
 class QLabel;
 class QMenu;
@@ -23,7 +25,9 @@ public:
     ~FrmPrincipale() override;
 
     // Runs the start-up steps (the window's load). Called once, before show().
-    void Form_Load();
+    // `damaged`: the damaged-settings message taken before the program's options wrote into the
+    // settings (tavoem's --port); by default the check runs here.
+    void Form_Load(std::optional<QString> damaged = std::nullopt);
 
     // A menu entry by its name ("Quitter", "t1", "Etalonnage"...); submenus give their action.
     QAction* entry(const QString& name) const;

@@ -1,31 +1,31 @@
 #pragma once
 
 #include <QObject>
-#include <QSet>
 #include <QString>
 
 namespace tav {
 
 struct AppState;
-class Prompts;
+struct IniFailure;
 
-// Tells the operator that settings could not be saved, once per kind of failure (the system's
-// reason) for as long as it lives; the main window keeps one for the run. The message is shown
-// after the handler that wrote the setting has returned, so a poll tick is never held up.
+// Tells the operator that settings could not be saved, once for each operator action that made
+// a failed save (s.actionOperateur); the main window keeps one for the run. Saves of a poll tick
+// belong to the action that opened its window, and a failure a tick repeats is not told again
+// until a save has succeeded. Outside a tick the message shows at once, so that a settings window
+// shows it before it closes; within a tick it shows once the tick has returned.
 class SettingsFailureReport : public QObject {
 public:
-    SettingsFailureReport(Prompts& prompts, QString title, QObject* parent);
+    SettingsFailureReport(AppState& s, QString title, QObject* parent);
     ~SettingsFailureReport() override; // stops listening
 
 private:
-    Prompts& prompts_;
-    QString title_;
-    QSet<QString> reported_;
-};
+    void failed(const IniFailure& failure);
 
-// One message for "General.ini" and "langue.ini" when they exist but hold none of their
-// sections (binary garbage, an empty copy): which file, and how to restore its defaults.
-// Empty when both are sound or missing.
-QString damagedSettingsMessage(const AppState& s);
+    AppState& s_;
+    QString title_;
+    quint64 toldAction_ = ~quint64(0); // the action whose failure was told last
+    QString toldFailure_;              // file and reason told last
+    quint64 savesWhenTold_ = 0;        // iniWritesSucceeded() then
+};
 
 } // namespace tav

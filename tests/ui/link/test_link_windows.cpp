@@ -3,6 +3,7 @@
 #include "core/link/Exchange.h"
 #include "core/settings/Variant.h"
 #include "support/BoardRig.h"
+#include "support/Child.h"
 #include "support/Columns.h"
 #include "support/Modal.h"
 #include "ui/link/DetectionPanel.h"
@@ -11,9 +12,11 @@
 #include "ui/link/FrmView.h"
 #include "ui/link/FrmVisualisationFlux.h"
 #include "ui/link/LinkMenu.h"
+#include "ui/support/SettingsReport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -302,6 +305,19 @@ private slots:
         QCOMPARE(b.prompts.messageTexts().size(), 1); // the success above only
         QCOMPARE(b.get("BAUD"), QStringLiteral("38400"));
         b.s.processEvents = nullptr;
+
+        // Trial rates that cannot be stored (a full disk: a file-size limit, binding root too):
+        // one message, the settings report kept quiet, BAUD as it was.
+        QCOMPARE(test::inChild([] { test::limitFileSize(1000); }, [&] {
+                     SettingsFailureReport report(b.s, "TAV", nullptr);
+                     const bool none = ExecuterDetectionVitesse(b.s, panel).isEmpty();
+                     return none && b.prompts.messageTexts().mid(1) ==
+                                        QStringList{"The detection needs to store each trial rate in " +
+                                                    QDir::toNativeSeparators(b.s.generalIni()) +
+                                                    ", which cannot be written: File too large."};
+                 }),
+                 1);
+        QCOMPARE(b.get("BAUD"), QStringLiteral("38400"));
 
         // A missing adapter: one message naming the port, BAUD restored.
         b.prompts.clear();
