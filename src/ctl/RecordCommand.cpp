@@ -123,14 +123,20 @@ int runRecord(const QStringList& args) {
         if (taken.writeFailed)
             return run.fail(kUsage, recorder.file().error() +
                                         QStringLiteral(" The lines written before are kept."));
-        const QString when = logDateText(t) + u' ' + taken.cells.value(1);
+        const QString when = taken.cells.value(1);
         if (taken.endRun)
-            return run.fail(kRefused, QStringLiteral("no answer to %1 at %2 (row %3); the run "
-                                                     "stops (--yes leaves the cell empty and "
-                                                     "goes on)")
-                                          .arg(taken.unanswered.value(0), when)
-                                          .arg(taken.row));
-        if (!taken.unanswered.isEmpty())
+            return run.fail(kRefused, (taken.linkLost
+                                           ? QStringLiteral("link lost at %2 (no answer to %1, "
+                                                            "row %3)")
+                                           : QStringLiteral("no answer to %1 at %2 (row %3)"))
+                                              .arg(taken.unanswered.value(0), when)
+                                              .arg(taken.row) +
+                                          QStringLiteral("; the run stops (--yes leaves the cell "
+                                                         "empty and goes on)"));
+        // A lost link is said once, and its return; not every empty row while it lasts.
+        if (taken.link != LinkChange::None)
+            run.note(QStringLiteral("tavoemctl record: ") + recorder.linkNote());
+        if (!taken.unanswered.isEmpty() && !taken.linkLost)
             run.note(QStringLiteral("tavoemctl record: no answer to %1 at %2 (row %3); left empty")
                          .arg(taken.unanswered.join(QStringLiteral(", ")), when)
                          .arg(taken.row));
