@@ -186,7 +186,7 @@ private slots:
         QCOMPARE(rig.sent(), (QStringList{"LDC?", "OPW?", "LDT?", "IPW?", "CAT?", "OPM?", "ALA?",
                                           "WAR?", "STS?"}));
         QCOMPARE(w->ReadLabel[0]->text(), QStringLiteral("kept"));
-        rig.refuse("LDC?", {}); // a reading it does not show still tells a lost link
+        rig.refuse("LDC?", "LDC=4x"); // no number, even where not shown, is no answer
         w->RafraichirEtatPanneau();
         QCOMPARE(w->Voyant->color(), W::kLightRed);
         rig.port.responder = {};
