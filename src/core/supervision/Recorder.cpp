@@ -85,7 +85,7 @@ RowOutcome SupervisionRecorder::takeRow(qint64 nowS, const QString& time, const 
     out.linkLost = reads.linkLost();
     if (out.linkLost != linkLost_) {
         out.link = out.linkLost ? LinkChange::Lost : LinkChange::Back;
-        linkNote_ = (out.linkLost ? QStringLiteral("link lost at ") : QStringLiteral("link back at ")) + time;
+        linkNote_ = QStringLiteral("link %1 at %2").arg(out.linkLost ? "lost" : "back", time);
     } else if (!out.linkLost) {
         linkNote_.clear();
     }

@@ -93,10 +93,10 @@ RowReads MesurerLigne(AppState& s, const QStringList& mnemonics, MissingAnswer m
             break;
         }
         const QString answer = EnvoyerCommande(s, command);
-        const bool usable = isTextValue(mnemonics[i]) ? !answer.isEmpty()
-                                                      : numericAnswer(answer) || isNotAvailable(answer);
-        if (usable)
-            ++r.answered;
+        const bool usable = isTextValue(mnemonics[i])
+                                ? !answer.isEmpty()
+                                : numericAnswer(answer) || isNotAvailable(answer);
+        r.answered += usable;
         if (!usable) {
             r.unanswered << command;
             if (missing == MissingAnswer::EndRow) {

@@ -85,8 +85,8 @@ struct RowReads {
 
 // Sends every mnemonic followed by "?" in turn. A usable answer goes to store(i, answer): text
 // values (ALA) as received, numeric ones when they are a number or "xxx"; any other answer is
-// none. A read without answer leaves the cell alone and follows `missing`. A port that is closed and
-// cannot be opened counts the read as unanswered and ends the row. After each column pending
+// none. A read without answer leaves the cell alone and follows `missing`. A port that is closed
+// and cannot be opened counts the read as unanswered and ends the row. After each column pending
 // events run, then the loop ends when stop() is true. When store fails, failed(command)
 // decides: true goes on, false ends the row and the run.
 RowReads MesurerLigne(AppState& s, const QStringList& mnemonics, MissingAnswer missing,
