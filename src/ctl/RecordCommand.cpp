@@ -42,9 +42,11 @@ int runRecord(const QStringList& args) {
                            "reached or Ctrl-C. The first line is the header; the first written "
                            "line of each day carries the date. A read without answer (or not "
                            "sent: the port is gone) ends the row with empty cells, writes it if "
-                           "due and stops the run with status 1, naming the read and the time; "
-                           "with --yes its cell stays empty (a line on stderr unless --quiet) "
-                           "and the run goes on. --json is not offered: use --csv."),
+                           "due and stops the run with status 1, naming the read and the time "
+                           "(\"link lost at hh:mm:ss\" when no read of the row got an answer); "
+                           "with --yes its cell stays empty (a line on stderr unless --quiet; a "
+                           "lost link is said once, then \"link back at hh:mm:ss\") and the run "
+                           "goes on. --json is not offered: use --csv."),
             Json::Refused);
     const QCommandLineOption period(QStringLiteral("period"),
                                     QStringLiteral("Seconds between rows (at least 1; required)."),
