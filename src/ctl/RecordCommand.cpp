@@ -42,9 +42,11 @@ int runRecord(const QStringList& args) {
                            "reached or Ctrl-C. The first line is the header; the first written "
                            "line of each day carries the date. A read without answer (or not "
                            "sent: the port is gone) ends the row with empty cells, writes it if "
-                           "due and stops the run with status 1, naming the read and the time; "
-                           "with --yes its cell stays empty (a line on stderr unless --quiet) "
-                           "and the run goes on. --json is not offered: use --csv."),
+                           "due and stops the run with status 1, naming the read and the time "
+                           "(\"link lost at hh:mm:ss\" when no read of the row got an answer); "
+                           "with --yes its cell stays empty (a line on stderr unless --quiet; a "
+                           "lost link is said once, then \"link back at hh:mm:ss\") and the run "
+                           "goes on. --json is not offered: use --csv."),
             Json::Refused);
     const QCommandLineOption period(QStringLiteral("period"),
                                     QStringLiteral("Seconds between rows (at least 1; required)."),
@@ -127,14 +129,20 @@ int runRecord(const QStringList& args) {
                                              ? QStringLiteral(" The lines written before are kept. ") +
                                                    recorder.file().advice()
                                              : QString()));
-        const QString when = logDateText(t) + u' ' + taken.cells.value(1);
+        const QString when = taken.cells.value(1);
         if (taken.endRun)
-            return run.fail(kRefused, QStringLiteral("no answer to %1 at %2 (row %3); the run "
-                                                     "stops (--yes leaves the cell empty and "
-                                                     "goes on)")
-                                          .arg(taken.unanswered.value(0), when)
-                                          .arg(taken.row));
-        if (!taken.unanswered.isEmpty())
+            return run.fail(kRefused, (taken.linkLost
+                                           ? QStringLiteral("link lost at %2 (no answer to %1, "
+                                                            "row %3)")
+                                           : QStringLiteral("no answer to %1 at %2 (row %3)"))
+                                              .arg(taken.unanswered.value(0), when)
+                                              .arg(taken.row) +
+                                          QStringLiteral("; the run stops (--yes leaves the cell "
+                                                         "empty and goes on)"));
+        // A lost link is said once, and its return; not every empty row while it lasts.
+        if (taken.link != LinkChange::None)
+            run.note(QStringLiteral("tavoemctl record: ") + recorder.linkNote());
+        if (!taken.unanswered.isEmpty() && !taken.linkLost)
             run.note(QStringLiteral("tavoemctl record: no answer to %1 at %2 (row %3); left empty")
                          .arg(taken.unanswered.join(QStringLiteral(", ")), when)
                          .arg(taken.row));

@@ -126,7 +126,13 @@ QString calibrationWriteFailure(const QString& mnemonic, const QString& answer) 
 }
 
 QString tenthsText(const QString& answer) {
-    return plainNumber(leadingNumber(answer) / 10);
+    if (isNotAvailable(answer)) return QStringLiteral("XXX");
+    const std::optional<double> n = numericAnswer(answer);
+    return n ? plainNumber(*n / 10) : QString();
+}
+
+QString adText(const QString& answer) {
+    return numericAnswer(answer) || isNotAvailable(answer) ? answer : QString();
 }
 
 ReferenceCaptions referenceCaptions(int type) {
@@ -161,7 +167,8 @@ QString thresholdBuiltInCaption(int i) {
 }
 
 QString currentLimitText(const QString& answer) {
-    return answer.isEmpty() ? QString() : plainNumber(leadingNumber(answer));
+    const std::optional<double> n = numericAnswer(answer);
+    return n ? plainNumber(*n) : QString();
 }
 
 } // namespace tav

@@ -65,8 +65,12 @@ QString powerOutOfRangeText(const QString& typed);
 // with " (Mode ADMINISTRATEUR obligatoire)" when the board answered "#".
 QString calibrationWriteFailure(const QString& mnemonic, const QString& answer);
 
-// A read-back calibration point (tenths of dBm) as shown in its box: "123" gives "12.3".
+// A read-back calibration point (tenths of dBm) as shown in its box: "123" gives "12.3", "xxx"
+// gives "XXX"; empty (the box keeps its text) for no answer or anything but a number.
 QString tenthsText(const QString& answer);
+// An A/D value as its label shows it: the answer as received when it is a number or "xxx";
+// empty (the label keeps its text) otherwise.
+QString adText(const QString& answer);
 
 // Caption and frame caption of the reference-power dialog for a TypeEtalonnage.
 struct ReferenceCaptions {
@@ -88,7 +92,8 @@ QString thresholdBuiltInCaption(int i);
 // Index of the upper laser-current bound, filled from "IM2?" when empty.
 inline constexpr int kThresholdLcmMax = 5;
 
-// The value of an "IM2?" answer written as plain text ("3000" for "+3000"); empty for none.
+// The value of an "IM2?" answer written as plain text ("3000" for "+3000"); empty for no
+// answer or anything but a number.
 QString currentLimitText(const QString& answer);
 
 } // namespace tav

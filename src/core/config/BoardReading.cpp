@@ -35,9 +35,7 @@ BoardValue askNumber(const Exchanger& exchange, const QString& entry, int scale,
         v.status = ReadStatus::Number;
         v.number = *n / scale;
     } else {
-        v.status = v.answer.trimmed().compare(QLatin1String("xxx"), Qt::CaseInsensitive) == 0
-                       ? ReadStatus::Unavailable
-                       : ReadStatus::NotNumber;
+        v.status = isNotAvailable(v.answer) ? ReadStatus::Unavailable : ReadStatus::NotNumber;
     }
     return v;
 }
@@ -128,11 +126,9 @@ BoardReading lireCarte(const Exchanger& exchange, const ReadingEntries& entries,
 
     r.mode = askNumber(exchange, QStringLiteral("ASS (mode)"), 1, false);
     if (r.mode.status == ReadStatus::Unanswered) ok = false;
-    if (r.mode.status == ReadStatus::Number || r.mode.status == ReadStatus::NotNumber) {
-        // The leading number when it names one of the four modes ("ASS=3 on" is 3).
-        r.mode.status = ReadStatus::Number;
+    // A number that names none of the four modes is 0; no number shows as no answer.
+    if (r.mode.status == ReadStatus::Number)
         r.mode.number = modeOfAnswer(r.mode.answer).value_or(0);
-    }
     r.ok = ok;
     return r;
 }

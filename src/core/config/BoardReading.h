@@ -49,7 +49,7 @@ struct BoardReading {
     BoardValue version;
     std::array<BoardValue, 15> parameters;
     std::array<BoardValue, 15> readOnly;
-    BoardValue mode; // "ASS": 1..4, 0 for an answer that names none of the four modes
+    BoardValue mode; // "ASS": 1..4, 0 for a number that names none of the four modes
     bool ok = false; // serial number, version, parameters and mode all answered
     // Every value there is a command for was read and given.
     bool complete() const;

@@ -53,11 +53,6 @@ std::optional<qint64> rampSpeed(double duration) {
     return static_cast<qint64>(v);
 }
 
-std::optional<double> numericAnswer(const QString& answer) {
-    if (!isNumericText(answer)) return std::nullopt;
-    return answer.trimmed().toDouble();
-}
-
 QString writeCommand(const QString& mnemonic, double value) {
     return mnemonic + u'=' + plainNumber(value);
 }
@@ -67,7 +62,7 @@ QString modeCommand(int mode) {
 }
 
 std::optional<int> modeOfAnswer(const QString& answer) {
-    const double v = leadingNumber(answer);
+    const double v = numericAnswer(answer).value_or(0);
     if (v < 1 || v > 4 || v != std::floor(v)) return std::nullopt;
     return static_cast<int>(v);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/text/Numbers.h"
+
 #include <QList>
 #include <QString>
 
@@ -61,14 +63,12 @@ std::optional<qint64> rampSpeed(double duration);
 
 // ---- Values and commands --------------------------------------------------------------------
 
-// A read answer that holds one number and nothing else ("+123", "-95", " 4 ").
-std::optional<double> numericAnswer(const QString& answer);
 // "MNE=" followed by the value as plain decimal text with "." as separator.
 QString writeCommand(const QString& mnemonic, double value);
 // "ASS=" followed by the mode.
 QString modeCommand(int mode);
-// Mode of an "ASS?" answer when an option shows it: a whole number 1..4; none otherwise
-// (0 is "unknown", larger values have no option).
+// Mode of an "ASS?" answer when an option shows it: a number that is whole and 1..4; none
+// otherwise (0 is "unknown", larger values have no option, "3 on" is no number).
 std::optional<int> modeOfAnswer(const QString& answer);
 
 // The integer part as text, Int(x) as the window shows it ("23" for 23.7, "-10" for -9.5).

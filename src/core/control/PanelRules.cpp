@@ -189,9 +189,4 @@ double outputPowerMaximum(double limit, std::optional<double> nominal) {
     return maximum;
 }
 
-std::optional<double> answerValue(const QString& answer) {
-    if (answer.isEmpty()) return std::nullopt;
-    return leadingNumber(answer);
-}
-
 } // namespace tav

@@ -100,7 +100,4 @@ std::optional<int> readingDivisor(int row, int tab);
 // nominal + 0.5 when a nominal power is known and lower.
 double outputPowerMaximum(double limit, std::optional<double> nominal);
 
-// The value of an answer, or none when the answer is empty (no answer from the board).
-std::optional<double> answerValue(const QString& answer);
-
 } // namespace tav

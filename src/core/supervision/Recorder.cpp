@@ -48,6 +48,8 @@ bool SupervisionRecorder::start(const RecorderSettings& settings, const QStringL
     date_.clear();
     recordedDate_.clear();
     row_ = 1;
+    linkLost_ = false;
+    linkNote_.clear();
     return file_.append(recordLine(header, settings_.format));
 }
 
@@ -80,6 +82,14 @@ RowOutcome SupervisionRecorder::takeRow(qint64 nowS, const QString& time, const 
     out.cells = cells_;
     out.unanswered = reads.unanswered;
     out.endRun = reads.endRun;
+    out.linkLost = reads.linkLost();
+    if (out.linkLost != linkLost_) {
+        out.link = out.linkLost ? LinkChange::Lost : LinkChange::Back;
+        linkNote_ = QStringLiteral("link %1 at %2").arg(out.linkLost ? "lost" : "back", time);
+    } else if (!out.linkLost) {
+        linkNote_.clear();
+    }
+    linkLost_ = out.linkLost;
     if (row_ % settings_.every == 0) {
         // The sheet dates only the first row of a day; a record of every N-th row gets the
         // date on its first line of each day, so that no line in it is undated.

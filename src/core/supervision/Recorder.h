@@ -42,6 +42,9 @@ struct RowHooks {
     std::function<bool(const QString& command)> failed;
 };
 
+// What a row tells of the link, against the row before.
+enum class LinkChange { None, Lost, Back };
+
 struct RowOutcome {
     int row = 0;            // the row taken; 0 when a stop came before its reads
     QStringList cells;      // columns 1 to kSupervisionColumns
@@ -49,6 +52,8 @@ struct RowOutcome {
     bool endRun = false;    // the run is to end (unanswered under EndRow, a refused error,
                             // a failed write)
     bool writeFailed = false; // the record line could not be written: file().error()
+    bool linkLost = false;    // no read got an answer, or the port could not be opened again
+    LinkChange link = LinkChange::None;
 };
 
 class SupervisionRecorder {
@@ -70,6 +75,9 @@ public:
     // on the first recorded line of each day, also when the row itself is undated.
     RowOutcome takeRow(qint64 nowS, const QString& time, const RowHooks& hooks);
     int row() const { return row_; } // the row to take next
+    // "link lost at <time of the row that lost it>" until a row gets answers again, then "link
+    // back at <its time>" until the next row; empty otherwise.
+    const QString& linkNote() const { return linkNote_; }
     void finish() { file_.close(); }
 
 private:
@@ -81,6 +89,8 @@ private:
     QString date_;         // date seen at the last tick
     QString recordedDate_; // date of the record's last dated line
     int row_ = 1;
+    bool linkLost_ = false;
+    QString linkNote_;
 };
 
 } // namespace tav

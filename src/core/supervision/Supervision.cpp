@@ -88,11 +88,16 @@ RowReads MesurerLigne(AppState& s, const QStringList& mnemonics, MissingAnswer m
         // adapter is back.
         if (!s.PortOEM.isOpen() && ouvrirPortSansMessage(s).result != PortOpening::Opened) {
             r.unanswered << command;
+            r.portGone = true;
             r.endRun = missing == MissingAnswer::EndRow;
             break;
         }
         const QString answer = EnvoyerCommande(s, command);
-        if (answer.isEmpty()) {
+        const bool usable = isTextValue(mnemonics[i])
+                                ? !answer.isEmpty()
+                                : numericAnswer(answer) || isNotAvailable(answer);
+        r.answered += usable;
+        if (!usable) {
             r.unanswered << command;
             if (missing == MissingAnswer::EndRow) {
                 r.endRun = true;

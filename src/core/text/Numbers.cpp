@@ -1,5 +1,7 @@
 #include "core/text/Numbers.h"
 
+#include <QStringList>
+
 #include <cmath>
 #include <limits>
 
@@ -97,6 +99,20 @@ bool isNumericText(const QString& text) {
     bool ok = false;
     const double v = t.toDouble(&ok);
     return ok && std::isfinite(v);
+}
+
+bool isNotAvailable(const QString& answer) {
+    return answer.trimmed().compare(QLatin1String("xxx"), Qt::CaseInsensitive) == 0;
+}
+
+std::optional<double> numericAnswer(const QString& answer) {
+    if (!isNumericText(answer)) return std::nullopt;
+    return answer.trimmed().toDouble();
+}
+
+bool isTextValue(const QString& mnemonic) {
+    static const QStringList text{"SNU", "VER", "STS", "ALA", "WAR"};
+    return text.contains(mnemonic, Qt::CaseInsensitive);
 }
 
 } // namespace tav

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace tav {
 
 // Numeric prefix of a text with "." as separator: "12.5abc" gives 12.5, " -3" gives -3,
@@ -16,5 +18,13 @@ qint64 leadingInteger(const QString& text);
 // digits with an optional "." part, optional exponent ("12", " 0.5", "-3", ".5", "1e2"), and
 // within the range of a double ("1e999" is not a number).
 bool isNumericText(const QString& text);
+
+// The board's answer for a value it cannot give: "xxx" in any letter case.
+bool isNotAvailable(const QString& answer);
+// The number of a numeric answer (a measured value, set point, threshold, limit, calibration
+// point, A/D value, RP2, the mode): none when it is empty, "xxx" or anything but a number.
+std::optional<double> numericAnswer(const QString& answer);
+// Values the board gives as text, shown as received: SNU, VER, STS, ALA, WAR (any case).
+bool isTextValue(const QString& mnemonic);
 
 } // namespace tav

@@ -257,7 +257,7 @@ void FrmEtalonnage::BoutonPoint_Click(int point) {
 
     const QString ad = mnemonicOf(ReadLabel[2]);
     if (!ad.isEmpty()) {
-        const QString value = exchange(ad + u'?');
+        const QString value = adText(exchange(ad + u'?'));
         if (!value.isEmpty()) ReadLabel[2]->setText(value);
     }
     done_[point] = true;
@@ -289,13 +289,13 @@ void FrmEtalonnage::TraiterTopEtalonnage() {
     for (int point : {1, 0}) {
         const QString mne = mnemonicOf(TxtPoint[point]);
         if (!done_[point] || mne.isEmpty()) continue;
-        const QString answer = exchange(mne + u'?');
-        if (!answer.isEmpty() && !unloaded_) TxtPoint[point]->setText(tenthsText(answer));
+        const QString text = tenthsText(exchange(mne + u'?'));
+        if (!text.isEmpty() && !unloaded_) TxtPoint[point]->setText(text);
     }
     const QString mne = mnemonicOf(ReadLabel[1]);
     if (!mne.isEmpty()) {
-        const QString answer = exchange(mne + u'?');
-        if (!answer.isEmpty() && !unloaded_) ReadLabel[1]->setText(answer);
+        const QString text = adText(exchange(mne + u'?'));
+        if (!text.isEmpty() && !unloaded_) ReadLabel[1]->setText(text);
     }
 }
 

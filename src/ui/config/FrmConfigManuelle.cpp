@@ -174,23 +174,25 @@ bool FrmConfigManuelle::Form_Load() {
     CWSlide[0]->setRange(kNominalMin, kNominalMax);
     CWSlide[1]->setRange(15, 30);
     CWSlide[2]->setMinimum(0);
-    const QString im1 = EnvoyerCommande(s_, QStringLiteral("IM1?"));
-    if (im1.isEmpty()) return false;
-    CWSlide[2]->setMaximum(leadingNumber(im1));
+    // The slider limits need numbers: anything else is no answer.
+    const std::optional<double> im1 = numericAnswer(EnvoyerCommande(s_, QStringLiteral("IM1?")));
+    if (!im1) return false;
+    CWSlide[2]->setMaximum(*im1);
     CWSlide[3]->setRange(0, 1000);
     CWSlide[4]->setMinimum(0);
-    const QString im2 = EnvoyerCommande(s_, QStringLiteral("IM2?"));
-    if (im2.isEmpty()) return false;
-    CWSlide[4]->setMaximum(leadingNumber(im2));
+    const std::optional<double> im2 = numericAnswer(EnvoyerCommande(s_, QStringLiteral("IM2?")));
+    if (!im2) return false;
+    CWSlide[4]->setMaximum(*im2);
     CWSlide[5]->setRange(0, 8000);
     CWSlide[6]->setRange(0, 2000);
     CWSlide[7]->setRange(3, 15);
     CWSlide[8]->setRange(1, 10);
     CWSlide[10]->setRange(bound(s_, "TxtIPT_0"), bound(s_, "TxtIPT_1"));
     CWSlide[11]->setRange(bound(s_, "TxtOPT_0"), bound(s_, "TxtOPT_1"));
-    const QString im2Again = EnvoyerCommande(s_, QStringLiteral("IM2?"));
-    if (im2Again.isEmpty()) return false;
-    const double lcmMax = leadingNumber(im2Again);
+    const std::optional<double> im2Again =
+        numericAnswer(EnvoyerCommande(s_, QStringLiteral("IM2?")));
+    if (!im2Again) return false;
+    const double lcmMax = *im2Again;
     EcrireIni(s_.generalIni(), kThresholds, QStringLiteral("TxtLCM_1"), plainNumber(lcmMax));
     // In one call: a threshold above the limit leaves the slider movable between them.
     CWSlide[12]->setRange(bound(s_, "TxtLCM_0"), lcmMax);
@@ -248,8 +250,10 @@ void FrmConfigManuelle::RafraichirConfigManuelle() {
     for (std::size_t i = 0; i < Label.size(); ++i) {
         const QString mne = mnemonicOf(Label[i]);
         if (!mne.isEmpty()) {
-            const QString answer = exchange(mne + u'?');
-            Label[i]->setText(plainNumber(leadingNumber(answer) / operatingScale(int(i))));
+            // No number (no answer, "xxx" or anything else) shows no value, in red.
+            const std::optional<double> n = numericAnswer(exchange(mne + u'?'));
+            paint(Label[i], !n);
+            Label[i]->setText(n ? plainNumber(*n / operatingScale(int(i))) : QString());
         }
         if (!pump()) return;
     }

@@ -186,6 +186,26 @@ QString FrmMenuPilotage::exchange(const QString& command) {
     return EnvoyerCommande(s_, command);
 }
 
+std::optional<double> FrmMenuPilotage::readNumber(const QString& command) {
+    return numericAnswer(exchange(command));
+}
+
+bool FrmMenuPilotage::showSetPoint(int channel, const QString& answer) {
+    const auto i = static_cast<std::size_t>(channel);
+    if (isNotAvailable(answer)) {
+        Txt[i]->setText(QStringLiteral("XXX"));
+        setBoxColour(channel, BoxColour::Unavailable);
+        return true;
+    }
+    const std::optional<double> n = numericAnswer(answer);
+    if (!n) return false;
+    if (boxColour(channel) == BoxColour::Unavailable) setBoxColour(channel, BoxColour::White);
+    const double v = *n / channelFactor(channel);
+    setBoxText(channel, v);
+    CWSlide[i]->setValue(v);
+    return true;
+}
+
 bool FrmMenuPilotage::pump() {
     if (s_.processEvents) s_.processEvents();
     return !unloaded_;
@@ -253,13 +273,13 @@ void FrmMenuPilotage::Form_Load() {
     CWSlide[2]->setRange(leadingNumber(LireIni(general, kThresholds, QStringLiteral("TxtIPT_0"))),
                          leadingNumber(LireIni(general, kThresholds, QStringLiteral("TxtIPT_1"))));
 
-    const QString pon = exchange(QStringLiteral("PON?"));
-    if (pon.isEmpty()) {
+    const std::optional<double> pon = readNumber(QStringLiteral("PON?"));
+    if (!pon) {
         showLinkFailureLayout();
         return;
     }
     CWSlide[3]->setRange(leadingNumber(LireIni(general, kThresholds, QStringLiteral("TxtOPT_0"))),
-                         leadingNumber(pon) + 0.5);
+                         *pon + 0.5);
     LirePanneau();
     if (unloaded_) return;
     const bool stored = leadingInteger(LireIni(general, kParDefaut, kEyeSafetyKey)) == 1;
@@ -332,7 +352,7 @@ void FrmMenuPilotage::BoutonExit_Click() {
 void FrmMenuPilotage::LirePanneau() {
     BusyScope busy(*this);
     status_->setStatus(exchange(QStringLiteral("STS?")));
-    const double mode = leadingNumber(exchange(QStringLiteral("ASS?")));
+    const double mode = readNumber(QStringLiteral("ASS?")).value_or(0);
     if (mode == 0) {
         setAllTabsEnabled(true);
         BoutonStart->show();
@@ -373,7 +393,7 @@ void FrmMenuPilotage::OngletPilotage_Click(int tab) {
         w->show();
     showThresholdsLayout(false);
     if (tab != kTabThresholds) {
-        const bool running = leadingNumber(exchange(QStringLiteral("ASS?"))) != 0;
+        const bool running = readNumber(QStringLiteral("ASS?")).value_or(0) != 0;
         BoutonStart->setVisible(!running);
         BoutonStop->setVisible(running);
         if (!pump()) return;
@@ -434,9 +454,9 @@ bool FrmMenuPilotage::DemarrerLaser(int tab) {
                                                channelFactor(channel)));
             if (!writeAcknowledged(answer)) setBoxColour(channel, BoxColour::Grey);
         };
-        if (tab == kTabApc && !isGrey(0))
+        if (tab == kTabApc && !isUnknown(0))
             sendSetPoint(0);
-        else if (tab == kTabAcc && Txt[1]->isEnabled() && !isGrey(1))
+        else if (tab == kTabAcc && Txt[1]->isEnabled() && !isUnknown(1))
             sendSetPoint(1);
 
         const QString answer = exchange(QStringLiteral("ASS=") + QString::number(modeValeur_));

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 class QHBoxLayout;
 class QVBoxLayout;
@@ -116,9 +117,18 @@ private:
     void setAllTabsEnabled(bool enabled, int except = -1);
     void setFramesEnabled();
     QString exchange(const QString& command);
+    // The number of a numeric read; none for no answer, "xxx" or anything but a number.
+    std::optional<double> readNumber(const QString& command);
+    // Box i (and its slider) shows a set point the board answered, divided by the channel's
+    // factor; "xxx" shows "XXX" on light red and leaves the slider. False for anything else.
+    bool showSetPoint(int channel, const QString& answer);
     // Lets pending events run; false when the window was closed meanwhile (stop at once).
     bool pump();
     bool isGrey(int channel) const { return boxColour(channel) == BoxColour::Grey; }
+    // A box whose value is not known (grey, or "XXX"): nothing is sent from it.
+    bool isUnknown(int channel) const {
+        return isGrey(channel) || boxColour(channel) == BoxColour::Unavailable;
+    }
     double boxValue(int channel) const { return tabs_->boxValue(channel); }
     void setBoxText(int channel, double value) { tabs_->setBoxText(channel, value); }
     void mouchard(const QString& prefix, const QString& detail);

@@ -69,62 +69,52 @@ void FrmMenuPilotage::RafraichirPanneauComplet() {
     const QString general = s_.generalIni();
     auto failed = [this] { showLinkFailureLayout(); };
 
-    // Output-power limit.
-    QString limitAnswer;
+    // Output-power limit. Limits and scales need numbers: anything else is no answer.
+    std::optional<double> limitAnswer;
     double divisor = 1;
     if (CheckActivateEyeSafety->isChecked()) {
-        limitAnswer = exchange(QStringLiteral("OPM?"));
+        limitAnswer = readNumber(QStringLiteral("OPM?"));
         divisor = 10;
-        if (limitAnswer.isEmpty()) return failed();
+        if (!limitAnswer) return failed();
     } else {
-        limitAnswer = exchange(QStringLiteral("PON?"));
-        if (limitAnswer.isEmpty()) return failed();
-        if (boxValue(0) > leadingNumber(limitAnswer)) {
-            Txt[0]->setText(limitAnswer);
-            CWSlide[0]->setValue(leadingNumber(limitAnswer));
+        limitAnswer = readNumber(QStringLiteral("PON?"));
+        if (!limitAnswer) return failed();
+        if (boxValue(0) > *limitAnswer) {
+            Txt[0]->setText(plainNumber(*limitAnswer));
+            CWSlide[0]->setValue(*limitAnswer);
         }
     }
-    const double limit = leadingNumber(limitAnswer) / divisor;
+    const double limit = *limitAnswer / divisor;
 
-    // Output-power set point and its scale.
+    // Output-power set point and its scale; a set point shows its number or "XXX".
     const QString sop = exchange(mnemonicOf(Txt[0]) + u'?');
-    if (sop.isEmpty()) return failed();
-    setBoxText(0, leadingNumber(sop) / 10);
+    if (!numericAnswer(sop) && !isNotAvailable(sop)) return failed();
     CWSlide[0]->setRange(0, limit + 0.5);
-    const std::optional<double> nominal = answerValue(exchange(QStringLiteral("PON?")));
+    const std::optional<double> nominal = readNumber(QStringLiteral("PON?"));
     CWSlide[0]->setMaximum(outputPowerMaximum(limit, nominal));
-    CWSlide[0]->setValue(boxValue(0));
+    showSetPoint(0, sop);
     CWSlide[0]->setMajorDivisions(10);
 
     // Diode current.
-    const QString im2 = exchange(QStringLiteral("IM2?"));
-    if (im2.isEmpty()) return failed();
-    const double maxCurrent = leadingNumber(im2) / 1000;
+    const std::optional<double> im2 = readNumber(QStringLiteral("IM2?"));
+    if (!im2) return failed();
+    const double maxCurrent = *im2 / 1000;
     CWSlide[1]->setRange(0, maxCurrent);
     CWSlide[1]->setMajorDivisions(std::max(1, static_cast<int>(std::floor(maxCurrent))));
-    if (!isGrey(1)) {
-        const QString sdc = exchange(mnemonicOf(Txt[1]) + u'?');
-        if (sdc.isEmpty()) return failed();
-        const double v = leadingNumber(sdc) / 1000;
-        setBoxText(1, v);
-        CWSlide[1]->setValue(v);
-    }
+    if (!isGrey(1) && !showSetPoint(1, exchange(mnemonicOf(Txt[1]) + u'?'))) return failed();
 
     // Power-limit scale; its upper bound is kept for the thresholds window.
     const QString pon = exchange(QStringLiteral("PON?"));
-    if (pon.isEmpty()) return failed();
+    const std::optional<double> nominalAgain = numericAnswer(pon);
+    if (!nominalAgain) return failed();
     CWSlide[3]->setRange(leadingNumber(LireIni(general, kThresholds, QStringLiteral("TxtOPT_0"))),
-                         leadingNumber(pon) + 0.5);
+                         *nominalAgain + 0.5);
     EcrireIni(general, kThresholds, QStringLiteral("TxtOPT_1"), pon);
 
     // Thresholds.
     for (int channel : {2, 3}) {
         const auto i = static_cast<std::size_t>(channel);
-        const QString a = exchange(mnemonicOf(Txt[i]) + u'?');
-        if (a.isEmpty()) return failed();
-        const double v = leadingNumber(a) / 10;
-        setBoxText(channel, v);
-        CWSlide[i]->setValue(v);
+        if (!showSetPoint(channel, exchange(mnemonicOf(Txt[i]) + u'?'))) return failed();
     }
 
     PreparerFeuilleMesure();
@@ -143,7 +133,10 @@ void FrmMenuPilotage::RafraichirEtatPanneau() {
             continue;
         Voyant->setColor(kLightGreen);
         const QString answer = exchange(mnemonicOf(label) + u'?');
-        if (answer.isEmpty()) {
+        // A value that is neither a number nor "xxx" is no answer: the link lamp tells.
+        const bool unavailable = isNotAvailable(answer);
+        const std::optional<double> number = numericAnswer(answer);
+        if (!unavailable && !number) {
             Voyant->setColor(kLightRed);
             if (!pump()) return;
             readFailed = true;
@@ -158,10 +151,10 @@ void FrmMenuPilotage::RafraichirEtatPanneau() {
         }
         // Every row, the power-limit one included, is shown white again once its value is back;
         // nothing else would clear the light red of an "XXX".
-        if (answer.compare(QStringLiteral("xxx"), Qt::CaseInsensitive) == 0)
+        if (unavailable)
             readings_->setReading(i, QStringLiteral("XXX"), true);
         else
-            readings_->setReading(i, plainNumber(leadingNumber(answer) / *divisor), false);
+            readings_->setReading(i, plainNumber(*number / *divisor), false);
     }
     if (readFailed) {
         for (int i = 0; i < 5; ++i)

@@ -39,13 +39,7 @@ bool FrmMenuPilotage::EcrireConsigne(int channel) {
             if (!CWSlide[0]->isHidden()) setBoxColour(0, BoxColour::Grey);
             return false;
         }
-        const QString back = exchange(mne + u'?');
-        if (!back.isEmpty()) {
-            const double v = leadingNumber(back) / factor;
-            setBoxText(channel, v);
-            CWSlide[i]->setValue(v);
-            return true;
-        }
+        if (showSetPoint(channel, exchange(mne + u'?'))) return true;
         setBoxColour(channel, BoxColour::Grey);
         return false;
     } catch (const std::exception& e) {
@@ -101,19 +95,19 @@ void FrmMenuPilotage::CheckActivateEyeSafety_Click() {
 }
 
 void FrmMenuPilotage::applyEyeSafetyState(bool checked) {
-    QString r;
+    std::optional<double> r;
     double divisor = 1;
     if (checked) {
         showEyeSafetyRow(true);
-        r = exchange(QStringLiteral("OPM?"));
+        r = readNumber(QStringLiteral("OPM?"));
         divisor = 10;
     } else {
         showEyeSafetyRow(false);
-        const QString p = exchange(QStringLiteral("PON?"));
+        const std::optional<double> p = readNumber(QStringLiteral("PON?"));
         // Without a nominal power there is nothing to derive the limit from: sending
         // OPM=5 (0.5 dBm) would clamp the amplifier, so nothing is sent.
-        if (!p.isEmpty()) {
-            const double limit = leadingNumber(p) + 0.5;
+        if (p) {
+            const double limit = *p + 0.5;
             const QString answer = exchange(QStringLiteral("OPM=") + plainNumber(limit * 10));
             if (writeAcknowledged(answer)) {
                 setBoxText(3, limit);
@@ -123,13 +117,13 @@ void FrmMenuPilotage::applyEyeSafetyState(bool checked) {
         r = p;
         divisor = 1;
     }
-    if (r.isEmpty()) return;
-    const double limit = leadingNumber(r) / divisor;
+    if (!r) return;
+    const double limit = *r / divisor;
     if (limit < boxValue(0)) {
         setBoxText(0, limit);
         CWSlide[0]->setValue(limit);
     }
-    const std::optional<double> nominal = answerValue(exchange(QStringLiteral("PON?")));
+    const std::optional<double> nominal = readNumber(QStringLiteral("PON?"));
     CWSlide[0]->setMaximum(outputPowerMaximum(limit, nominal));
 }
 
@@ -138,19 +132,15 @@ void FrmMenuPilotage::EnvoyerSeuilsCarte() {
     Hourglass wait;
     for (int channel : {2, 3}) {
         const auto i = static_cast<std::size_t>(channel);
+        // "XXX" is no value to send: the board keeps its own.
+        if (boxColour(channel) == BoxColour::Unavailable) continue;
         setBoxColour(channel, BoxColour::White);
         const QString mne = mnemonicOf(Txt[i]);
         const QString answer =
             mne.isEmpty() ? QString() : exchange(setPointCommand(mne, Txt[i]->text(), 10));
         if (writeAcknowledged(answer)) continue;
-        const QString back = mne.isEmpty() ? QString() : exchange(mne + u'?');
-        if (back.isEmpty()) {
+        if (mne.isEmpty() || !showSetPoint(channel, exchange(mne + u'?')))
             setBoxColour(channel, BoxColour::Grey);
-        } else {
-            const double v = leadingNumber(back) / 10;
-            setBoxText(channel, v);
-            CWSlide[i]->setValue(v);
-        }
         return;
     }
 }

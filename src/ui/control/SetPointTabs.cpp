@@ -138,9 +138,10 @@ void SetPointTabs::setBoxColour(int channel, BoxColour colour) {
     colour_[channel] = colour;
     QLineEdit* box = c_.Txt[channel];
     QPalette p = box->palette();
-    p.setColor(QPalette::Base, colour == BoxColour::Grey     ? PanelColours::buttonFace()
-                               : colour == BoxColour::Yellow ? PanelColours::kLightYellow
-                                                             : QColor(Qt::white));
+    p.setColor(QPalette::Base, colour == BoxColour::Grey          ? PanelColours::buttonFace()
+                               : colour == BoxColour::Yellow      ? PanelColours::kLightYellow
+                               : colour == BoxColour::Unavailable ? PanelColours::kLightRed
+                                                                  : QColor(Qt::white));
     box->setPalette(p);
 }
 

@@ -17,12 +17,13 @@ namespace tav {
 //
 // Each set-point channel is a caption, a box `Txt`(i), a slider `CWSlide`(i) and, under the box,
 // a notice line that says when a typed value was limited or refused. The box colour records the
-// state of its value (white, grey, yellow while a threshold is typed). The strip is as high as
+// state of its value (white, grey, yellow while a threshold is typed, light red under "XXX" when
+// the board cannot give it). The strip is as high as
 // the page shown, not as the tallest page.
 class SetPointTabs : public TabControl {
     Q_OBJECT
 public:
-    enum class BoxColour { White, Grey, Yellow };
+    enum class BoxColour { White, Grey, Yellow, Unavailable };
 
     SetPointTabs(PanelControls& c, QWidget* parent);
 

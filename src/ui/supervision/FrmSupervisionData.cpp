@@ -323,8 +323,12 @@ void FrmSupervisionData::Horloge_Timer() {
     if (!end) {
         if (LigneCourante > 1) {
             Message->show();
-            Message->setText(
-                nextMeasureText(recorder_.minutesLeft(elapsedSeconds()), msg_[0], msg_[1]));
+            // The countdown, and a link lost (or just back) after it.
+            QString text =
+                nextMeasureText(recorder_.minutesLeft(elapsedSeconds()), msg_[0], msg_[1]);
+            if (!recorder_.linkNote().isEmpty())
+                text += QStringLiteral(" \u2014 ") + recorder_.linkNote();
+            Message->setText(text);
             if (s_.processEvents)
                 s_.processEvents();
         }

@@ -36,6 +36,7 @@ private slots:
     void tenthsTexts() {
         QCOMPARE(tenthsText("123"), QStringLiteral("12.3"));
         QCOMPARE(tenthsText("-300"), QStringLiteral("-30"));
+        QCOMPARE(tenthsText("xXx") + tenthsText("12a") + adText("ERR/UNKNOWN"), "XXX");
     }
 };
 

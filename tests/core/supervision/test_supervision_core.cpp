@@ -82,7 +82,7 @@ private slots:
         QVERIFY(!d.append("y"));
     }
 
-    // silent: 1 OPW? gets no answer, 2 the port is gone; endRow: the missing-answer policy.
+    // silent: 1 OPW? answers no number, 2 the port is gone; endRow: the missing-answer policy.
     void measureRow_data() {
         test::columns<int, bool, bool, int, bool, int, int>(
             {"stopAfter", "storeFails", "goOn", "silent", "endRow", "sent", "unanswered"});
@@ -90,7 +90,7 @@ private slots:
         QTest::newRow("stop after the third") << 3 << false << false << 0 << false << 3 << 0;
         QTest::newRow("failure, OK") << 99 << true << true << 0 << false << 8 << 0;
         QTest::newRow("failure, Cancel") << 99 << true << false << 0 << false << 1 << 0;
-        QTest::newRow("no answer, left empty") << 99 << false << false << 1 << false << 8 << 1;
+        QTest::newRow("no number, left empty") << 99 << false << false << 1 << false << 8 << 1;
         QTest::newRow("port gone, row ended") << 99 << false << false << 2 << true << 0 << 1;
     }
     void measureRow() {
@@ -101,7 +101,7 @@ private slots:
         QFETCH(int, unanswered);
         test::BoardRig rig;
         rig.s.NbRepetitions = 0;
-        rig.refuse(test::fetch<int>("silent") == 1 ? "OPW?" : "-", ""); // silence
+        rig.refuse(test::fetch<int>("silent") == 1 ? "OPW?" : "-", "OPW=1.5e");
         if (test::fetch<int>("silent") == 2) rig.port.unplug();
         int stored = 0;
         const RowReads r = MesurerLigne(

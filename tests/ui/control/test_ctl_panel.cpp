@@ -122,12 +122,13 @@ private slots:
         ControlRig rig;
         auto w = rig.open();
         rig.clear();
+        rig.refuse("IPT?", "IPT=xxx"); // a set point the board cannot give
         rig.poll.TraiterTop();
         QCOMPARE(rig.sent().mid(0, 9), (QStringList{"PON?", "SOP?", "PON?", "IM2?", "SDC?", "PON?",
                                                     "IPT?", "OPM?", "OPW?"}));
         QVERIFY(!rig.s.RafraichissementDemande);
         QCOMPARE(w->CWSlide[0]->value(), 17.0);
-        QCOMPARE(w->Txt[1]->text() + ' ' + w->Txt[2]->text(), QStringLiteral("1.50 -8.0"));
+        QCOMPARE(w->Txt[1]->text() + ' ' + w->Txt[2]->text(), QStringLiteral("1.50 XXX"));
         QVERIFY(w->CWSlide[1]->maximum() == 3 && w->CWSlide[1]->majorDivisions() == 3);
         QCOMPARE(LireIni(rig.s.generalIni(), "FrmAlarmsThresholds", "TxtOPT_1"), "20");
         QCOMPARE(w->LabelTime->text() + ' ' + w->ReadLabel[4]->text(), QStringLiteral("09:07:30 25"));
@@ -186,7 +187,7 @@ private slots:
         QCOMPARE(rig.sent(), (QStringList{"LDC?", "OPW?", "LDT?", "IPW?", "CAT?", "OPM?", "ALA?",
                                           "WAR?", "STS?"}));
         QCOMPARE(w->ReadLabel[0]->text(), QStringLiteral("kept"));
-        rig.refuse("LDC?", {}); // a reading it does not show still tells a lost link
+        rig.refuse("LDC?", "LDC=4x"); // no number, even where not shown, is no answer
         w->RafraichirEtatPanneau();
         QCOMPARE(w->Voyant->color(), W::kLightRed);
         rig.port.responder = {};

@@ -144,8 +144,8 @@ private slots:
         QVERIFY(!w.isRunning() && w.LigneCourante == 3);
     }
 
-    // A pulled adapter leaves empty rows quietly and the run goes on with the board back; a port
-    // that cannot open at start leaves no file.
+    // A pulled adapter leaves empty rows, no box, says the link lost and back after the countdown;
+    // the run goes on with the board back. A port that cannot open at start leaves no file.
     void badInput() {
         SupervisionRig rig("60", "1");
         FrmSupervisionData& w = *rig.w;
@@ -157,8 +157,11 @@ private slots:
         QVERIFY(w.vaSpread->cellText(4, 5).isEmpty() && !w.vaSpread->cellText(4, 3).isEmpty());
         rig.port.replug();
         rig.rows(1);
+        QVERIFY(w.Message->text().endsWith(QString::fromUtf8(" — link lost at 09:10:30")));
+        rig.rows(1);
+        QVERIFY(w.Message->text().endsWith(QString::fromUtf8(" — link back at 09:11:30")));
         QVERIFY(!w.vaSpread->cellText(5, 5).isEmpty());
-        QCOMPARE(fileBytes(w.recordPath()).count("\r\n"), 6);
+        QCOMPARE(fileBytes(w.recordPath()).count("\r\n"), 7);
         w.Bouton_Click();
         rig.rows(1);
 
