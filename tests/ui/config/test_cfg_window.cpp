@@ -157,14 +157,15 @@ private slots:
     void leavingBox() {
         ConfigRig rig;
         auto w = rig.openAndRead();
-        w->CW[3]->setText("800");
         for (const auto& [reason, shown] : {std::pair(Qt::ActiveWindowFocusReason, "900"),
-                                            std::pair(Qt::TabFocusReason, "800")}) {
-            w->CW[2]->setText("900");
-            QFocusEvent out(QEvent::FocusOut, reason);
-            QApplication::sendEvent(w->CW[2], &out);
-            QCOMPARE(w->CW[2]->text(), QString(shown));
-        }
+                                            std::pair(Qt::TabFocusReason, "800")})
+            for (int box : {2, 4}) { // limits in boxes 3 and 5
+                w->CW[box + 1]->setText("800");
+                w->CW[box]->setText("900");
+                QFocusEvent out(QEvent::FocusOut, reason);
+                QApplication::sendEvent(w->CW[box], &out);
+                QCOMPARE(w->CW[box]->text(), QString(shown));
+            }
         QVERIFY(rig.sent().isEmpty());
     }
 
@@ -203,28 +204,116 @@ private slots:
                  QStringList{QString::fromUtf8("Le démarrage du laser a échoué.")});
     }
 
+    // The last prompt shown and what was sent, per answer to the question, password typed
+    // (empty: Cancel) and the board's answer to WKP=1.
     void eeprom_data() {
-        columns<bool, QStringList>({"yes", "sent"});
-        QTest::newRow("saved") << true << QStringList{"WKP=1"};
-        QTest::newRow("declined") << false << QStringList{};
+        columns<bool, QString, QByteArray, QStringList, QString>(
+            {"yes", "password", "answer", "sent", "prompt"});
+        QTest::newRow("saved") << true << "QUILTA" << QByteArray() << QStringList{"WKP=1"}
+                               << "Sauve: La commande WKP=1 a réussi.";
+        QTest::newRow("refused") << true << "QUILTA" << QByteArray("WKP#") << QStringList{"WKP=1"}
+                                 << "Sauve: La commande WKP=1 a échoué.";
+        QTest::newRow("wrong password") << true << "QUILT" << QByteArray() << QStringList{}
+                                        << "Password: Invalid password.";
+        QTest::newRow("cancelled") << true << "" << QByteArray() << QStringList{}
+                                   << "Configuration Manuelle: Voulez-vous écraser les paramètres TAV?";
+        QTest::newRow("declined") << false << "" << QByteArray() << QStringList{}
+                                  << "Configuration Manuelle: Voulez-vous écraser les paramètres TAV?";
     }
     void eeprom() {
         QFETCH(bool, yes);
+        QFETCH(QString, password);
         ConfigRig rig;
         auto w = rig.openAndRead();
+        if (const auto answer = fetch<QByteArray>("answer"); !answer.isEmpty())
+            rig.answers["WKP=1"] = answer;
         rig.prompts.yesNoAnswers << yes;
-        if (yes)
-            QTimer::singleShot(0, [] {
-                auto* dialog = qobject_cast<FrmMotDePasse*>(QApplication::activeModalWidget());
-                QVERIFY(dialog);
-                type(dialog->TxtPWD, "QUILTA");
-            });
+        QTimer::singleShot(0, w.get(), [password] {
+            auto* dialog = qobject_cast<FrmMotDePasse*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            if (!password.isEmpty()) type(dialog->TxtPWD, password);
+            if (dialog->isVisible()) dialog->reject();
+        });
         w->BoutonEeprom->click();
         QTEST(rig.sent(), "sent");
-        QCOMPARE(rig.board.eepromWrites(), int(yes));
-        if (yes)
-            QCOMPARE(rig.prompts.shown.last().title + ": " + rig.prompts.shown.last().text,
-                     QStringLiteral("Sauve: La commande WKP=1 a réussi."));
+        QCOMPARE(rig.board.eepromWrites(), int(password == "QUILTA" && !rig.answers.count("WKP=1")));
+        QTEST(rig.prompts.shown.last().title + ": " + rig.prompts.shown.last().text, "prompt");
+    }
+
+    // Every value of a full read in its display unit, and the mode read for each of ASS=1 to 4.
+    void fullRead_data() {
+        columns<int>({"mode"});
+        for (int mode : {1, 2, 3, 4})
+            QTest::addRow("ASS=%d", mode) << mode;
+    }
+    void fullRead() {
+        QFETCH(int, mode);
+        ConfigRig rig;
+        rig.answers["ASS?"] = "ASS=" + QByteArray::number(mode);
+        for (const char* zero : {"CI2", "CO1", "CS1"}) rig.board.setParam(zero, -15);
+        auto w = rig.openAndRead();
+        QStringList shown;
+        const auto add = [&shown](const auto& boxes) {
+            for (auto* box : boxes) shown << box->text();
+        };
+        add(w->CW), add(w->LabelTxt), add(w->Label);
+        QCOMPARE(shown.join(' '), "20 25 250 400 1500 3000 500 5 2 17 -8 20.5 2800 -20 65 V1.20 -30 "
+                                  "900 -1.5 2400 2250 -1.5 2000 20 3000 850 -1.5 1900 20 2860 782 "
+                                  "-4.4 -26.5 -26.2 25 25 0 0");
+        QVERIFY(w->OptionMode[std::size_t(mode - 1)]->isChecked());
+        QCOMPARE(rig.s.ModeAsservissement, mode);
+        // The poll's read stops at the first parameter without answer.
+        rig.answers["SOP?"] = "";
+        rig.s.RafraichissementDemande = true;
+        w->TraiterTopConfig();
+        QVERIFY(rig.sent().contains("SOP?") && !rig.sent().contains("IPT?"));
+    }
+
+    // Couplings of an operator's slider move (or Enter in a box): the command sent, the box
+    // coupled to it and the maximum of that box's slider.
+    void couplings_data() {
+        columns<int, bool, QString, int, QString, double>(
+            {"index", "slider", "sent", "coupled", "shown", "maximum"});
+        QTest::newRow("slider 0") << 0 << true << "PON=15" << 9 << "15" << 15.0;
+        QTest::newRow("slider 3") << 3 << true << "IM1=200" << 2 << "200" << 200.0;
+        QTest::newRow("Enter in box 3") << 3 << false << "IM1=200" << 2 << "200" << 200.0;
+    }
+    void couplings() {
+        QFETCH(int, index);
+        QFETCH(int, coupled);
+        ConfigRig rig;
+        auto w = rig.openAndRead();
+        const QString value = fetch<QString>("shown");
+        if (fetch<bool>("slider"))
+            w->CWSlide_PointerValueChanged(index, value.toDouble());
+        else
+            type(w->CW[std::size_t(index)], value);
+        QCOMPARE(rig.sent(), QStringList{fetch<QString>("sent")});
+        QTEST(w->CW[std::size_t(coupled)]->text(), "shown");
+        QTEST(w->CWSlide[std::size_t(coupled)]->maximum(), "maximum");
+    }
+
+    // "Send to board": a refused parameter is painted red and the others are still sent; a
+    // refused final mode command makes the result false without painting anything.
+    void sendRefusals() {
+        ConfigRig rig;
+        rig.answers["ASS?"] = "ASS=2";
+        auto w = rig.openAndRead();
+        const auto red = [&w] {
+            QList<int> boxes;
+            for (int i = 0; i < int(w->CW.size()); ++i)
+                if (w->isRed(w->CW[std::size_t(i)])) boxes << i;
+            return boxes;
+        };
+        rig.answers["ASS=2"] = "ASS#";
+        QVERIFY(!w->EcrireParametresCarte() && red().isEmpty() && !w->isRed(w->TxtSNU));
+        rig.answers.erase("ASS=2");
+        w->CW[1]->setText("20");
+        rig.answers["TC1=20"] = "TC1#";
+        rig.port.clearHistory();
+        QVERIFY(!w->EcrireParametresCarte());
+        QVERIFY(rig.sent().size() == 18 && rig.sent().last() == "ASS=2"); // ASS=1, SNU, 15, mode
+        QCOMPARE(red(), QList<int>{1});
     }
 };
 
