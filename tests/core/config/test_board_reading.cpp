@@ -17,7 +17,6 @@ private slots:
         columns<QString, QString, bool, QString, QString, bool, int>(
             {"line", "answer", "all", "mnemonic", "shown", "ok", "sent"});
         QTest::newRow("SOP capped") << "PON?" << "PON=20.5" << true << "SOP" << "20" << true << 34;
-        QTest::newRow("IPT tenths") << "IPT?" << "IPT=-95" << true << "IPT" << "-9.5" << true << 34;
         QTest::newRow("mode text") << "ASS?" << "ASS=4 on" << true << "ASS" << "" << true << 34;
         QTest::newRow("mode 7") << "ASS?" << "ASS=7" << true << "ASS" << "0" << true << 34;
         QTest::newRow("xxx") << "TC1?" << "TC1=xxx" << true << "TC1" << "XXX" << true << 34;

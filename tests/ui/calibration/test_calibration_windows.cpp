@@ -27,8 +27,10 @@ struct CalibrationRig : PolledRig {
     ~CalibrationRig() { delete window.data(); }
 
     // Types the references into the next bounds window; a null minimum closes it instead.
-    static void references(const QString& min, const QString& max) {
-        inNextModal([min, max](QWidget* modal) {
+    QString captions; // of the last bounds window: its title and its frame's
+    void references(const QString& min, const QString& max) {
+        inNextModal([this, min, max](QWidget* modal) {
+            captions = modal->windowTitle() + '|' + modal->findChild<QGroupBox*>()->title();
             if (min.isNull()) return void(modal->close());
             modal->findChild<QLineEdit*>("TxtPinMin")->setText(min);
             modal->findChild<QLineEdit*>("TxtPinMax")->setText(max);
@@ -263,6 +265,29 @@ private slots:
             w.Bouton[1]->click();
         }
         QCOMPARE(rig.stored("TxtTCL_1") + ' ' + rig.stored("TxtLCM_1"), "-10 2500");
+    }
+
+    // The output windows: the bounds window's captions, a point's write and A/D read, and the
+    // read-back of the one point validated.
+    void outputWindows_data() {
+        columns<int, int, QString, QStringList>({"code", "point", "captions", "sent"});
+        QTest::newRow("Phs1 high")
+            << 2 << 1 << "Puissance de sortie Phs1|Gamme d'utilisation de sortie Phs1 (dBm)"
+            << QStringList{"PWD=QUILTA", "CO2=-200", "ADO?", "CO2?"};
+        QTest::newRow("Phs2 low")
+            << 3 << 0 << "Puissance de sortie Phs2|Gamme d'utilisation de sortie Phs2 (dBm)"
+            << QStringList{"PWD=QUILTA", "CS1=-200", "ADS?", "CS1?"};
+    }
+    void outputWindows() {
+        QFETCH(int, point);
+        CalibrationRig rig;
+        FrmEtalonnage* w = rig.open(fetch<int>("code"));
+        QTEST(rig.captions, "captions");
+        rig.clear();
+        w->TxtPoint[point]->setText("-20");
+        w->BoutonPoint[point]->click();
+        rig.poll.TraiterTop();
+        QTEST(rig.sent(), "sent");
     }
 };
 

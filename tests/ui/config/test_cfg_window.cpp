@@ -56,11 +56,9 @@ private slots:
         QCOMPARE(sent.mid(0, 3), (QStringList{"SNU?", "VER?", "PON?"}));
         QCOMPARE(sent.mid(sent.indexOf("ASS?")),
                  (QStringList{"ASS?", "IPW?", "PS2?", "OPW?", "CAT?", "LDT?", "ID1?", "LDC?"}));
-        const QStringList shown{w->TxtSNU->text(), w->LabelTxt[0]->text(), w->CW[0]->text(),
-                                w->CW[8]->text(),  w->CW[9]->text(),       w->LabelTxt[1]->text(),
-                                w->Label[3]->text(), w->TxtDate->text(),   w->TxtTime->text()};
-        QCOMPARE(shown, (QStringList{"TAV0001", "V1.20", "20", "2", "17", "-30", "25", "05/12/2026",
-                                     "09:07:30"})); // RP2 "2": speed 102
+        const QStringList shown{w->TxtSNU->text(), w->CW[8]->text(), w->TxtDate->text(),
+                                w->TxtTime->text()}; // every value: fullRead
+        QCOMPARE(shown, (QStringList{"TAV0001", "2", "05/12/2026", "09:07:30"})); // RP2: speed 102
         QVERIFY(w->CWSlide[9]->maximum() == 20 && w->CWSlide[9]->value() == 17);
         QVERIFY(rig.prompts.shown.isEmpty());
 
@@ -129,42 +127,56 @@ private slots:
         QVERIFY(!rig.poll.isEnabled() && !rig.poll.hasRefresh(FrmConfigManuelle::kCode));
     }
 
-    // Enter in a box after the first read: what is sent and what the box shows.
+    // Enter in a box (box + 100: a move of its slider) after the first read: what is sent,
+    // what the box shows, and the box coupled to it with its slider's value and maximum.
     void enterRules_data() {
-        columns<int, QString, QString, QString>({"box", "typed", "sent", "shown"});
-        QTest::newRow("RP2 4") << 8 << "4" << "RP2=51" << "4";
-        QTest::newRow("RP2 0 raised") << 8 << "0" << "RP2=204" << "1";
-        QTest::newRow("SOP capped") << 9 << "35" << "SOP=230" << "23";
-        QTest::newRow("IC1 coupled") << 2 << "900" << "IC1=800" << "800";
-        QTest::newRow("letters") << 1 << "abc" << "TC1=15" << "15";
-        QTest::newRow("decimal") << 10 << "-9.25" << "IPT=-92.5" << "-9.25";
+        columns<int, QString, QString, QString, int, double>(
+            {"box", "typed", "sent", "shown", "coupled", "limit"});
+        QTest::newRow("RP2 4") << 8 << "4" << "RP2=51" << "4" << -1 << 0.0;
+        QTest::newRow("RP2 0 raised") << 8 << "0" << "RP2=204" << "1" << -1 << 0.0;
+        QTest::newRow("SOP capped") << 9 << "35" << "SOP=230" << "23" << 9 << 23.0;
+        QTest::newRow("IC1 coupled") << 2 << "900" << "IC1=800" << "800" << 2 << 800.0;
+        QTest::newRow("IM1 lowers IC1") << 3 << "200" << "IM1=200" << "200" << 2 << 200.0;
+        QTest::newRow("slider PON") << 100 << "15" << "PON=15" << "15" << 9 << 15.0;
+        QTest::newRow("slider IM1") << 103 << "200" << "IM1=200" << "200" << 2 << 200.0;
+        QTest::newRow("letters") << 1 << "abc" << "TC1=15" << "15" << -1 << 0.0;
+        QTest::newRow("decimal") << 10 << "-9.25" << "IPT=-92.5" << "-9.25" << -1 << 0.0;
     }
     void enterRules() {
         QFETCH(int, box);
+        QFETCH(int, coupled);
         ConfigRig rig;
         rig.board.setParam("PON", 23);
         rig.board.setParam("IM1", 1000);
         auto w = rig.openAndRead();
         w->CW[3]->setText("800");
-        type(w->CW[box], fetch<QString>("typed"));
+        const QString typed = fetch<QString>("typed");
+        if (box >= 100)
+            w->CWSlide_PointerValueChanged(box - 100, typed.toDouble());
+        else
+            type(w->CW[box], typed);
         QCOMPARE(rig.sent(), QStringList{fetch<QString>("sent")});
-        QTEST(w->CW[box]->text(), "shown");
-        if (box == 9) QCOMPARE(w->CWSlide[9]->value(), 23.0);
-        if (box == 2) QCOMPARE(w->CWSlide[2]->maximum(), 800.0);
+        QTEST(w->CW[box % 100]->text(), "shown");
+        if (coupled < 0) return;
+        const NumericSlider* s = w->CWSlide[coupled];
+        QCOMPARE(QStringList({w->CW[coupled]->text(), QString::number(s->value()),
+                              QString::number(s->maximum())}).join(' '),
+                 QString("%1 %1 %1").arg(fetch<double>("limit")));
     }
 
     // Leaving box 2 above its limit takes the limit, unless only the window lost activation.
     void leavingBox() {
         ConfigRig rig;
         auto w = rig.openAndRead();
-        w->CW[3]->setText("800");
         for (const auto& [reason, shown] : {std::pair(Qt::ActiveWindowFocusReason, "900"),
-                                            std::pair(Qt::TabFocusReason, "800")}) {
-            w->CW[2]->setText("900");
-            QFocusEvent out(QEvent::FocusOut, reason);
-            QApplication::sendEvent(w->CW[2], &out);
-            QCOMPARE(w->CW[2]->text(), QString(shown));
-        }
+                                            std::pair(Qt::TabFocusReason, "800")})
+            for (int box : {2, 4}) { // limits in boxes 3 and 5
+                w->CW[box + 1]->setText("800");
+                w->CW[box]->setText("900");
+                QFocusEvent out(QEvent::FocusOut, reason);
+                QApplication::sendEvent(w->CW[box], &out);
+                QCOMPARE(w->CW[box]->text(), QString(shown));
+            }
         QVERIFY(rig.sent().isEmpty());
     }
 
@@ -184,47 +196,101 @@ private slots:
         QCOMPARE(w->CW[4]->text() + ' ' + w->CW[5]->text(), QStringLiteral("500 500"));
     }
 
-    void sendToBoard() {
+    // The last prompt shown and what was sent, per answer to the question, password typed
+    // (empty: Cancel) and the board's answer to WKP=1.
+    void eeprom_data() {
+        columns<bool, QString, QByteArray, QStringList, QString>(
+            {"yes", "password", "answer", "sent", "prompt"});
+        const QString ask = "Configuration Manuelle: Voulez-vous écraser les paramètres TAV?";
+        const QStringList wkp{"WKP=1"};
+        QTest::newRow("saved") << true << "QUILTA" << QByteArray() << wkp
+                               << "Sauve: La commande WKP=1 a réussi.";
+        QTest::newRow("refused") << true << "QUILTA" << QByteArray("WKP#") << wkp
+                                 << "Sauve: La commande WKP=1 a échoué.";
+        QTest::newRow("wrong password")
+            << true << "QUILT" << QByteArray() << QStringList{} << "Password: Invalid password.";
+        QTest::newRow("cancelled") << true << "" << QByteArray() << QStringList{} << ask;
+        QTest::newRow("declined") << false << "" << QByteArray() << QStringList{} << ask;
+    }
+    void eeprom() {
+        QFETCH(bool, yes);
+        QFETCH(QString, password);
         ConfigRig rig;
         auto w = rig.openAndRead();
-        w->CW[8]->setText("0");
-        w->BoutonExporter->click();
-        const QStringList sent = rig.sent(); // ASS=1, SNU and 15 parameters; no mode known
-        QVERIFY(sent.size() == 17 && sent[0] == "ASS=1" && sent.contains("RP2=250") &&
-                sent.contains("IPT=-80"));
-        QVERIFY(w->CW[8]->text() == "0" && w->BoutonImporter->isEnabled());
+        if (const auto answer = fetch<QByteArray>("answer"); !answer.isEmpty())
+            rig.answers["WKP=1"] = answer;
+        rig.prompts.yesNoAnswers << yes;
+        QTimer::singleShot(0, w.get(), [password] {
+            auto* dialog = qobject_cast<FrmMotDePasse*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            if (!password.isEmpty()) type(dialog->TxtPWD, password);
+            if (dialog->isVisible()) dialog->reject();
+        });
+        w->BoutonEeprom->click();
+        QTEST(rig.sent(), "sent");
+        QCOMPARE(rig.board.eepromWrites(), int(password == "QUILTA" && !rig.answers.count("WKP=1")));
+        QTEST(rig.prompts.shown.last().title + ": " + rig.prompts.shown.last().text, "prompt");
+    }
 
-        // The laser start refused: one message, nothing else written.
+    // Every value of a full read in its display unit, and the mode read for each of ASS=1 to 4.
+    void fullRead_data() {
+        columns<int>({"mode"});
+        for (int mode : {1, 2, 3, 4})
+            QTest::addRow("ASS=%d", mode) << mode;
+    }
+    void fullRead() {
+        QFETCH(int, mode);
+        ConfigRig rig;
+        rig.answers["ASS?"] = "ASS=" + QByteArray::number(mode);
+        for (const char* zero : {"CI2", "CO1", "CS1"}) rig.board.setParam(zero, -15);
+        auto w = rig.openAndRead();
+        QStringList shown;
+        const auto add = [&shown](const auto& boxes) {
+            for (auto* box : boxes) shown << box->text();
+        };
+        add(w->CW), add(w->LabelTxt), add(w->Label);
+        QCOMPARE(shown.join(' '), "20 25 250 400 1500 3000 500 5 2 17 -8 20.5 2800 -20 65 V1.20 -30 "
+                                  "900 -1.5 2400 2250 -1.5 2000 20 3000 850 -1.5 1900 20 2860 782 "
+                                  "-4.4 -26.5 -26.2 25 25 0 0");
+        QVERIFY(w->OptionMode[std::size_t(mode - 1)]->isChecked());
+        QCOMPARE(rig.s.ModeAsservissement, mode);
+        // The poll's read stops at the first parameter without answer.
+        rig.answers["SOP?"] = "";
+        rig.s.RafraichissementDemande = true;
+        w->TraiterTopConfig();
+        QVERIFY(rig.sent().contains("SOP?") && !rig.sent().contains("IPT?"));
+    }
+
+    // "Send to board": a box left at 0 sends RP2=250; a refused parameter is painted red and the
+    // others are still sent; a refused final mode command makes the result false, painting
+    // nothing; a refused laser start gives one message and writes nothing else.
+    void sendToBoard() {
+        ConfigRig rig;
+        rig.answers["ASS?"] = "ASS=2";
+        auto w = rig.openAndRead();
+        const auto red = [&w] {
+            QList<int> boxes;
+            for (int i = 0; i < int(w->CW.size()); ++i)
+                if (w->isRed(w->CW[std::size_t(i)])) boxes << i;
+            return boxes;
+        };
+        w->CW[8]->setText("0");
+        w->CW[1]->setText("20");
+        rig.answers["TC1=20"] = "TC1#";
+        w->BoutonExporter->click();
+        const QStringList sent = rig.sent(); // ASS=1, SNU, 15 parameters, the mode
+        QVERIFY(sent.size() == 18 && sent[0] == "ASS=1" && sent.contains("RP2=250") &&
+                sent.contains("IPT=-80") && sent.last() == "ASS=2");
+        QVERIFY(w->CW[8]->text() == "0" && w->BoutonImporter->isEnabled() && red() == QList{1});
+        rig.answers = {{"ASS=2", "ASS#"}};
+        QVERIFY(!w->EcrireParametresCarte() && red().isEmpty() && !w->isRed(w->TxtSNU));
+
         rig.port.clearHistory();
         rig.answers["ASS=1"] = "ASS#";
         w->BoutonExporter->click();
         QCOMPARE(rig.sent(), QStringList{"ASS=1"});
         QCOMPARE(rig.prompts.messageTexts(),
                  QStringList{QString::fromUtf8("Le démarrage du laser a échoué.")});
-    }
-
-    void eeprom_data() {
-        columns<bool, QStringList>({"yes", "sent"});
-        QTest::newRow("saved") << true << QStringList{"WKP=1"};
-        QTest::newRow("declined") << false << QStringList{};
-    }
-    void eeprom() {
-        QFETCH(bool, yes);
-        ConfigRig rig;
-        auto w = rig.openAndRead();
-        rig.prompts.yesNoAnswers << yes;
-        if (yes)
-            QTimer::singleShot(0, [] {
-                auto* dialog = qobject_cast<FrmMotDePasse*>(QApplication::activeModalWidget());
-                QVERIFY(dialog);
-                type(dialog->TxtPWD, "QUILTA");
-            });
-        w->BoutonEeprom->click();
-        QTEST(rig.sent(), "sent");
-        QCOMPARE(rig.board.eepromWrites(), int(yes));
-        if (yes)
-            QCOMPARE(rig.prompts.shown.last().title + ": " + rig.prompts.shown.last().text,
-                     QStringLiteral("Sauve: La commande WKP=1 a réussi."));
     }
 };
 
