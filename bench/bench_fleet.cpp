@@ -10,6 +10,7 @@
 #include "support/Pty.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMap>
@@ -120,6 +121,7 @@ int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::max(5, std::atoi(argv[1])) : 60;
     QTemporaryDir dir;
     const QString program = dir.filePath(QStringLiteral("program"));
+    QDir().mkpath(program);
     EcrireParametresDefaut(program);
     EcrireTextesDefaut(program + QStringLiteral("/langue.ini"));
     const QString ini = program + QStringLiteral("/General.ini");
