@@ -2,6 +2,7 @@
 
 #include "core/config/ConfigRules.h"
 #include "core/link/Catalogue.h"
+#include "core/fleet/PortWorker.h"
 #include "core/link/Exchange.h"
 #include "core/settings/Ini.h"
 #include "core/settings/Defaults.h"
@@ -34,13 +35,13 @@ void ConsolePrompts::message(const QString& text, const QString&, PromptIcon ico
         return;
     if (beforeOutput)
         beforeOutput();
-    err(text);
+    err(prefix + text);
 }
 
 bool ConsolePrompts::askYesNo(const QString& text, const QString&, PromptIcon) {
     if (beforeOutput)
         beforeOutput();
-    err(text + (yes ? QStringLiteral(" -> Yes (--yes)") : QStringLiteral(" -> No (--yes answers Yes)")));
+    err(prefix + text + (yes ? QStringLiteral(" -> Yes (--yes)") : QStringLiteral(" -> No (--yes answers Yes)")));
     return yes;
 }
 
@@ -63,7 +64,14 @@ Run::Run(const QString& name, const QString& arguments, const QString& descripti
       help_(QStringList{QStringLiteral("h"), QStringLiteral("help")},
             QStringLiteral("Shows this help.")),
       yes_(QStringLiteral("yes"), QStringLiteral("Answers Yes to the questions a window would "
-                                                 "ask (without it they are answered No).")) {
+                                                 "ask (without it they are answered No).")),
+      portsFrom_(QStringLiteral("ports-from"),
+                 QStringLiteral("File of ports, one a line (# comments); with --port (repeated), "
+                                "every board is run at once, each on its own thread."),
+                 QStringLiteral("file")),
+      jobs_(QStringLiteral("jobs"),
+            QStringLiteral("With several ports: boards run at the same time (default: all)."),
+            QStringLiteral("n")) {
     parser.setApplicationDescription(description +
                                      QStringLiteral("\n\nExit status: 0 done, 1 the board "
                                                     "refused or did not answer, 2 bad usage or "
@@ -74,6 +82,39 @@ Run::Run(const QString& name, const QString& arguments, const QString& descripti
     parser.addOptions({dir_, port_, baud_, timeout_, quietOpt_, json_, help_});
     parser.addPositionalArgument(name, QString(), name + (arguments.isEmpty() ? QString()
                                                                               : u' ' + arguments));
+}
+
+void Run::setPortListOptions(bool jobs) {
+    parser.addOption(portsFrom_);
+    if (jobs)
+        parser.addOption(jobs_);
+}
+
+bool Run::ports(QStringList* list) const {
+    *list = parser.values(port_);
+    if (!parser.isSet(portsFrom_))
+        return true;
+    QFile f(parser.value(portsFrom_));
+    if (!f.open(QIODevice::ReadOnly)) {
+        fail(kUsage, QStringLiteral("cannot read the ports file \"%1\": %2")
+                         .arg(f.fileName(), f.errorString()));
+        return false;
+    }
+    *list += portsFromText(QString::fromLocal8Bit(f.readAll()));
+    return true;
+}
+
+std::unique_ptr<Link> Run::linkFor(const QString& port) const {
+    auto l = std::make_unique<Link>(name_, link_->state().programDir, port, true);
+    AppState& s = l->state();
+    ChargerReglagesEchange(s);
+    s.portOverride = port;
+    s.baudOverride = link_->state().baudOverride;
+    s.TempsTimeout = link_->state().TempsTimeout;
+    l->damaged = link_->damaged;
+    l->prompts().quiet = link_->prompts().quiet;
+    l->prompts().yes = link_->prompts().yes;
+    return l;
 }
 
 void Run::setYesOption() {
@@ -98,8 +139,7 @@ int Run::parse(const QStringList& args, int minArgs, int maxArgs) {
                                 QStringLiteral(" --help)"));
     if (jsonRefused_ && parser.isSet(json_))
         return fail(kUsage, QStringLiteral("has no JSON output; leave out --json"));
-    prompts_.quiet = parser.isSet(quietOpt_);
-    prompts_.yes = hasYes_ && parser.isSet(yes_);
+    quiet_ = parser.isSet(quietOpt_);
 
     bool ok = true, timeoutOk = true;
     const qint64 baud = number(baud_, 1, std::numeric_limits<qint32>::max(), 0, &ok);
@@ -107,15 +147,15 @@ int Run::parse(const QStringList& args, int minArgs, int maxArgs) {
     if (!ok || !timeoutOk)
         return kUsage;
 
-    state_ = std::make_unique<AppState>(programDirectory(parser.value(dir_)), serial_, clock_,
-                                        prompts_);
-    AppState& s = *state_;
-    s.processEvents = nullptr; // no window messages to let run
+    link_ = std::make_unique<Link>(name_, programDirectory(parser.value(dir_)), QString(), false);
+    link_->prompts().quiet = quiet_;
+    link_->prompts().yes = hasYes_ && parser.isSet(yes_);
+    AppState& s = link_->state();
     // As tavoem does at every start, on the files as found; the run goes on (a file command
     // needs no serial settings, and --port or --baud may stand in for some).
-    damaged_ = damagedSettingsMessage(s.programDir);
-    if (!damaged_.isEmpty())
-        err(QStringLiteral("tavoemctl ") + name_ + QStringLiteral(": ") + damaged_);
+    link_->damaged = damagedSettingsMessage(s.programDir);
+    if (!link_->damaged.isEmpty())
+        err(QStringLiteral("tavoemctl ") + name_ + QStringLiteral(": ") + link_->damaged);
     if (!QFile::exists(s.generalIni()))
         EcrireParametresDefaut(s.programDir);
     // As in tavoem: a new language file resets the installation to the customer variant.
@@ -153,12 +193,47 @@ qint64 Run::number(const QCommandLineOption& option, qint64 min, qint64 max, qin
     return fallback;
 }
 
-bool Run::openPort() {
+Link::Link(const QString& name, const QString& programDir, const QString& port, bool batch)
+    : name_(name), batch_(batch), portName_(port) {
+    state_ = std::make_unique<AppState>(programDir, serial_, clock_, prompts_);
+    state_->processEvents = nullptr; // no window messages to let run
+    if (batch)
+        prompts_.prefix = port + QStringLiteral(": ");
+}
+
+void Link::out(const QString& line) {
+    if (batch_)
+        lines << line;
+    else
+        ctl::out(line);
+}
+
+void Link::outJson(const QJsonValue& value) {
+    if (batch_)
+        json = value;
+    else
+        ctl::outJson(value);
+}
+
+int Link::fail(int status, const QString& text) const {
+    err(QStringLiteral("tavoemctl ") + name_ + QStringLiteral(": ") + prompts_.prefix + text);
+    return status;
+}
+
+void Link::note(const QString& text) const {
+    if (!quiet())
+        err(prompts_.prefix + text);
+}
+
+bool Link::openPort() {
     const PortOpening o = ouvrirPortSansMessage(*state_);
     portName_ = o.port;
-    if (o.result == PortOpening::Opened)
+    if (o.result == PortOpening::Opened) {
+        if (batch_)
+            serial = EnvoyerCommande(*state_, QStringLiteral("SNU?"));
         return true;
-    if (o.result == PortOpening::BadSettings && !damaged_.isEmpty())
+    }
+    if (o.result == PortOpening::BadSettings && !damaged.isEmpty())
         fail(kRefused, QStringLiteral("invalid port settings \"%1\": %2 is damaged (see above)")
                            .arg(o.settingsText, state_->generalIni()));
     else if (o.result == PortOpening::BadSettings)
@@ -177,7 +252,7 @@ int Run::fail(int status, const QString& text) const {
     return status;
 }
 
-bool Run::skippedEntries() const {
+bool Link::skippedEntries() const {
     QStringList skipped;
     const auto check = [&](const QString& section, int key) {
         if (entryMnemonic(LireIni(state_->generalIni(), section, QString::number(key))).isEmpty())
@@ -204,7 +279,8 @@ void Run::note(const QString& text) const {
 QStringList subcommandFirst(const QStringList& args) {
     static const QStringList flags{QStringLiteral("--quiet"), QStringLiteral("--json")};
     static const QStringList withValue{QStringLiteral("--program-dir"), QStringLiteral("--port"),
-                                       QStringLiteral("--baud"), QStringLiteral("--timeout")};
+                                       QStringLiteral("--baud"), QStringLiteral("--timeout"),
+                                       QStringLiteral("--ports-from"), QStringLiteral("--jobs")};
     qsizetype i = 0;
     while (i < args.size()) {
         const QString& a = args.at(i);

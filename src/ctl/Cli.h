@@ -24,6 +24,7 @@ public:
     bool quiet = false;
     bool yes = false;
     std::function<void()> beforeOutput; // runs before each message (ends a progress bar)
+    QString prefix;                     // before each message (the port, in a batch run)
     void message(const QString& text, const QString& title, PromptIcon icon) override;
     bool askYesNo(const QString& text, const QString& title, PromptIcon icon) override;
     std::optional<QString> inputText(const QString&, const QString&, const QString&) override {
@@ -31,6 +32,42 @@ public:
     }
     QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
     QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
+};
+
+// The board on one port: its own exchange state, port and console messages. A run has one; a
+// batch run has one per port, each used by its own thread.
+class Link {
+public:
+    // `name` is the subcommand's; `port` empty for a single run (its messages bear no port).
+    Link(const QString& name, const QString& programDir, const QString& port, bool batch);
+    AppState& state() { return *state_; }
+    // Opens the board's port; a failure is reported on stderr. In a batch run the board's
+    // serial number is asked once it is open (for the summary).
+    bool openPort();
+    QString portName() const { return portName_; } // as opened
+    int fail(int status, const QString& text) const;
+    void note(const QString& text) const;
+    bool skippedEntries() const;
+    ConsolePrompts& prompts() { return prompts_; }
+    bool quiet() const { return prompts_.quiet; }
+    bool batch() const { return batch_; }
+    // Standard output: written at once, or kept for the end of a batch run.
+    void out(const QString& line);
+    void outJson(const QJsonValue& value);
+
+    QString damaged;  // the damaged-settings message of the program folder, or empty
+    QString serial;   // the board's serial number, when known
+    QStringList lines; // kept output (batch)
+    QJsonValue json;   // kept JSON (batch)
+
+private:
+    QString name_;
+    bool batch_;
+    QString portName_;
+    ConsolePrompts prompts_;
+    SystemClock clock_;
+    QtSerialPort serial_;
+    std::unique_ptr<AppState> state_;
 };
 
 // Whether a subcommand gives structured output with --json; one that does not refuses it.
@@ -55,14 +92,26 @@ public:
     int parse(const QStringList& args, int minArgs = 0, int maxArgs = 0);
     QStringList positional() const { return parser.positionalArguments(); }
     bool json() const { return parser.isSet(json_); }
-    bool quiet() const { return prompts_.quiet; }
+    bool quiet() const { return quiet_; }
 
     // The program folder with its settings (written with their defaults when missing) and the
     // exchange settings of this run. Ready after parse.
-    AppState& state() { return *state_; }
+    AppState& state() { return link_->state(); }
+    Link& link() { return *link_; }
     // Opens the board's port; a failure is reported on stderr.
-    bool openPort();
-    QString portName() const { return portName_; } // as opened
+    bool openPort() { return link_->openPort(); }
+    QString portName() const { return link_->portName(); } // as opened
+
+    // Adds --ports-from FILE and, with `jobs`, --jobs N (before parse).
+    void setPortListOptions(bool jobs);
+    // The ports of --port (repeated) and --ports-from; false, reported, when the file cannot be
+    // read.
+    bool ports(QStringList* list) const;
+    bool portListGiven() const { return parser.isSet(portsFrom_); }
+    const QCommandLineOption& jobsOption() const { return jobs_; }
+    // A link of its own for `port`, with this run's settings (a batch run's thread builds it).
+    std::unique_ptr<Link> linkFor(const QString& port) const;
+    QString name() const { return name_; }
 
     // The whole number given to `option`, within min..max; `fallback` when it is absent.
     // Anything else is reported on stderr, naming the option, and *ok becomes false: exit with
@@ -76,21 +125,18 @@ public:
     void note(const QString& text) const;
     // Names on stderr each catalogue entry of the board reading that "General.ini" lacks (or
     // that names no command), section and key: its value is skipped. True when there was one.
-    bool skippedEntries() const;
+    bool skippedEntries() const { return link_->skippedEntries(); }
     void setYesOption(); // adds --yes (questions answered Yes instead of No)
-    ConsolePrompts& prompts() { return prompts_; }
+    ConsolePrompts& prompts() { return link_->prompts(); }
 
 private:
     QString name_;
-    QCommandLineOption dir_, port_, baud_, timeout_, quietOpt_, json_, help_, yes_;
+    QCommandLineOption dir_, port_, baud_, timeout_, quietOpt_, json_, help_, yes_, portsFrom_,
+        jobs_;
     bool hasYes_ = false;
     bool jsonRefused_ = false;
-    QString portName_;
-    QString damaged_; // the damaged-settings message of the program folder, or empty
-    ConsolePrompts prompts_;
-    SystemClock clock_;
-    QtSerialPort serial_;
-    std::unique_ptr<AppState> state_;
+    bool quiet_ = false;
+    std::unique_ptr<Link> link_;
 };
 
 // The arguments after the program's name, with the common options given before the subcommand

@@ -2,6 +2,7 @@
 #include "core/download/Download.h"
 #include "core/settings/Ini.h"
 #include "core/settings/Variant.h"
+#include "ctl/Batch.h"
 #include "ctl/Cli.h"
 #include "ctl/Commands.h"
 #include "ctl/Interrupt.h"
@@ -33,6 +34,7 @@ int runDownload(const QStringList& args) {
                                    QStringLiteral("ms"));
     run.parser.addOptions({client, factory, noAck, pause});
     run.setYesOption();
+    run.setPortListOptions(true);
     if (const int st = run.parse(args, 1, 1); st >= 0)
         return st;
     AppState& s = run.state();
@@ -57,45 +59,47 @@ int runDownload(const QStringList& args) {
         preparerTelechargement(s, run.positional().at(0), usine);
     if (!lines)
         return kUsage; // the file was refused, with its reason
-    if (!run.openPort())
-        return kRefused;
-
-    Progress progress(run.quiet());
+    const bool ack = !run.parser.isSet(noAck);
+    const QString file = run.positional().at(0);
+    const bool json = run.json();
     InterruptGuard guard;
-    DownloadHooks hooks;
-    hooks.started = [&](int total) { progress.start(total); };
-    hooks.progress = [&](int sent) { progress.update(sent); };
-    hooks.cancelled = [] { return interrupted(); };
-    int started = 0; // lines handed to the board, the failing one included
-    hooks.sending = [&started](const QString&) { ++started; };
-    hooks.pauseMs = [pauseMs] { return pauseMs; };
-    // Messages of the sequence end the bar's line first.
-    run.prompts().beforeOutput = [&progress] { progress.finish(); };
-    const DownloadResult r = usine ? TelechargerUsine(s, *lines, !run.parser.isSet(noAck), hooks)
-                                   : TelechargerClient(s, *lines, hooks);
-    progress.finish();
-    if (run.json()) {
-        // A failure after the last line sent is the board's refusal of a UPL step.
-        const bool lineFailed = r.outcome == DownloadOutcome::Failed && started > r.sent;
-        outJson(QJsonObject{{QStringLiteral("file"), run.positional().at(0)},
-                            {QStringLiteral("result"),
-                             r.outcome == DownloadOutcome::Succeeded   ? "succeeded"
+    return runOnPorts(run, [&](Link& l) -> BoardEnd {
+        if (!l.openPort())
+            return {kRefused, QStringLiteral("port not opened")};
+        // One bar on the terminal: a batch shows none.
+        Progress progress(l.quiet() || l.batch());
+        DownloadHooks hooks;
+        hooks.started = [&](int total) { progress.start(total); };
+        hooks.progress = [&](int sent) { progress.update(sent); };
+        hooks.cancelled = [] { return interrupted(); };
+        int started = 0; // lines handed to the board, the failing one included
+        hooks.sending = [&started](const QString&) { ++started; };
+        hooks.pauseMs = [pauseMs] { return pauseMs; };
+        // Messages of the sequence end the bar's line first.
+        l.prompts().beforeOutput = [&progress] { progress.finish(); };
+        AppState& ls = l.state();
+        const DownloadResult r =
+            usine ? TelechargerUsine(ls, *lines, ack, hooks) : TelechargerClient(ls, *lines, hooks);
+        progress.finish();
+        l.prompts().beforeOutput = nullptr;
+        const char* result = r.outcome == DownloadOutcome::Succeeded   ? "succeeded"
                              : r.outcome == DownloadOutcome::Cancelled ? "cancelled"
-                                                                       : "failed"},
-                            {QStringLiteral("lines"), lines->size()},
-                            {QStringLiteral("sent"), r.sent},
-                            {QStringLiteral("failedLine"),
-                             lineFailed ? QJsonValue(r.sent + 1) : QJsonValue()}});
-    }
-    switch (r.outcome) {
-    case DownloadOutcome::Succeeded:
-        return kOk;
-    case DownloadOutcome::Cancelled:
-        return 130;
-    case DownloadOutcome::Failed:
-        break;
-    }
-    return kRefused;
+                                                                       : "failed";
+        if (json) {
+            // A failure after the last line sent is the board's refusal of a UPL step.
+            const bool lineFailed = r.outcome == DownloadOutcome::Failed && started > r.sent;
+            l.outJson(QJsonObject{{QStringLiteral("file"), file},
+                                  {QStringLiteral("result"), result},
+                                  {QStringLiteral("lines"), lines->size()},
+                                  {QStringLiteral("sent"), r.sent},
+                                  {QStringLiteral("failedLine"),
+                                   lineFailed ? QJsonValue(r.sent + 1) : QJsonValue()}});
+        }
+        const int status = r.outcome == DownloadOutcome::Succeeded   ? kOk
+                           : r.outcome == DownloadOutcome::Cancelled ? 130
+                                                                     : kRefused;
+        return {status, QString::fromLatin1(result)};
+    });
 }
 
 } // namespace tav::ctl

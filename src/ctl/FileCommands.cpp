@@ -2,6 +2,7 @@
 #include "core/configfile/ConfigFile.h"
 #include "core/link/FlowLog.h"
 #include "core/settings/Variant.h"
+#include "ctl/Batch.h"
 #include "ctl/Cli.h"
 #include "ctl/Commands.h"
 
@@ -46,34 +47,39 @@ int runLoadConfig(const QStringList& args) {
                            "the load and \"RVP\" recalls the board's factory parameters. "
                            "--json: the result (\"loaded\", \"refused\" or \"not sent\"), "
                            "the commands sent and the one refused."));
+    run.setPortListOptions(true);
     if (const int st = run.parse(args, 1, 1); st >= 0)
         return st;
-    if (!run.openPort())
-        return kRefused;
-    AppState& s = run.state();
-    // A refusal before the first command is the file's (status 2); after it, the board's.
-    QStringList sent;
-    s.FluxActif = true;
-    QObject::connect(&s.flow, &FlowLog::appended, [&sent](int list, const QString& text, qint64) {
-        if (list == FlowLog::Sent)
-            sent.append(text.trimmed()); // without its carriage return
+    const QString file = run.positional().at(0);
+    const bool json = run.json();
+    return runOnPorts(run, [&](Link& l) -> BoardEnd {
+        if (!l.openPort())
+            return {kRefused, QStringLiteral("port not opened")};
+        AppState& s = l.state();
+        // A refusal before the first command is the file's (status 2); after it, the board's.
+        QStringList sent;
+        s.FluxActif = true;
+        QObject::connect(&s.flow, &FlowLog::appended,
+                         [&sent](int list, const QString& text, qint64) {
+                             if (list == FlowLog::Sent)
+                                 sent.append(text.trimmed()); // without its carriage return
+                         });
+        const bool loaded = ChargerFichierConfiguration(s, file, kTitle);
+        // After a refusal the last line sent is the recall of the factory parameters.
+        if (!loaded && sent.size() > 1 && sent.constLast() == QLatin1String("RVP"))
+            sent.removeLast();
+        const QString result = loaded          ? QStringLiteral("loaded")
+                               : sent.isEmpty() ? QStringLiteral("not sent")
+                                                : QStringLiteral("refused");
+        if (json)
+            l.outJson(QJsonObject{
+                {QStringLiteral("file"), file},
+                {QStringLiteral("result"), result},
+                {QStringLiteral("sent"), sent.size()},
+                {QStringLiteral("refusedCommand"),
+                 loaded || sent.isEmpty() ? QJsonValue() : QJsonValue(sent.constLast())}});
+        return {loaded ? kOk : sent.isEmpty() ? kUsage : kRefused, result};
     });
-    const bool loaded = ChargerFichierConfiguration(s, run.positional().at(0), kTitle);
-    // After a refusal the last line sent is the recall of the factory parameters.
-    if (!loaded && sent.size() > 1 && sent.constLast() == QLatin1String("RVP"))
-        sent.removeLast();
-    if (run.json())
-        outJson(QJsonObject{
-            {QStringLiteral("file"), run.positional().at(0)},
-            {QStringLiteral("result"), loaded          ? QStringLiteral("loaded")
-                                       : sent.isEmpty() ? QStringLiteral("not sent")
-                                                        : QStringLiteral("refused")},
-            {QStringLiteral("sent"), sent.size()},
-            {QStringLiteral("refusedCommand"),
-             loaded || sent.isEmpty() ? QJsonValue() : QJsonValue(sent.constLast())}});
-    if (loaded)
-        return kOk;
-    return sent.isEmpty() ? kUsage : kRefused;
 }
 
 } // namespace tav::ctl

@@ -3,6 +3,7 @@
 #include "core/link/BaudRate.h"
 #include "core/link/Exchange.h"
 #include "core/settings/Ini.h"
+#include "ctl/Batch.h"
 #include "ctl/Cli.h"
 #include "ctl/Commands.h"
 #include "ctl/Interrupt.h"
@@ -68,38 +69,52 @@ int runRead(const QStringList& args) {
                            "board cannot give (\"xxx\") prints XXX (JSON null); one without "
                            "answer prints nothing after \"=\" (null); either gives status 1. "
                            "Only reads are sent."));
+    run.setPortListOptions(true);
     if (const int st = run.parse(args); st >= 0)
         return st;
     const bool skipped = run.skippedEntries();
-    if (!run.openPort())
-        return kRefused;
-    const BoardReading r = lireCarte(run.state());
-    if (r.version.status != ReadStatus::Text)
-        return run.fail(kRefused, QStringLiteral("no answer from the board on %1")
-                                      .arg(run.portName()));
-    QJsonObject json;
-    QStringList missing, unavailable;
-    for (const BoardValue* v : r.values()) {
-        if (v->mnemonic.isEmpty())
-            continue;
-        if (v->status == ReadStatus::Unavailable)
-            unavailable.append(v->mnemonic);
-        else if (!v->number && v->status != ReadStatus::Text)
-            missing.append(v->mnemonic);
-        if (run.json())
-            json.insert(v->mnemonic, v->number ? QJsonValue(*v->number)
-                                     : v->status == ReadStatus::Text ? QJsonValue(v->answer)
-                                                                     : QJsonValue());
-        else
-            out(v->mnemonic + u'=' + v->text());
-    }
-    if (run.json())
-        outJson(json);
-    if (!unavailable.isEmpty())
-        run.fail(kRefused, QStringLiteral("not available (xxx): %1").arg(unavailable.join(u", ")));
-    if (!missing.isEmpty())
-        run.fail(kRefused, QStringLiteral("no usable answer to %1").arg(missing.join(u", ")));
-    return missing.isEmpty() && unavailable.isEmpty() && !skipped ? kOk : kRefused;
+    const bool json = run.json();
+    return runOnPorts(
+        run,
+        [skipped, json](Link& l) -> BoardEnd {
+            if (!l.openPort())
+                return {kRefused, QStringLiteral("port not opened")};
+            const BoardReading r = lireCarte(l.state());
+            if (r.version.status != ReadStatus::Text)
+                return {l.fail(kRefused, QStringLiteral("no answer from the board on %1")
+                                             .arg(l.portName())),
+                        QStringLiteral("no answer")};
+            if (r.serial.status == ReadStatus::Text)
+                l.serial = r.serial.answer;
+            QJsonObject values;
+            QStringList missing, unavailable;
+            for (const BoardValue* v : r.values()) {
+                if (v->mnemonic.isEmpty())
+                    continue;
+                if (v->status == ReadStatus::Unavailable)
+                    unavailable.append(v->mnemonic);
+                else if (!v->number && v->status != ReadStatus::Text)
+                    missing.append(v->mnemonic);
+                if (json)
+                    values.insert(v->mnemonic, v->number ? QJsonValue(*v->number)
+                                               : v->status == ReadStatus::Text
+                                                   ? QJsonValue(v->answer)
+                                                   : QJsonValue());
+                else
+                    l.out(v->mnemonic + u'=' + v->text());
+            }
+            if (json)
+                l.outJson(values);
+            if (!unavailable.isEmpty())
+                l.fail(kRefused,
+                       QStringLiteral("not available (xxx): %1").arg(unavailable.join(u", ")));
+            if (!missing.isEmpty())
+                l.fail(kRefused, QStringLiteral("no usable answer to %1").arg(missing.join(u", ")));
+            if (missing.isEmpty() && unavailable.isEmpty() && !skipped)
+                return {kOk, QStringLiteral("read")};
+            return {kRefused, QStringLiteral("incomplete")};
+        },
+        true);
 }
 
 int runDetectBaud(const QStringList& args) {

@@ -5,7 +5,6 @@
 #include "ctl/Cli.h"
 #include "ctl/Commands.h"
 
-#include <QFile>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -87,16 +86,13 @@ int runMonitor(const QStringList& args) {
                 "tav_laser_diode_temperature_celsius, tav_case_temperature_celsius (labels port, "
                 "serial; absent when the board gives no value), tav_alarm{bit,alarm}, "
                 "tav_warning{bit,warning}, tav_board_up, tav_board_info{version}, "
-                "tav_last_row_age_seconds, tav_exchanges_total, tav_timeouts_total, "
+                "tav_last_row_age_seconds, tav_last_row_duration_seconds, tav_exchanges_total, tav_timeouts_total, "
                 "tav_reconnections_total. A pulled adapter is down at its next row; a board that "
                 "is present but silent is down after one row without any answer, which takes up "
                 "to 9 reads x attempts x (pause + time-out): %1 with the stored settings. The "
                 "address of the metrics is printed on standard output.")
                 .arg(help ? silentRowText(args) : QString()),
             Json::Refused);
-    const QCommandLineOption portsFrom(QStringLiteral("ports-from"),
-                                       QStringLiteral("File of ports, one a line (# comments)."),
-                                       QStringLiteral("file"));
     const QCommandLineOption period(QStringLiteral("period"),
                                     QStringLiteral("Seconds between rows (default 5)."),
                                     QStringLiteral("s"));
@@ -110,21 +106,17 @@ int runMonitor(const QStringList& args) {
                                     QStringLiteral("Also write each board's rows in the record "
                                                    "format to DIR/<serial number><extension>."),
                                     QStringLiteral("dir"));
-    run.parser.addOptions({portsFrom, period, listen, record});
+    run.parser.addOptions({period, listen, record});
+    run.setPortListOptions(false);
     if (const int st = run.parse(args); st >= 0)
         return st;
     bool ok = true;
     const qint64 periodS = run.number(period, 1, 86400, 5, &ok);
     if (!ok)
         return kUsage;
-    QStringList ports = run.parser.values(QStringLiteral("port"));
-    if (run.parser.isSet(portsFrom)) {
-        QFile f(run.parser.value(portsFrom));
-        if (!f.open(QIODevice::ReadOnly))
-            return run.fail(kUsage, QStringLiteral("cannot read the ports file \"%1\": %2")
-                                        .arg(f.fileName(), f.errorString()));
-        ports += portsFromText(QString::fromLocal8Bit(f.readAll()));
-    }
+    QStringList ports;
+    if (!run.ports(&ports))
+        return kUsage;
     if (ports.isEmpty())
         return run.fail(kUsage, QStringLiteral("no port to watch; give --port (repeated) or "
                                                "--ports-from FILE"));

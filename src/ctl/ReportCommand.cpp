@@ -2,6 +2,8 @@
 #include "core/config/BoardReading.h"
 #include "core/config/ConfigReport.h"
 #include "core/control/MeasurementLog.h"
+#include "core/supervision/RecordFile.h"
+#include "ctl/Batch.h"
 #include "ctl/Cli.h"
 #include "ctl/Commands.h"
 #include "report/ReportLayout.h"
@@ -9,6 +11,7 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QJsonObject>
+#include <QRegularExpression>
 
 namespace tav::ctl {
 
@@ -23,51 +26,80 @@ int runReport(const QStringList& args) {
                            "file."));
     const QCommandLineOption pdf(QStringLiteral("pdf"), QStringLiteral("The PDF file to write."),
                                  QStringLiteral("file"));
-    run.parser.addOption(pdf);
+    const QCommandLineOption outDir(
+        QStringLiteral("out-dir"),
+        QStringLiteral("With several ports: the folder of the reports, each named after the "
+                       "board's serial number (SERIAL.pdf, SERIAL_2.pdf when taken)."),
+        QStringLiteral("dir"));
+    run.parser.addOptions({pdf, outDir});
+    run.setPortListOptions(true);
     if (const int st = run.parse(args); st >= 0)
         return st;
-    const QString file = run.parser.value(pdf);
-    if (file.isEmpty())
-        return run.fail(kUsage, QStringLiteral("--pdf FILE is needed (see tavoemctl report "
-                                               "--help)"));
-    QElapsedTimer clock;
-    clock.start();
-    BoardReading r;
-    auto finish = [&](int status, const QString& result, const QString& message) {
-        if (run.json())
-            outJson(QJsonObject{
-                {QStringLiteral("port"), run.portName()},
-                {QStringLiteral("serial"), r.serial.status == ReadStatus::Text
-                                               ? QJsonValue(r.serial.answer)
-                                               : QJsonValue()},
-                {QStringLiteral("result"), result},
-                {QStringLiteral("seconds"), double(clock.elapsed() / 100) / 10},
-                {QStringLiteral("file"), file}});
-        if (status == kOk) {
-            run.note(message);
-            return status;
-        }
-        return run.fail(status, message);
-    };
+    QStringList ports;
+    if (!run.ports(&ports))
+        return kUsage;
+    const bool batch = ports.size() > 1 || run.portListGiven();
+    const QString given = run.parser.value(batch ? outDir : pdf);
+    if (given.isEmpty())
+        return run.fail(kUsage, batch ? QStringLiteral("--out-dir DIR is needed with several "
+                                                       "ports (see tavoemctl report --help)")
+                                      : QStringLiteral("--pdf FILE is needed (see tavoemctl "
+                                                       "report --help)"));
     const bool skipped = run.skippedEntries();
-    if (!run.openPort())
-        return finish(kRefused, QStringLiteral("no answer"), QStringLiteral("no report written"));
-    r = lireCarte(run.state());
-    if (r.version.status != ReadStatus::Text)
-        return finish(kRefused, QStringLiteral("no answer"),
-                      QStringLiteral("no answer from the board on %1; no report written")
-                          .arg(run.portName()));
-    QString error;
-    if (!exportReportPdf(buildConfigReport(r), file, logDateText(QDateTime::currentDateTime()),
-                         &error))
-        return finish(kUsage, QStringLiteral("not written"), error);
-    if (!r.complete() || skipped)
-        return finish(kRefused, QStringLiteral("incomplete"),
-                      QStringLiteral("some values were skipped or got no usable answer; their "
-                                     "cells in \"%1\" are blank or XXX")
-                          .arg(file));
-    return finish(kOk, QStringLiteral("written"),
-                  QStringLiteral("report of %1 written to \"%2\"").arg(r.serial.answer, file));
+    const bool json = run.json();
+    return runOnPorts(run, [&](Link& l) -> BoardEnd {
+        QElapsedTimer clock;
+        clock.start();
+        BoardReading r;
+        QString file = batch ? QString() : given;
+        auto finish = [&](int status, const QString& result, const QString& message) {
+            if (json)
+                l.outJson(QJsonObject{
+                    {QStringLiteral("port"), l.portName()},
+                    {QStringLiteral("serial"), r.serial.status == ReadStatus::Text
+                                                   ? QJsonValue(r.serial.answer)
+                                                   : QJsonValue()},
+                    {QStringLiteral("result"), result},
+                    {QStringLiteral("seconds"), double(clock.elapsed() / 100) / 10},
+                    {QStringLiteral("file"), file.isEmpty() ? QJsonValue() : QJsonValue(file)}});
+            if (status == kOk)
+                l.note(message);
+            else
+                l.fail(status, message);
+            return BoardEnd{status, result};
+        };
+        if (!l.openPort())
+            return finish(kRefused, QStringLiteral("no answer"),
+                          QStringLiteral("no report written"));
+        r = lireCarte(l.state());
+        if (r.version.status != ReadStatus::Text)
+            return finish(kRefused, QStringLiteral("no answer"),
+                          QStringLiteral("no answer from the board on %1; no report written")
+                              .arg(l.portName()));
+        if (r.serial.status == ReadStatus::Text)
+            l.serial = r.serial.answer;
+        if (batch) {
+            // The name is taken at once (a board of the same serial number gets _2).
+            RecordFile name;
+            QString base = r.serial.answer.trimmed();
+            base.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|]")), QStringLiteral("_"));
+            if (!name.create(given, base.isEmpty() ? QStringLiteral("report") : base,
+                             QStringLiteral(".pdf")))
+                return finish(kUsage, QStringLiteral("not written"), name.error());
+            file = name.path();
+        }
+        QString error;
+        if (!exportReportPdf(buildConfigReport(r), file,
+                             logDateText(QDateTime::currentDateTime()), &error))
+            return finish(kUsage, QStringLiteral("not written"), error);
+        if (!r.complete() || skipped)
+            return finish(kRefused, QStringLiteral("incomplete"),
+                          QStringLiteral("some values were skipped or got no usable answer; "
+                                         "their cells in \"%1\" are blank or XXX")
+                              .arg(file));
+        return finish(kOk, QStringLiteral("written"),
+                      QStringLiteral("report of %1 written to \"%2\"").arg(r.serial.answer, file));
+    });
 }
 
 } // namespace tav::ctl

@@ -27,7 +27,7 @@ QStringList monitorReads() {
 }
 
 void applyRow(BoardState& st, const QHash<QString, QString>& answers, int unanswered,
-              qint64 nowMs) {
+              qint64 startedMs, qint64 nowMs) {
     const auto& metrics = readingMetrics();
     st.values.assign(metrics.size(), std::nullopt);
     for (size_t i = 0; i < metrics.size(); ++i) {
@@ -49,6 +49,7 @@ void applyRow(BoardState& st, const QHash<QString, QString>& answers, int unansw
     st.exchanges += quint64(answers.size() + unanswered);
     st.timeouts += quint64(unanswered);
     st.up = !answers.isEmpty();
+    st.lastRowDurationMs = nowMs - startedMs;
     if (unanswered == 0 && !answers.isEmpty())
         st.lastCompleteRowMs = nowMs;
 }
@@ -91,6 +92,8 @@ std::vector<SampleFamily> fleetSamples(const std::vector<BoardState>& boards,
     f.push_back({QStringLiteral("tav_last_row_age_seconds"),
                  QStringLiteral("Seconds since the last row in which every read was answered."),
                  false, {}});
+    f.push_back({QStringLiteral("tav_last_row_duration_seconds"),
+                 QStringLiteral("Seconds the last row's reads took."), false, {}});
     f.push_back({QStringLiteral("tav_exchanges_total"), QStringLiteral("Reads sent."), true, {}});
     f.push_back({QStringLiteral("tav_timeouts_total"),
                  QStringLiteral("Reads without answer after every attempt (or not sent: the "
@@ -124,9 +127,11 @@ std::vector<SampleFamily> fleetSamples(const std::vector<BoardState>& boards,
         if (b.lastCompleteRowMs)
             f[alarm + 4].samples.push_back({id, double(nowMs - *b.lastCompleteRowMs) / 1000.0});
         const L byPort{{port, b.port}};
-        f[alarm + 5].samples.push_back({byPort, double(b.exchanges)});
-        f[alarm + 6].samples.push_back({byPort, double(b.timeouts)});
-        f[alarm + 7].samples.push_back({byPort, double(b.reconnections)});
+        if (b.lastRowDurationMs)
+            f[alarm + 5].samples.push_back({byPort, double(*b.lastRowDurationMs) / 1000.0});
+        f[alarm + 6].samples.push_back({byPort, double(b.exchanges)});
+        f[alarm + 7].samples.push_back({byPort, double(b.timeouts)});
+        f[alarm + 8].samples.push_back({byPort, double(b.reconnections)});
     }
     return f;
 }

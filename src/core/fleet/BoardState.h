@@ -43,14 +43,15 @@ struct BoardState {
     quint64 timeouts = 0;
     quint64 reconnections = 0;
     std::optional<qint64> lastCompleteRowMs; // monotonic clock of the last row with every answer
+    std::optional<qint64> lastRowDurationMs; // how long the last row's reads took
 };
 
 // Takes a row's answers (mnemonic -> value text; a read without answer is missing) into the
 // state: values scaled, alarms and warnings decoded as the control panel does; "xxx", a text
 // without a number and a missing answer leave the value absent. `up` follows whether anything
-// was answered; a complete row stamps nowMs.
+// was answered; a complete row stamps nowMs. The row's reads began at startedMs.
 void applyRow(BoardState& state, const QHash<QString, QString>& answers, int unanswered,
-              qint64 nowMs);
+              qint64 startedMs, qint64 nowMs);
 
 // One exported series: labels in order, and its value.
 struct Sample {

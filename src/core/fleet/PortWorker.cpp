@@ -149,6 +149,7 @@ void PortWorker::identify(AppState& s) {
 }
 
 void PortWorker::takeRow(AppState& s) {
+    const qint64 started = s.clock.now();
     QHash<QString, QString> answers;
     int unanswered = 0;
     const auto stop = [this] { return stop_.load(); };
@@ -187,7 +188,7 @@ void PortWorker::takeRow(AppState& s) {
     if (stop_ && answers.isEmpty())
         return; // stopped, not lost
     std::lock_guard lock(mutex_);
-    applyRow(state_, answers, unanswered, s.clock.now());
+    applyRow(state_, answers, unanswered, started, s.clock.now());
     if (!state_.up) {
         state_.identified = false;
         lost_ = true;

@@ -45,6 +45,7 @@ private slots:
                                        << 0.0;
         QTest::newRow("warning bits 4-6 not exported") << all << "tav_warning" << "Not used" << none;
         QTest::newRow("complete row has an age") << all << "tav_last_row_age_seconds" << "" << 2.0;
+        QTest::newRow("row duration") << all << "tav_last_row_duration_seconds" << "" << 0.25;
         QTest::newRow("up") << all << "tav_board_up" << "" << 1.0;
         QTest::newRow("no answer at all: down") << QStringList{} << "tav_board_up" << "" << 0.0;
         QTest::newRow("unanswered is absent") << QStringList{"OPW=123"} << "tav_input_power_dbm"
@@ -60,7 +61,7 @@ private slots:
         for (const QString& x : answers)
             a.insert(x.section(u'=', 0, 0), x.section(u'=', 1));
         BoardState b;
-        applyRow(b, a, int(monitorReads().size() - a.size()), 1000);
+        applyRow(b, a, int(monitorReads().size() - a.size()), 750, 1000);
         const auto fs = fleetSamples({b}, defaultBitCaptions(), 3000);
         QFETCH(QString, family);
         QFETCH(QString, label);

@@ -1,0 +1,68 @@
+// tavoemctl batch runs: several simulated boards at once, one of them unplugged.
+#include "support/Pty.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace tav;
+
+class TestBatch : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    test::SimProcess sims_[4]; // BATCH-0, BATCH-1, BATCH-2 (unplugged), BATCH-0 again
+
+    // tavoemctl with the boards `which` as --port; its stdout lines, status in *status.
+    QStringList ctl(const QStringList& args, std::initializer_list<int> which, int* status) {
+        QStringList ports;
+        for (int i : which)
+            ports << "--port" << dir_.filePath(QStringLiteral("board%1").arg(i));
+        QProcess p;
+        p.start(qEnvironmentVariable("TAVOEMCTL_BIN"),
+                args + QStringList{"--program-dir", dir_.filePath("program")} + ports);
+        p.waitForFinished(120000);
+        *status = p.exitCode();
+        return QString::fromLocal8Bit(p.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    }
+
+private slots:
+    void initTestCase() {
+        for (int i = 0; i < 4; ++i)
+            QVERIFY(sims_[i].start({"--no-noise", "--serial", QStringLiteral("BATCH-%1").arg(i % 3),
+                                    "--link", dir_.filePath(QStringLiteral("board%1").arg(i))}));
+        QCOMPARE(sims_[2].command("unplug"), QStringLiteral("unplugged"));
+    }
+
+    // Each board's values bear its port, then one summary line per port; the unplugged board
+    // fails alone.
+    void read() {
+        int status = -1;
+        const QStringList lines = ctl({"read"}, {0, 1, 2}, &status);
+        QCOMPARE(status, 1);
+        for (int i : {0, 1}) {
+            const QString port = dir_.filePath(QStringLiteral("board%1").arg(i));
+            QVERIFY(lines.contains(QStringLiteral("%1 SNU=BATCH-%2").arg(port).arg(i)));
+            QVERIFY(lines.contains(QStringLiteral("%1 PON=20").arg(port)));
+            QVERIFY(lines.filter(QRegularExpression(QStringLiteral("^%1\tBATCH-%2\tread\t[0-9.]+$")
+                                                        .arg(port).arg(i)))
+                        .size() == 1);
+        }
+        QVERIFY(lines.filter(QRegularExpression("^" + dir_.filePath("board2") + "\t-\t")).size() == 1);
+    }
+
+    // Reports named after serial numbers; the second board of the same number gets "_2".
+    void reportOutDir() {
+        int status = -1;
+        const QString out = dir_.filePath("reports");
+        ctl({"report", "--out-dir", out}, {0, 1, 2, 3}, &status);
+        QCOMPARE(status, 1);
+        QDir d(out);
+        QCOMPARE(d.entryList(QDir::Files),
+                 QStringList({"BATCH-0.pdf", "BATCH-0_2.pdf", "BATCH-1.pdf"}));
+        for (const QString& f : d.entryList(QDir::Files))
+            QVERIFY(QFileInfo(d.filePath(f)).size() > 1000);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBatch)
+#include "test_batch.moc"
