@@ -59,6 +59,7 @@ int runOnPorts(Run& run, const BoardBody& body, bool keyed) {
                     // Made and ended on this thread (its port belongs to it), output kept.
                     const std::unique_ptr<Link> link = run.linkFor(r.port);
                     r.end = body(*link);
+                    drainOwedAnswers(link->state());
                     FermerPort(link->state());
                     r.serial = link->serial;
                     r.lines = link->lines;

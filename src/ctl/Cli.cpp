@@ -201,6 +201,10 @@ Link::Link(const QString& name, const QString& programDir, const QString& port, 
         prompts_.prefix = port + QStringLiteral(": ");
 }
 
+Link::~Link() {
+    drainOwedAnswers(*state_);
+}
+
 void Link::out(const QString& line) {
     if (batch_)
         lines << line;

@@ -40,6 +40,7 @@ class Link {
 public:
     // `name` is the subcommand's; `port` empty for a single run (its messages bear no port).
     Link(const QString& name, const QString& programDir, const QString& port, bool batch);
+    ~Link(); // late answers still owed are waited for: the next run must not take them
     AppState& state() { return *state_; }
     // Opens the board's port; a failure is reported on stderr. In a batch run the board's
     // serial number is asked once it is open (for the summary).

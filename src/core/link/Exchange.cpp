@@ -456,6 +456,11 @@ QString EnvoyerCommande(AppState& s, const QString& command) {
     return answer;
 }
 
+void drainOwedAnswers(AppState& s) {
+    if (s.PortOEM.isOpen() && s.PortOEM.owedLines > 0)
+        drainOwedLines(s);
+}
+
 void ViderReception(AppState& s) {
     SerialPort& port = s.PortOEM;
     port.carriedInput.clear();

@@ -50,6 +50,9 @@ QString LireReponse(AppState& s);
 // way and the wait goes on within the time-out.
 // Attempts stop early when the port is closed (it cannot be opened, or its device went away).
 QString EnvoyerCommande(AppState& s, const QString& command);
+// Waits for the answers still owed to this program's earlier lines (those that came too late)
+// and discards them, so that a program that ends leaves none to the next user of the port.
+void drainOwedAnswers(AppState& s);
 // Empties the port's input, letting pending events run between reads.
 void ViderReception(AppState& s);
 
