@@ -264,10 +264,7 @@ bool FrmSupervisionData::start() {
         !recorder_.start({*period, *every, MissingAnswer::LeaveEmpty, RecordFormat::Tabs},
                          rowCells(0))) {
         record.discard();
-        message(record.error() +
-                    QStringLiteral(" Give your user write access to the folder %1, then start again.")
-                        .arg(QDir::toNativeSeparators(dir)),
-                PromptIcon::Critical);
+        message(record.error() + u' ' + record.advice(), PromptIcon::Critical);
         return false;
     }
     if (!OuvrirPort(s_)) {
@@ -409,9 +406,7 @@ void FrmSupervisionData::save_Click() {
     }
     out.close();
     if (!ok) {
-        message(out.error() + QStringLiteral(" Give your user write access to the folder %1.")
-                                  .arg(QDir::toNativeSeparators(dir)),
-                PromptIcon::Critical);
+        message(out.error() + u' ' + out.advice(), PromptIcon::Critical);
         return;
     }
     message(QStringLiteral("The sheet is saved in %1.").arg(QDir::toNativeSeparators(out.path())),
