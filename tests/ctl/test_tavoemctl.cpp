@@ -129,8 +129,6 @@ private slots:
             << QStringList{"read", "--program-dir", "@/damaged"} << 1 << "[RS232] lacks PORT, BAUD";
         QTest::newRow("report, unwritable file")
             << QStringList{"report", "--pdf", "@/nothing/r.pdf"} << 2 << "could not be written";
-        QTest::newRow("good download")
-            << QStringList{"download", "--client", "@/good.hex"} << 0 << "";
         QTest::newRow("record --json") << QStringList{"record", "--period", "1", "--json"} << 2
                                        << "--json";
         QTest::newRow("record, not a number")

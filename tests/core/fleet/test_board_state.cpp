@@ -38,7 +38,6 @@ private slots:
         QTest::newRow("xxx is absent") << all << "tav_output_power_phs2_dbm" << "" << none;
         QTest::newRow("alarm bit 1") << all << "tav_alarm" << "Loss of Output Power" << 1.0;
         QTest::newRow("alarm bit 2") << all << "tav_alarm" << "Loss of Input Power" << 0.0;
-        QTest::newRow("alarm bit 6") << all << "tav_alarm" << "Disabled EDFA" << 1.0;
         QTest::newRow("warning bit 0") << all << "tav_warning" << "Output Power too low in APC mode"
                                        << 1.0;
         QTest::newRow("warning bit 1") << all << "tav_warning" << "Output Power too low in ACC mode"

@@ -103,7 +103,6 @@ private slots:
 
     void answerValue_data() {
         test::columns<QByteArray, QString>({"answer", "value"});
-        QTest::newRow("plus") << QByteArray("IPW=+12.3\r") << "12.3";
         QTest::newRow("minus") << QByteArray("IPW=-3.1\r") << "-3.1";
         QTest::newRow("plus after text") << QByteArray("SNU=AB+12\r") << "12";
         QTest::newRow("raw") << QByteArray("SNU=AB+12\r") << "SNU=AB+12";
@@ -146,7 +145,6 @@ private slots:
     void pauses_data() {
         test::columns<QString, bool, QString, int>({"pause2", "longPause", "pause", "half"});
         QTest::newRow("absent") << QString() << false << "500" << 50;
-        QTest::newRow("zero") << "0" << false << "500" << 50;
         QTest::newRow("25 to even") << "25" << false << "500" << 12;
         QTest::newRow("decimal") << "30.6" << false << "500" << 16;
         QTest::newRow("long") << QString() << true << "500" << 250;
@@ -194,8 +192,6 @@ private slots:
         QTest::newRow("cr") << Bursts{{3, "STS=1\r"}} << "STS=1" << 3 << QByteArray();
         QTest::newRow("line feed first")
             << Bursts{{3, "\n"}, {4, "STS=1\r"}} << "STS=1" << 3 + 4 << QByteArray();
-        QTest::newRow("line feed behind") << Bursts{{3, "IPW=+12.3\r"}, {1, "\n"}} << "IPW=+12.3"
-                                          << 3 << QByteArray("\n");
         QTest::newRow("same burst stays")
             << Bursts{{3, "A=1\r\nB=2\r"}} << "A=1" << 3 << QByteArray("\nB=2\r");
         QTest::newRow("no cr") << Bursts{{3, "IPW="}, {9, "12.3"}} << "IPW=12.3" << 3 + 9 + 10
@@ -278,30 +274,20 @@ private slots:
         QCOMPARE(r.port.lines.size(), 1);
     }
 
-    // The manual-command window sees an unreadable answer escaped; the baud scan judges it itself.
-    void unprintableAnswersShownOrKept() {
-        using U = AppState::Unprintable;
-        for (const auto& [mode, shown] : {std::pair{U::Escape, QString("OPW=<0x8F>1<0x0B>")},
-                                          std::pair{U::Keep, QString("OPW=\u008f1\u000b")}}) {
-            Rig r;
-            r.s.unprintableAnswers = mode;
-            r.port.answer("OPW=\x8f" "1\x0b\r");
-            QCOMPARE(EnvoyerCommande(r.s, "OPW?"), shown.mid(4));
-        }
+    // The baud scan judges unreadable answers itself: they are kept as received (the
+    // manual-command window's escaped ones: test_link_windows).
+    void unprintableAnswersKept() {
+        Rig r;
+        r.s.unprintableAnswers = AppState::Unprintable::Keep;
+        r.port.answer("OPW=\x8f" "1\r");
+        QCOMPARE(EnvoyerCommande(r.s, "OPW?"), QString("\u008f1"));
     }
 
     // An answer that comes after the time-out belongs to its own line: the next exchange waits for
     // the answers owed to earlier lines and discards them, so no line takes another's answer.
-    void lateAnswersStayWithTheirLines_data() {
-        test::columns<int>({"timeout"});
-        QTest::newRow("250") << 250;
-        QTest::newRow("200") << 200;
-    }
-
     void lateAnswersStayWithTheirLines() {
         Rig r;
         r.rs232("TempsPause2", "2");
-        r.s.TempsTimeout = static_cast<qint16>(test::fetch<int>("timeout"));
         r.s.NbRepetitions = 3;
         r.s.ReponseBrute = true;
         r.port.responder = [](const QByteArray& line) {
