@@ -340,7 +340,9 @@ PortOpening ouvrirPortSansMessage(AppState& s) {
         return o;
     }
     s.PortOEM.exchangeSettings = settings;
+    // A new opening starts a new conversation (the baud scan opens at another rate each time).
     s.PortOEM.carriedInput.clear();
+    s.PortOEM.owedLines = 0;
     // A failure reported earlier may be reported again.
     s.portFailureShown.clear();
     s.actionSignalee = ~quint64(0);

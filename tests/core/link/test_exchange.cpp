@@ -129,6 +129,8 @@ private slots:
         QCOMPARE(r.clock.now() - t0, 4 * (100 + 250));
         QCOMPARE(r.flow(FlowLog::Sent), QStringList{"VER?\r"}); // only the first sending
         QCOMPARE(r.flow(FlowLog::Answers), QStringList(4, "TIMEOUT"));
+        // The four lines are owed answers; a new opening (the baud scan's next rate) owes none.
+        QVERIFY(r.port.owedLines == 4 && FermerPort(r.s) && OuvrirPort(r.s) && !r.port.owedLines);
 
         // Silence, then an empty line (no answer either), then the value.
         r.port.silence();
@@ -274,8 +276,7 @@ private slots:
         QCOMPARE(r.port.lines.size(), 1);
     }
 
-    // The baud scan judges unreadable answers itself: they are kept as received (the
-    // manual-command window's escaped ones: test_link_windows).
+    // The baud scan judges unreadable answers itself: kept as received (escaped: link windows).
     void unprintableAnswersKept() {
         Rig r;
         r.s.unprintableAnswers = AppState::Unprintable::Keep;
