@@ -91,7 +91,6 @@ void centreOnScreen(QWidget* window) {
 
 void placeBeside(QWidget* window, const QWidget* other, bool right) {
     if (!other) return;
-    window->adjustSize();
     besideNow(window, other, right);
     PlaceAtShow::install(window, [other = QPointer<const QWidget>(other), right](QWidget* w) {
         if (other) besideNow(w, other, right);
