@@ -175,7 +175,7 @@ private slots:
     }
 
     // "xxx" is null, named on stderr, status 1; 30% garbled answers (SNU, VER first) show none.
-    // A catalogue entry that names no command: its value skipped, named, status 1.
+    // A catalogue entry that names no command: skipped, named, status 1. The report: status 1.
     void readUnavailable() {
         const QString ini = dir_.filePath("General.ini"), ramp = LireIni(ini, "WRITE SYN", "16");
         EcrireIni(ini, "WRITE SYN", "16", "RP2");
@@ -191,6 +191,9 @@ private slots:
                      values["TC1"].isNull() && values.size() == 33 &&
                      !r.out.contains(QRegularExpression("[^ -~\\n]|\\\\u")), // printable
                  qPrintable(r.out + r.err));
+        const Result report = run({"report", "--pdf", "@/incomplete.pdf", "--port",
+                                   board.devicePath(), "--timeout", "50"});
+        QVERIFY2(report.status == 1, qPrintable(report.err));
     }
 
     // 300 ms late: each answer printed is its command's in the board's log, or none is printed.

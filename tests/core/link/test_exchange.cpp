@@ -191,7 +191,6 @@ private slots:
         QTest::addColumn<QString>("answer");
         QTest::addColumn<int>("endsAt"); // ms after the read began
         QTest::addColumn<QByteArray>("left");
-        QTest::newRow("cr") << Bursts{{3, "STS=1\r"}} << "STS=1" << 3 << QByteArray();
         QTest::newRow("line feed first")
             << Bursts{{3, "\n"}, {4, "STS=1\r"}} << "STS=1" << 3 + 4 << QByteArray();
         QTest::newRow("same burst stays")
@@ -282,22 +281,6 @@ private slots:
         r.s.unprintableAnswers = AppState::Unprintable::Keep;
         r.port.answer("OPW=\x8f" "1\r");
         QCOMPARE(EnvoyerCommande(r.s, "OPW?"), QString("\u008f1"));
-    }
-
-    // An answer that comes after the time-out belongs to its own line: the next exchange waits for
-    // the answers owed to earlier lines and discards them, so no line takes another's answer.
-    void lateAnswersStayWithTheirLines() {
-        Rig r;
-        r.rs232("TempsPause2", "2");
-        r.s.NbRepetitions = 3;
-        r.s.ReponseBrute = true;
-        r.port.responder = [](const QByteArray& line) {
-            return Bursts{{300, line.contains("999") ? "SOP=ERR\r" : "SOP!\r"}};
-        };
-        QStringList got;
-        for (const char* c : {"SOP=150", "SOP=999", "SOP=155", "SOP=-999"})
-            got << EnvoyerCommande(r.s, c);
-        QCOMPARE(got, (QStringList{"SOP!", "SOP=ERR", "SOP!", "SOP=ERR"}));
     }
 
     // In both sending modes: stale input is discarded and logged before the first line goes out,

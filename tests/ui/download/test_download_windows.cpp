@@ -103,6 +103,7 @@ private slots:
     void clientDownload() {
         QFETCH(QString, fault);
         Rig f;
+        EcrireIni(f.s.generalIni(), "LOAD_HEX_FILE", "TxtSleep", "9"); // the pause after a line
         FrmTelechargementClient w(f.s);
         f.choose(w.open, kImage);
         QCOMPARE(LireIni(f.s.generalIni(), "LOAD_HEX_FILE", "Name"), f.dir.filePath("image.hex"));
@@ -122,10 +123,22 @@ private slots:
         QCOMPARE(lines, QStringList{"UPL=1"} + kImage.mid(0, records) +
                             test::fetch<QStringList>("closing"));
         QTEST(f.prompts.messageTexts(), "messages");
+        QCOMPARE(f.clock.sleeps.count(9), records - fault.startsWith("silent")); // acknowledged
         QCOMPARE(f.board.version(), records == 7 ? "V1.21" : "V1.20");
         QVERIFY(!unlocked);
         QVERIFY(w.Gauge->value() == 0 && w.Gauge->maximum() == 7 && w.grplabel[1]->text().isEmpty());
         QVERIFY(w.BoutonStart->isEnabled() && !w.BoutonCancel->isEnabled());
+    }
+
+    void portFailureMessages() {
+        for (const bool factory : {true, false}) {
+            Rig f;
+            f.port.setOpenError("No such device");
+            const std::unique_ptr<QDialog> w(factory ? static_cast<QDialog*>(new FrmTelechargement(f.s))
+                                                     : new FrmTelechargementClient(f.s));
+            QCOMPARE(f.lastMessage(), factory ? "Initialisation du port de communication impossible."
+                                              : "Serial Link initialization failed.");
+        }
     }
 
     void entryOpensTheVariantsWindow() {
