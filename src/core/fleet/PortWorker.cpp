@@ -9,7 +9,6 @@
 #include "core/settings/ExchangeSettings.h"
 #include "core/settings/Ini.h"
 #include "core/supervision/Recorder.h"
-#include "core/text/Numbers.h"
 #include "core/translation/Texts.h"
 
 #include <QDateTime>
@@ -206,11 +205,8 @@ QStringList portsFromText(const QString& text) {
 }
 
 qint64 silentRowMs(const AppState& s, int reads) {
-    qint64 pause = leadingInteger(LireIni(s.generalIni(), QStringLiteral("RS232"),
-                                          QStringLiteral("TempsPause2")));
-    if (pause == 0)
-        pause = 100;
-    return qint64(reads) * (qint64(s.NbRepetitions) + 1) * (2 * halfPause(int(pause)) + s.TempsTimeout);
+    return qint64(reads) * (qint64(s.NbRepetitions) + 1) *
+           (2 * halfPause(linePauseMs(s)) + s.TempsTimeout);
 }
 
 } // namespace tav

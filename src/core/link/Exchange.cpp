@@ -101,12 +101,7 @@ bool sendLine(AppState& s, const QString& line, int attempt, bool discardFirst) 
         if (bytes.isEmpty())
             logSent();
     } else {
-        int pause = settingMs(s.generalIni(), QStringLiteral("TempsPause2"));
-        if (pause == 0)
-            pause = 100;
-        if (s.PauseLongue)
-            pause = settingMs(s.generalIni(), QStringLiteral("TempsPause"));
-        const int half = halfPause(pause);
+        const int half = halfPause(linePauseMs(s));
         s.clock.sleep(half);
         if (discardFirst)
             drainOwedLines(s);
@@ -310,6 +305,13 @@ QString serialLinkCaption(const AppState& s) {
     const QString t = LireIni(s.langueIni(), QStringLiteral("frmConfigRS232") + s.LangueCourante,
                               QStringLiteral("titre"));
     return t.isEmpty() ? QStringLiteral("Serial Link") : t;
+}
+
+int linePauseMs(const AppState& s) {
+    if (s.PauseLongue)
+        return settingMs(s.generalIni(), QStringLiteral("TempsPause"));
+    const int pause = settingMs(s.generalIni(), QStringLiteral("TempsPause2"));
+    return pause == 0 ? 100 : pause;
 }
 
 int halfPause(int pauseMs) {

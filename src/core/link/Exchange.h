@@ -65,6 +65,9 @@ inline constexpr int kSilenceMs = 10;
 // Caption of the serial-link window in the current language ("Serial Link" by default);
 // the title of the port-opening error.
 QString serialLinkCaption(const AppState& s);
+// The pause around a command sent as a whole line: TempsPause2 (100 when 0 or absent), or
+// TempsPause while a configuration file is sent.
+int linePauseMs(const AppState& s);
 // Half of a pause around a command, halves rounded to even (25 gives 12).
 int halfPause(int pauseMs);
 
