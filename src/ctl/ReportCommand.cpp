@@ -3,6 +3,7 @@
 #include "core/config/ConfigReport.h"
 #include "core/control/MeasurementLog.h"
 #include "core/supervision/RecordFile.h"
+#include "core/supervision/Supervision.h"
 #include "ctl/Batch.h"
 #include "ctl/Cli.h"
 #include "ctl/Commands.h"
@@ -80,11 +81,11 @@ int runReport(const QStringList& args) {
             l.serial = r.serial.answer;
         if (batch) {
             // The name is taken at once (a board of the same serial number gets _2).
+            // The record files' naming, with the characters other systems refuse also replaced.
             RecordFile name;
-            QString base = r.serial.answer.trimmed();
-            base.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|]")), QStringLiteral("_"));
-            if (!name.create(given, base.isEmpty() ? QStringLiteral("report") : base,
-                             QStringLiteral(".pdf")))
+            QString base = recordBaseName(r.serial.answer, QDateTime::currentDateTime());
+            base.replace(QRegularExpression(QStringLiteral("[:*?\"<>|]")), QStringLiteral("_"));
+            if (!name.create(given, base, QStringLiteral(".pdf")))
                 return finish(kUsage, QStringLiteral("not written"), name.error());
             file = name.path();
         }
