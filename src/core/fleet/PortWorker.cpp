@@ -95,11 +95,7 @@ void PortWorker::run() {
             identified = state_.identified;
         }
         if (!identified)
-            identify(s);
-        {
-            std::lock_guard lock(mutex_);
-            identified = state_.identified;
-        }
+            identified = identify(s);
         if (identified && !stop_)
             takeRow(s);
     }
@@ -109,7 +105,7 @@ void PortWorker::run() {
     FermerPort(s);
 }
 
-void PortWorker::identify(AppState& s) {
+bool PortWorker::identify(AppState& s) {
     const QString serial = EnvoyerCommande(s, QStringLiteral("SNU?"));
     const QString version = serial.isEmpty() ? QString() : EnvoyerCommande(s, QStringLiteral("VER?"));
     {
@@ -118,7 +114,7 @@ void PortWorker::identify(AppState& s) {
         state_.timeouts += serial.isEmpty() || version.isEmpty() ? 1 : 0;
         if (serial.isEmpty()) {
             state_.up = false;
-            return;
+            return false;
         }
         state_.serial = serial;
         state_.version = version;
@@ -127,7 +123,7 @@ void PortWorker::identify(AppState& s) {
             ++state_.reconnections;
     }
     if (settings_.recordDir.isEmpty() || (record_ && record_->serial == serial))
-        return;
+        return true;
     if (record_)
         record_->recorder.finish();
     record_ = std::make_unique<Record>(s);
@@ -145,6 +141,7 @@ void PortWorker::identify(AppState& s) {
                                .arg(settings_.port, file.error()));
         record_.reset();
     }
+    return true;
 }
 
 void PortWorker::takeRow(AppState& s) {

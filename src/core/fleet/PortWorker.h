@@ -45,7 +45,7 @@ public:
 
 private:
     void run();
-    void identify(AppState& s);
+    bool identify(AppState& s); // true when the board answered
     void takeRow(AppState& s);
 
     WorkerSettings settings_;
