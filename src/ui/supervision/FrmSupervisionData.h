@@ -52,6 +52,8 @@ public:
     // Record file of the running (or last) acquisition.
     QString recordPath() const { return recorder_.file().path(); }
     const SupervisionCurves& curves() const { return curves_; }
+    // The cells of a sheet row, as its record line holds them.
+    QStringList rowCells(int row) const;
 
     // Date and time shown and used in names; the system's by default.
     std::function<QDateTime()> wallClock = [] { return QDateTime::currentDateTime(); };
@@ -92,7 +94,6 @@ private:
     void endAcquisition();
     // Takes the due row; false when the acquisition is to end in this tick.
     bool takeRow(qint64 nowS);
-    QStringList rowCells(int row) const;
     void message(const QString& text, PromptIcon icon);
     qint64 elapsedSeconds() const;
 

@@ -15,8 +15,7 @@ class TestSupervisionCore : public QObject {
     Q_OBJECT
 private slots:
     void settings_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("value"); // 0: refused
+        test::columns<QString, int>({"text", "value"}); // value 0: refused
         QTest::newRow("empty") << "" << 0;
         QTest::newRow("zero") << "0" << 0;
         QTest::newRow("negative") << "-5" << 0;
@@ -151,10 +150,9 @@ private slots:
 
     // Rows: duration, IPW, ... as the sheet holds them; the last row is not drawn yet.
     void curves_data() {
-        QTest::addColumn<QStringList>("durations");
-        QTest::addColumn<QStringList>("ipw");
-        QTest::addColumn<QString>("points"); // x:y of item 0
-        QTest::addColumn<double>("axisMax");
+        // points: x:y of item 0
+        test::columns<QStringList, QStringList, QString, double>(
+            {"durations", "ipw", "points", "axisMax"});
         QTest::newRow("two rows give one point") << QStringList{"0.0000", "0.0003"}
                                                  << QStringList{"-35", "-34"} << "0:-3.5" << 1.0;
         QTest::newRow("empty cell repeats") << QStringList{"0", "0.5", "0.7", "0.8"}
@@ -170,21 +168,24 @@ private slots:
     void curves() {
         QFETCH(QStringList, durations);
         QFETCH(QStringList, ipw);
-        QFETCH(QString, points);
-        QFETCH(double, axisMax);
         SupervisionCurves c;
         c.update(1, [](int, int) { return QString(); }); // one row: nothing yet
         QCOMPARE(c.plot(0).count(), 0);
         // Fed one row at a time, as the acquisition does.
         for (int n = 2; n <= durations.size(); ++n)
             c.update(n, [&](int r, int col) {
-                return col == 3 ? durations[r - 1] : col == 4 ? ipw[r - 1] : QString();
+                return col == 3   ? durations[r - 1]
+                       : col == 4 ? ipw[r - 1]
+                                  : QString::number(col * 10); // 50 in OPW, 60 in PS2, ...
             });
-        QStringList got;
+        QStringList got, others;
         for (const QPointF& p : c.plot(0).points())
             got << QStringLiteral("%1:%2").arg(p.x()).arg(p.y());
-        QCOMPARE(got.join(' '), points);
-        QCOMPARE(c.axisMax(), axisMax);
+        QTEST(got.join(' '), "points");
+        QTEST(c.axisMax(), "axisMax");
+        for (int i = 1; i < kCurveCount; ++i) // each curve's column over its divisor
+            others << QString::number(c.plot(i).minY()) + '/' + QString::number(c.plot(i).maxY());
+        QCOMPARE(others.join(' '), "5/5 6/6 110/110 70/70 80/80 90/90");
     }
 
     // A week of rows stays a bounded series that keeps every extreme.

@@ -1,6 +1,7 @@
 #include "core/control/MeasurementLog.h"
 #include "core/settings/Ini.h"
 #include "support/BoardRig.h"
+#include "support/Child.h"
 #include "support/Columns.h"
 #include "ui/supervision/FrmSupervisionData.h"
 #include "ui/supervision/SupervisionGraph.h"
@@ -50,12 +51,7 @@ struct SupervisionRig : BoardRig {
             clock.advance(std::max<qint64>(0, due - clock.now()));
         }
     }
-    QByteArray line(int row) const {
-        QStringList cells;
-        for (int c = 1; c <= kSupervisionColumns; ++c)
-            cells << w->vaSpread->cellText(row, c);
-        return logLine(cells);
-    }
+    QByteArray line(int row) const { return logLine(w->rowCells(row)); }
 };
 
 } // namespace
@@ -118,9 +114,10 @@ private slots:
         w.Bouton_Click();
         QVERIFY(w.LigneCourante == 1 && w.vaSpread->cellText(3, 4).isEmpty()); // sheet cleared
         rig.rows(1);
-        w.save_Click();
+        w.save_Click(); // the data rows, no header
         QCOMPARE(rig.files(), (QStringList{"5_12_2026_9_7.xls", "5_12_2026_9_7_2.xls",
                                            "5_12_2026_9_7_3.xls"}));
+        QCOMPARE(fileBytes(rig.s.programDir + "/Supervision/5_12_2026_9_7_3.xls"), rig.line(1));
     }
 
     // A stop while the row is measured: the rest stays empty, the row is still recorded, the
@@ -161,7 +158,14 @@ private slots:
         rig.rows(1);
         QVERIFY(w.Message->text().endsWith(QString::fromUtf8(" — link back at 09:11:30")));
         QVERIFY(!w.vaSpread->cellText(5, 5).isEmpty());
-        QCOMPARE(fileBytes(w.recordPath()).count("\r\n"), 7);
+        // A record write that fails ends the run at once, saying so; the lines before stay.
+        const QByteArray kept = fileBytes(w.recordPath());
+        QCOMPARE(kept.count("\r\n"), 7);
+        QCOMPARE(inChild([&] { limitFileSize(kept.size()); }, [&] {
+                     rig.rows(1);
+                     return !w.isRunning() && fileBytes(w.recordPath()) == kept &&
+                            rig.prompts.messageTexts().last().contains("lines written before");
+                 }), 1);
         w.Bouton_Click();
         rig.rows(1);
 
@@ -171,6 +175,18 @@ private slots:
         w.Bouton_Click();
         QVERIFY(!w.isRunning() && rig.files() == before);
         QVERIFY(rig.prompts.messageTexts().last().contains("port could not be opened"));
+    }
+
+    // Hourly rows: the day that starts at row 16 is dated there only; the sheet grows past 500.
+    void longRun() {
+        SupervisionRig rig("3600", "1000");
+        rig.w->Bouton_Click();
+        rig.rows(502, 3600000);
+        QString dated;
+        for (int row = 1; row <= 502; ++row)
+            dated += rig.w->vaSpread->cellText(row, 1).isEmpty() ? "" : QString::number(row) + ' ';
+        QVERIFY(dated.startsWith("1 16 40 64 ") && dated.endsWith(" 472 496 "));
+        QCOMPARE(rig.w->rowCells(502).mid(2).join(' '), "502.0000 -30 -230 -233 0 25 25 00000001 0");
     }
 
     // A setting that cannot be used refuses the start, naming the setting; no file is made.
