@@ -96,9 +96,8 @@ private slots:
     }
 
     void statuses_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("out"); // part of stdout, or of stderr for a failure
+        // out: part of stdout, or of stderr for a failure
+        test::columns<QStringList, int, QString>({"args", "status", "out"});
         const QString version = sim::BoardModel().version();
         QTest::newRow("send") << QStringList{"send", "VER?"} << 0 << version;
         QTest::newRow("not acknowledged")
@@ -147,9 +146,7 @@ private slots:
 
     // One stdout line per command sent, or the JSON document holding `expected`.
     void outputs_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("expected");
+        test::columns<QStringList, int, QString>({"args", "status", "expected"});
         QTest::newRow("send, one line per command")
             << QStringList{"send", "--timeout", "50", "", "SNU?"} << 1
             << "\nSNU=" + QString::fromLatin1(sim::BoardParams::factory().serial) + "\n";
@@ -221,9 +218,8 @@ private slots:
     // A board at another rate is found (2400 is never tried); only --store keeps the rate, also
     // one found at once at the rate given for the run.
     void detectBaud_data() {
-        QTest::addColumn<bool>("store");
-        QTest::addColumn<QString>("found"); // the board's rate; empty: at 2400 (status 1)
-        QTest::addColumn<QStringList>("baud"); // for the run
+        // found: the board's rate, empty: at 2400 (status 1); baud: for the run
+        test::columns<bool, QString, QStringList>({"store", "found", "baud"});
         QTest::newRow("found") << false << "38400" << QStringList{};
         QTest::newRow("given and stored") << true << "38400" << QStringList{"--baud", "38400"};
         QTest::newRow("none") << true << "" << QStringList{};

@@ -9,8 +9,7 @@ class TestCalibrationRules : public QObject {
     Q_OBJECT
 private slots:
     void tenths_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("tenths"); // -99999: refused
+        test::columns<QString, int>({"text", "tenths"}); // tenths -99999: refused
         QTest::newRow("half to even down") << "12.25" << 122;
         QTest::newRow("half to even, negative") << "-3.15" << -32;
         QTest::newRow("half to even up") << "0.35" << 4;

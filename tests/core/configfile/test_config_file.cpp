@@ -49,8 +49,7 @@ private slots:
 
     // A refused plain file leaves the old cfg_vtl.txt as it was.
     void cryptRefusals_data() {
-        QTest::addColumn<QByteArray>("content"); // none: the folder itself is chosen
-        QTest::addColumn<QString>("message");
+        columns<QByteArray, QString>({"content", "message"}); // no content: the folder is chosen
         QTest::newRow("accent") << QByteArray("SOP=1\r\nSNU=\xC4\x31")
                                 << "\"SNU=\xC3\x84\x31\" (line 2)";
         QTest::newRow("binary") << QByteArray("A\0B", 3) << "character code 0";
@@ -71,8 +70,7 @@ private slots:
     }
 
     void load_data() {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<int>("answered"); // lines the board answers before it falls silent
+        columns<QByteArray, int>({"file", "answered"}); // answered: lines before silence
         test::columns<QStringList, QString>({"sent", "message"});
         const QString ok = "Load Configuration File successfull.";
         QTest::newRow("acknowledged")

@@ -35,9 +35,8 @@ private slots:
         QTest::newRow("warning empty") << false << "" << "-------";
     }
     void lamps() {
-        QFETCH(bool, alarm);
         QFETCH(QString, answer);
-        QTEST(states(alarm ? decodeAlarms(answer) : decodeWarnings(answer)), "lamps");
+        QTEST(states(test::fetch<bool>("alarm") ? decodeAlarms(answer) : decodeWarnings(answer)), "lamps");
     }
 
     void formatsAndNumbers() {

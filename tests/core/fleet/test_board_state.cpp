@@ -1,6 +1,7 @@
 // A board's row made into metric samples: scaling, absent values, alarm and warning bits.
 #include "core/fleet/BoardState.h"
 #include "core/fleet/PortWorker.h"
+#include "support/Columns.h"
 
 #include <QtTest>
 
@@ -26,10 +27,9 @@ class TestBoardState : public QObject {
     Q_OBJECT
 private slots:
     void row_data() {
-        QTest::addColumn<QStringList>("answers"); // MNE=value; a read left out had no answer
-        QTest::addColumn<QString>("family");
-        QTest::addColumn<QString>("label");
-        QTest::addColumn<double>("value"); // NaN: no such series
+        // answers: MNE=value, a read left out had no answer; value NaN: no such series
+        test::columns<QStringList, QString, QString, double>(
+            {"answers", "family", "label", "value"});
         const double none = qQNaN();
         const QStringList all{"IPW=-31", "OPW=123", "PS2=xxx", "ID1=250", "LDT=25", "CAT=31",
                               "ALA=01000011", "LDC=1500", "WAR=01110101"};
@@ -55,17 +55,14 @@ private slots:
                                            << 8.0;
     }
     void row() {
-        QFETCH(QStringList, answers);
         QHash<QString, QString> a;
-        for (const QString& x : answers)
+        for (const QString& x : test::fetch<QStringList>("answers"))
             a.insert(x.section(u'=', 0, 0), x.section(u'=', 1));
         BoardState b;
         applyRow(b, a, int(monitorReads().size() - a.size()), 750, 1000);
         const auto fs = fleetSamples({b}, defaultBitCaptions(), 3000);
-        QFETCH(QString, family);
-        QFETCH(QString, label);
         QFETCH(double, value);
-        const std::optional<double> got = sample(fs, family, label);
+        const auto got = sample(fs, test::fetch<QString>("family"), test::fetch<QString>("label"));
         QCOMPARE(got.has_value(), !qIsNaN(value));
         if (got)
             QCOMPARE(*got, value);

@@ -27,8 +27,7 @@ private slots:
 
     // The executable's own answers, without a display where none is needed.
     void commandLine_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QString>("platform"); // QT_QPA_PLATFORM, "" for none and no display
+        test::columns<QStringList, QString>({"args", "platform"}); // QT_QPA_PLATFORM; "": none
         test::columns<int, QString>({"exitCode", "output"});
         QTest::newRow("version") << QStringList{"--version"} << "" << 0 << "tavoem 1.";
         QTest::newRow("help") << QStringList{"--help"} << "" << 0 << "--program-dir";

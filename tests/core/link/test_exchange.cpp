@@ -187,10 +187,8 @@ private slots:
     // When an answer is over: at its CR (what follows stays for the next exchange), 10 ms after
     // its last character without CR; the time-out counts from the first character.
     void answerEnd_data() {
-        QTest::addColumn<Bursts>("bursts");
-        QTest::addColumn<QString>("answer");
-        QTest::addColumn<int>("endsAt"); // ms after the read began
-        QTest::addColumn<QByteArray>("left");
+        // endsAt: ms after the read began
+        test::columns<Bursts, QString, int, QByteArray>({"bursts", "answer", "endsAt", "left"});
         QTest::newRow("line feed first")
             << Bursts{{3, "\n"}, {4, "STS=1\r"}} << "STS=1" << 3 + 4 << QByteArray();
         QTest::newRow("same burst stays")

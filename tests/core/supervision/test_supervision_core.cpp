@@ -167,7 +167,6 @@ private slots:
     }
     void curves() {
         QFETCH(QStringList, durations);
-        QFETCH(QStringList, ipw);
         SupervisionCurves c;
         c.update(1, [](int, int) { return QString(); }); // one row: nothing yet
         QCOMPARE(c.plot(0).count(), 0);
@@ -175,7 +174,7 @@ private slots:
         for (int n = 2; n <= durations.size(); ++n)
             c.update(n, [&](int r, int col) {
                 return col == 3   ? durations[r - 1]
-                       : col == 4 ? ipw[r - 1]
+                       : col == 4 ? test::fetch<QStringList>("ipw")[r - 1]
                                   : QString::number(col * 10); // 50 in OPW, 60 in PS2, ...
             });
         QStringList got, others;

@@ -207,13 +207,12 @@ private slots:
         QTest::newRow("declined") << false << "" << QByteArray() << QStringList{} << ask;
     }
     void eeprom() {
-        QFETCH(bool, yes);
         QFETCH(QString, password);
         ConfigRig rig;
         auto w = rig.openAndRead();
         if (const auto answer = fetch<QByteArray>("answer"); !answer.isEmpty())
             rig.answers["WKP=1"] = answer;
-        rig.prompts.yesNoAnswers << yes;
+        rig.prompts.yesNoAnswers << fetch<bool>("yes");
         QTimer::singleShot(0, w.get(), [password] {
             auto* dialog = qobject_cast<FrmMotDePasse*>(QApplication::activeModalWidget());
             QVERIFY(dialog);
