@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
+
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <cstring>
@@ -14,31 +16,42 @@
 
 namespace tav {
 
-namespace {
-
-// Writes all of `bytes` from the start of the open file, straight to the system: Qt's buffered
-// writes report a short write without its reason ("File too large", "No space left on device").
-bool writeAll(QFileDevice& f, const QByteArray& bytes, QString* error) {
-#ifdef Q_OS_UNIX
+bool writeAll(QFileDevice& f, const QByteArray& bytes, QString* reason, qint64 at,
+              qint64* written) {
     qint64 done = 0;
+    if (written)
+        *written = 0;
+#ifdef Q_OS_UNIX
     while (done < bytes.size()) {
-        const ssize_t n = ::pwrite(f.handle(), bytes.constData() + done, size_t(bytes.size() - done), done);
+        const char* from = bytes.constData() + done;
+        const auto size = size_t(bytes.size() - done);
+        const ssize_t n = at < 0 ? ::write(f.handle(), from, size)
+                                 : ::pwrite(f.handle(), from, size, at + done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
-            *error = systemReason(n < 0 ? errno : EIO);
+            *reason = systemReason(n < 0 ? errno : ENOSPC);
             return false;
         }
         done += n;
+        if (written)
+            *written = done;
     }
     return true;
 #else
-    if (f.seek(0) && f.write(bytes) == bytes.size() && f.flush())
-        return true;
-    *error = f.errorString();
+    if (at < 0 || f.seek(at)) {
+        done = f.write(bytes);
+        if (written)
+            *written = std::max<qint64>(done, 0);
+        if (done == bytes.size() && f.flush())
+            return true;
+    }
+    *reason = systemReason(f.errorString());
     return false;
 #endif
 }
+
+namespace {
 
 // Size of the open file as the system sees it.
 qint64 sizeOf(QFileDevice& f) {
@@ -52,7 +65,7 @@ qint64 sizeOf(QFileDevice& f) {
 
 // Puts `bytes` at the start of the file and cuts it to their size.
 bool putAt0(QFile& f, const QByteArray& bytes, QString* error) {
-    if (!writeAll(f, bytes, error))
+    if (!writeAll(f, bytes, error, 0))
         return false;
     if (!f.resize(bytes.size()) || sizeOf(f) != bytes.size()) {
         *error = f.errorString();
@@ -99,7 +112,7 @@ ReplaceResult replace(const QString& path, const QByteArray& data) {
         return r;
     }
     // Checked before the rename: commit() alone renames a short file over the good one.
-    if (!writeAll(f, data, &r.error) || sizeOf(f) != data.size()) {
+    if (!writeAll(f, data, &r.error, 0) || sizeOf(f) != data.size()) {
         if (r.error.isEmpty())
             r.error = QStringLiteral("the data could not all be written");
         f.cancelWriting();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFileDevice>
 #include <QString>
 
 namespace tav {
@@ -19,5 +20,12 @@ struct ReplaceResult {
 // back when that fails. On any failure the old file keeps its content (a missing file stays
 // missing) and no temporary file is left behind.
 ReplaceResult replaceFile(const QString& path, const QByteArray& data);
+
+// Writes all of `bytes` to the open file straight to the system, at offset `at`, or at the current
+// position when `at` is negative (a pipe): Qt's buffered writes report a short write without its
+// reason. On failure *reason says why it stopped ("disk full", "File too large") and *written,
+// when given, holds what the system took.
+bool writeAll(QFileDevice& f, const QByteArray& bytes, QString* reason, qint64 at = -1,
+              qint64* written = nullptr);
 
 } // namespace tav

@@ -1,46 +1,12 @@
 #include "core/supervision/RecordFile.h"
 
+#include "core/io/FileReplace.h"
 #include "core/io/WriteError.h"
 
 #include <QDir>
 #include <QFileInfo>
 
-#include <cerrno>
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
-
 namespace tav {
-
-namespace {
-
-// Writes all of `bytes` straight to the system (Qt's buffered writes lose the reason of a short
-// write). On failure *written holds what the system took and *reason why it stopped.
-bool writeAll(QFile& f, const QByteArray& bytes, qint64* written, QString* reason) {
-    *written = 0;
-#ifdef Q_OS_UNIX
-    while (*written < bytes.size()) {
-        const ssize_t n = ::write(f.handle(), bytes.constData() + *written,
-                                  size_t(bytes.size() - *written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            *reason = systemReason(n < 0 ? errno : ENOSPC);
-            return false;
-        }
-        *written += n;
-    }
-    return true;
-#else
-    *written = f.write(bytes);
-    if (*written == bytes.size() && f.flush())
-        return true;
-    *reason = systemReason(f.errorString());
-    return false;
-#endif
-}
-
-} // namespace
 
 QString RecordFile::name() const {
     return file_.fileName().isEmpty() ? QStringLiteral("standard output")
@@ -111,7 +77,7 @@ bool RecordFile::append(const QByteArray& lines) {
     }
     qint64 written = 0;
     QString reason;
-    if (writeAll(file_, lines, &written, &reason)) {
+    if (writeAll(file_, lines, &reason, -1, &written)) {
         size_ += written;
         return true;
     }
