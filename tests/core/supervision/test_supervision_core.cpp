@@ -64,17 +64,14 @@ private slots:
         QVERIFY(b.create(dir, "TAV0001", ".xls")); // a still open
         QCOMPARE(QFileInfo(b.path()).fileName(), QStringLiteral("TAV0001_2.xls"));
         QVERIFY(b.append("x\t\r\n"));
-        QFile f(a.path());
-        QVERIFY(f.open(QIODevice::ReadOnly)); // flushed while still open
-        QCOMPARE(f.readAll(), QByteArray("h\t\r\n"));
+        QCOMPARE(test::fileBytes(a.path()), QByteArray("h\t\r\n")); // flushed while still open
         QVERIFY(c.create(dir, "TAV0001", ".xls"));
         const QString third = c.path();
         QVERIFY(third.endsWith("TAV0001_3.xls"));
         c.discard();
         QVERIFY(!QFile::exists(third));
         // A folder that cannot exist (a file stands in its way): a clear error.
-        QFile blocker(tmp.filePath("blocked"));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        QVERIFY(test::writeBytes(tmp.filePath("blocked"), {}));
         RecordFile d;
         QVERIFY(!d.create(tmp.filePath("blocked/Supervision"), "X", ".xls"));
         QVERIFY(d.error().contains("cannot be created"));
