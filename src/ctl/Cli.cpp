@@ -5,11 +5,9 @@
 #include "core/fleet/PortWorker.h"
 #include "core/link/Exchange.h"
 #include "core/settings/Ini.h"
-#include "core/settings/Defaults.h"
 #include "core/settings/ExchangeSettings.h"
 #include "core/settings/ProgramDir.h"
 #include "core/settings/SettingsCheck.h"
-#include "core/translation/DefaultTexts.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -156,13 +154,7 @@ int Run::parse(const QStringList& args, int minArgs, int maxArgs) {
     link_->damaged = damagedSettingsMessage(s.programDir);
     if (!link_->damaged.isEmpty())
         err(QStringLiteral("tavoemctl ") + name_ + QStringLiteral(": ") + link_->damaged);
-    if (!QFile::exists(s.generalIni()))
-        EcrireParametresDefaut(s.programDir);
-    // As in tavoem: a new language file resets the installation to the customer variant.
-    if (!QFile::exists(s.langueIni())) {
-        QFile::remove(s.fichIni());
-        EcrireTextesDefaut(s.langueIni());
-    }
+    prepareSettingsFiles(s.programDir);
     if (!QFile::exists(s.generalIni()) || !QFile::exists(s.langueIni()))
         return fail(kUsage, QStringLiteral("cannot write the settings files in \"%1\"; choose a "
                                            "writable folder with --program-dir")

@@ -45,6 +45,17 @@ QString damagedSettingsMessage(const QString& programDir) {
     return parts.join(QStringLiteral("\n\n"));
 }
 
+void prepareSettingsFiles(const QString& programDir) {
+    const QDir dir(programDir);
+    if (!QFile::exists(dir.filePath(QStringLiteral("General.ini"))))
+        EcrireParametresDefaut(programDir);
+    const QString langue = dir.filePath(QStringLiteral("langue.ini"));
+    if (!QFile::exists(langue)) {
+        QFile::remove(dir.filePath(QStringLiteral("fich.ini")));
+        EcrireTextesDefaut(langue);
+    }
+}
+
 QString applyStartOptions(const QString& programDir, bool factory,
                           const std::optional<QString>& port) {
     const QString damaged = damagedSettingsMessage(programDir);

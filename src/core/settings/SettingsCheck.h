@@ -13,6 +13,11 @@ namespace tav {
 // before anything writes into them.
 QString damagedSettingsMessage(const QString& programDir);
 
+// The settings files every start needs, in tavoem and tavoemctl alike: the default settings when
+// "General.ini" is missing; when "langue.ini" is missing, the installation returns to the
+// customer variant (the factory marker goes) and the default texts are written.
+void prepareSettingsFiles(const QString& programDir);
+
 // tavoem's start options that write into the settings: `factory` writes the factory marker (the
 // default texts first when "langue.ini" is missing, or the start-up would delete the marker);
 // `port` is stored in RS232 PORT (the defaults first when "General.ini" is missing) before any

@@ -5,12 +5,10 @@
 #include "core/Prompts.h"
 #include "core/link/Exchange.h"
 #include "core/link/SerialPort.h"
-#include "core/settings/Defaults.h"
 #include "core/settings/ExchangeSettings.h"
 #include "core/settings/Ini.h"
 #include "core/settings/SettingsCheck.h"
 #include "core/settings/Variant.h"
-#include "core/translation/DefaultTexts.h"
 #include "ui/about/FrmAPropos.h"
 #include "ui/calibration/CalibrationMenu.h"
 #include "ui/download/DownloadWindow.h"
@@ -224,13 +222,9 @@ void FrmPrincipale::Form_Load(std::optional<QString> damaged) {
     setWindowTitle(captionPrincipale());
     // Settings that cannot be saved are reported once for each operator action that failed to.
     new SettingsFailureReport(s_, captionPrincipale(), this);
-    // 2. Default settings on a first start.
-    if (!QFile::exists(s_.generalIni()))
-        EcrireParametresDefaut(s_.programDir);
-    // 3. A new language file resets the installation to the customer variant.
-    const bool langueMissing = !QFile::exists(s_.langueIni());
-    if (langueMissing && QFile::exists(s_.fichIni()))
-        QFile::remove(s_.fichIni());
+    // 2, 3 and 7. Default settings and texts on a first start; a new language file resets the
+    // installation to the customer variant.
+    prepareSettingsFiles(s_.programDir);
     // 4. Factory entries hidden.
     setEntriesVisible({"Configuration", "Etalonnage", "commandesget", "t5", "Supervision", "t8",
                        "cryptfile", "t9", "Affichage", "Passerlesoftenmodeclient", "t10"},
@@ -246,9 +240,6 @@ void FrmPrincipale::Form_Load(std::optional<QString> damaged) {
         move(area.left() + (area.width() - width()) / 2,
              area.top() + (area.height() - height()) / 2);
     }
-    // 7. Default texts and operator settings on a first start.
-    if (langueMissing)
-        EcrireTextesDefaut(s_.langueIni());
     // 8. Language.
     const QString vs = QStringLiteral("ValueSupervision");
     s_.LangueCourante = LireIni(s_.langueIni(), vs, QStringLiteral("Langue"));
