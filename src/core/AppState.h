@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/link/FlowLog.h"
+#include "core/link/LineBook.h"
 
 #include <QString>
 #include <functional>
@@ -29,6 +30,9 @@ struct AppState {
     Clock& clock;
     Prompts& prompts;
     FlowLog flow; // lists of the serial-flow window
+    LineBook lineBook; // the exchange's lines sent, owed and carried on PortOEM
+    // Called for every answer that came later than TempsTimeout after its line (ms late).
+    std::function<void(qint64 lateMs)> lateAnswer;
     Poll* Timer = nullptr; // the main window's poll timer, set by the main window
     // Lets pending window messages run; the UI sets QCoreApplication::processEvents.
     std::function<void()> processEvents;

@@ -16,6 +16,7 @@
 
 #include <cstdio>
 #include <limits>
+#include <utility>
 
 namespace tav::ctl {
 
@@ -189,6 +190,16 @@ Link::Link(const QString& name, const QString& programDir, const QString& port, 
     : name_(name), batch_(batch), portName_(port) {
     state_ = std::make_unique<AppState>(programDir, serial_, clock_, prompts_);
     state_->processEvents = nullptr; // no window messages to let run
+    // A board slower than the time-out costs every command its repeats: said once a run.
+    state_->lateAnswer = [this](qint64 lateMs) {
+        if (std::exchange(lateSaid_, true))
+            return;
+        note(QStringLiteral("the board answers %1 ms after a command, later than the time-out "
+                            "of %2 ms; raise --timeout (or the time-out setting of Parameters > "
+                            "Serial Link) above %1 ms")
+                 .arg(lateMs)
+                 .arg(state_->TempsTimeout));
+    };
     if (batch)
         prompts_.prefix = port + QStringLiteral(": ");
 }

@@ -69,6 +69,7 @@ private:
     SystemClock clock_;
     QtSerialPort serial_;
     std::unique_ptr<AppState> state_;
+    bool lateSaid_ = false;
 };
 
 // Whether a subcommand gives structured output with --json; one that does not refuses it.

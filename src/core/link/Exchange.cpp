@@ -10,8 +10,6 @@
 #include "core/text/Cp1252.h"
 #include "core/text/Numbers.h"
 
-#include <QRegularExpression>
-
 #include <algorithm>
 #include <limits>
 #include <utility>
@@ -51,252 +49,92 @@ void logFlow(AppState& s, FlowLog::List list, const QString& text) {
         s.flow.append(list, text);
 }
 
-// Line feeds (and, before a command, carriage returns) that come first end an earlier line:
-// they are dropped without a word.
-void dropLineEnds(QByteArray& in, bool carriageReturnsToo) {
-    qsizetype n = 0;
-    while (n < in.size() && (in[n] == '\n' || (carriageReturnsToo && in[n] == '\r')))
-        ++n;
-    in.remove(0, n);
+bool sendsByCharacter(const AppState& s) {
+    const QString byChar =
+        LireIni(s.langueIni(), QStringLiteral("ValueSupervision"), QStringLiteral("CheckChrByChr"));
+    return byChar.compare(QLatin1String("1"), Qt::CaseInsensitive) == 0;
 }
 
-// Drops what followed the last answer line and, with waiting, what waits in the input without
-// waiting for more; what is dropped is logged, but for the line ends that come first.
-void discardWaiting(AppState& s, bool waiting = true) {
-    QByteArray stale = std::exchange(s.PortOEM.carriedInput, {});
-    // Bounded: a device that never stops talking must not hold the exchange here.
-    for (int i = 0; waiting && i < 64 && s.PortOEM.waitForInput(0); ++i)
-        stale += s.PortOEM.readAll();
-    dropLineEnds(stale, true);
-    if (!stale.isEmpty())
-        logFlow(s, FlowLog::Answers, QStringLiteral("DISCARDED ") + fromCp1252(stale));
-}
-
-void drainOwedLines(AppState& s);
-
-// Sends a line; with discardFirst, answers owed to earlier lines and other input waiting are
-// discarded just before the line goes out. False when the port could not be opened.
-bool sendLine(AppState& s, const QString& line, int attempt, bool discardFirst) {
+// Sends a line. A command's lines are owed their answers (budgetMs: its whole attempt budget);
+// before its first line goes out, the answers it could take for its own are awaited. False when
+// the port could not be opened.
+bool sendLine(AppState& s, const QString& line, int attempt, const QString* command,
+              qint64 budgetMs = 0) {
     if (!s.PortOEM.isOpen() && !OuvrirPort(s))
         return false;
 
     const QByteArray bytes = toCp1252(line);
+    LineBook& book = s.lineBook;
     // Logged as the line leaves (before the pause after it), so its time stamp is the send time.
-    const auto logSent = [&] {
+    const auto sendNow = [&](const QByteArray& part, bool last) {
+        if (last && command)
+            book.takeWaiting(s); // what came before the line cannot answer it
+        s.PortOEM.write(part);
+        if (!last)
+            return;
+        if (command)
+            for (const QByteArray& l : bytes.chopped(bytes.endsWith('\r') ? 1 : 0).split('\r'))
+                book.sent(s, l, budgetMs);
         if (attempt == 0)
             logFlow(s, FlowLog::Sent, line);
     };
-    const QString byChar =
-        LireIni(s.langueIni(), QStringLiteral("ValueSupervision"), QStringLiteral("CheckChrByChr"));
-    if (byChar.compare(QLatin1String("1"), Qt::CaseInsensitive) == 0) {
+    if (sendsByCharacter(s)) {
         const int gap = settingMs(s.generalIni(), QStringLiteral("TxtSleepTwoChars"));
-        if (discardFirst)
-            drainOwedLines(s);
+        if (command && attempt == 0)
+            book.beginCommand(s, *command);
         for (qsizetype i = 0; i < bytes.size(); ++i) {
-            s.PortOEM.write(bytes.mid(i, 1));
-            if (i == bytes.size() - 1)
-                logSent();
+            sendNow(bytes.mid(i, 1), i == bytes.size() - 1);
             s.clock.sleep(gap);
         }
         if (bytes.isEmpty())
-            logSent();
+            sendNow({}, true);
     } else {
         const int half = halfPause(linePauseMs(s));
         s.clock.sleep(half);
-        if (discardFirst)
-            drainOwedLines(s);
-        s.PortOEM.write(bytes);
-        logSent();
+        if (command && attempt == 0)
+            book.beginCommand(s, *command);
+        sendNow(bytes, true);
         s.clock.sleep(half);
     }
     return true;
 }
 
-// The input of one answer: bytes received and not yet taken, carried from one read to the next.
-class AnswerInput {
-public:
-    explicit AnswerInput(SerialPort& port) : port_(port), in_(std::exchange(port.carriedInput, {})) {}
-    // What follows the line taken stays for the next exchange.
-    ~AnswerInput() { port_.carriedInput = std::move(in_); }
+} // namespace
 
-    QByteArray& bytes() { return in_; }
-    // Waits up to ms for more input and appends it; false on silence or a lost device.
-    bool receive(int ms) {
-        if (!port_.waitForInput(ms))
-            return false;
-        in_ += port_.readAll();
-        return true;
-    }
-    // Takes the first line: the text before the first CR, the CR itself dropped; all of it when
-    // no CR has come.
-    QByteArray takeLine() {
-        const qsizetype cr = in_.indexOf('\r');
-        const QByteArray line = cr < 0 ? in_ : in_.left(cr);
-        in_.remove(0, cr < 0 ? in_.size() : cr + 1);
-        return line;
-    }
-    void clear() { in_.clear(); }
+// Every attempt with its pauses (or its character-by-character sending) and both its time-outs:
+// the wait for the first character and the line's own.
+qint64 attemptBudgetMs(const AppState& s, qsizetype bytes) {
+    const qint64 timeout = qMax<qint64>(0, s.TempsTimeout);
+    const qint64 sending = sendsByCharacter(s)
+        ? bytes * qMax(0, settingMs(s.generalIni(), QStringLiteral("TxtSleepTwoChars")))
+        : 2 * qMax(0, halfPause(linePauseMs(s)));
+    return (qMax<qint64>(0, s.NbRepetitions) + 1) * (sending + 2 * timeout);
+}
 
-private:
-    SerialPort& port_;
-    QByteArray in_;
+namespace {
+
+// One answer of the line book for the command under way. One ended by its carriage return is
+// logged and lets pending events run, once the command is over so that they may start their own.
+struct Answer {
+    bool taken = false;
+    bool ended = false;
+    QString text;
 };
 
-// Before a command's first line: waits for the answers owed to earlier lines, one whole line
-// each, at most 2 x TempsTimeout from the start of the wait or the last byte received, and
-// discards them; then drops whatever else waits.
-void drainOwedLines(AppState& s) {
-    SerialPort& port = s.PortOEM;
-    int owed = std::exchange(port.owedLines, 0);
-    if (owed > 0) {
-        AnswerInput input(port);
-        QByteArray& in = input.bytes();
-        const qint64 window = 2 * qMax<qint64>(0, s.TempsTimeout);
-        qint64 last = s.clock.now();
-        while (owed > 0) {
-            dropLineEnds(in, false);
-            if (in.contains('\r')) {
-                const QByteArray line = input.takeLine();
-                if (!line.isEmpty())
-                    logFlow(s, FlowLog::Answers,
-                            QStringLiteral("DISCARDED ") + fromCp1252(line) + u'\r');
-                --owed;
-                continue;
-            }
-            const qint64 remaining = last + window - s.clock.now();
-            if (remaining <= 0 || !input.receive(static_cast<int>(remaining)))
-                break;
-            last = s.clock.now();
-        }
-    }
-    discardWaiting(s);
+Answer readAnswer(AppState& s) {
+    Answer a;
+    const std::optional<QByteArray> line = s.lineBook.readAnswer(s, &a.ended);
+    a.taken = line.has_value();
+    if (a.taken)
+        a.text = fromCp1252(*line);
+    return a;
 }
 
-bool isPrintable(const QByteArray& text) {
-    return std::all_of(text.begin(), text.end(), [](char c) {
-        return static_cast<uchar>(c) >= 0x20 && static_cast<uchar>(c) <= 0x7e;
-    });
-}
-
-QString escapedUnprintable(const QByteArray& text) {
-    QString r;
-    for (const char c : text) {
-        const auto u = static_cast<uchar>(c);
-        if (u >= 0x20 && u <= 0x7e)
-            r += QLatin1Char(c);
-        else
-            r += QStringLiteral("<0x%1>").arg(QString::number(u, 16).toUpper().rightJustified(2, u'0'));
-    }
-    return r;
-}
-
-// What an answer line is to the command that waits for it.
-enum class Verdict {
-    Taken,     // the command's answer
-    Garbled,   // its answer, but unreadable: no answer for this attempt
-    NotOurs,   // another line's answer
-};
-
-Verdict judge(const AppState& s, const QByteArray& line, const QString& command, QString* text) {
-    if (!isPrintable(line)) {
-        switch (s.unprintableAnswers) {
-        case AppState::Unprintable::Discard:
-            *text = fromCp1252(line);
-            return Verdict::Garbled;
-        case AppState::Unprintable::Escape:
-            *text = escapedUnprintable(line);
-            return Verdict::Taken;
-        case AppState::Unprintable::Keep:
-            *text = fromCp1252(line);
-            return Verdict::Taken;
-        }
-    }
-    *text = fromCp1252(line);
-    if (isOtherCommandsAnswer(*text, command))
-        return Verdict::NotOurs;
-    // A read is never acknowledged: a lone "!" belongs to an earlier write.
-    static const QRegularExpression read(QStringLiteral("^[A-Z0-9]{3}\\?"),
-                                         QRegularExpression::CaseInsensitiveOption);
-    if (*text == QLatin1String("!") && read.match(command).hasMatch())
-        return Verdict::NotOurs;
-    return Verdict::Taken;
-}
-
-// LireReponse; with a command given, answers are judged: unreadable ones and answers to other
-// lines are discarded and the wait goes on until the time-out. *taken counts the lines read that
-// answered this command's lines (the answer, an empty line, an unreadable one).
-QString readAnswer(AppState& s, const QString& command, int* taken = nullptr) {
-    SerialPort& port = s.PortOEM;
-    if (!port.isOpen())
-        return {};
-    const qint64 deadline = s.clock.now() + s.TempsTimeout;
-    AnswerInput input(port);
-    QByteArray& in = input.bytes();
-    const auto take = [&] {
-        if (taken)
-            ++*taken;
-    };
-    for (;;) {
-        // Wait for the first character in the port's own blocking wait; line feeds that come
-        // first end an earlier line.
-        dropLineEnds(in, false);
-        while (in.isEmpty()) {
-            const qint64 remaining = qMax<qint64>(0, deadline - s.clock.now());
-            if (input.receive(static_cast<int>(remaining))) {
-                dropLineEnds(in, false);
-                continue;
-            }
-            if (!port.isOpen())
-                return {}; // device lost while waiting
-            if (s.clock.now() >= deadline) {
-                logFlow(s, FlowLog::Answers, QStringLiteral("TIMEOUT"));
-                return {};
-            }
-        }
-
-        // Characters already received are taken at once. The answer ends at its carriage
-        // return, or when the input stays silent for kSilenceMs without one. An answer still
-        // arriving TempsTimeout after its first character is no answer.
-        const qint64 first = s.clock.now();
-        while (!in.contains('\r')) {
-            if (!input.receive(kSilenceMs)) {
-                // Device lost: a partial line is no answer.
-                if (!port.isOpen()) {
-                    input.clear();
-                    return {};
-                }
-                break;
-            }
-            if (s.clock.now() > first + s.TempsTimeout) {
-                logFlow(s, FlowLog::Answers, QStringLiteral("TIMEOUT ") + fromCp1252(in));
-                input.clear();
-                take();
-                return {};
-            }
-        }
-
-        const bool ended = in.contains('\r');
-        QString answer;
-        const Verdict verdict = judge(s, input.takeLine(), command, &answer);
-        const QString logged = ended ? answer + u'\r' : answer;
-        if (verdict != Verdict::Taken) {
-            // Not an answer to this line; what came after it may be.
-            logFlow(s, FlowLog::Answers, QStringLiteral("DISCARDED ") + logged);
-            if (verdict == Verdict::Garbled)
-                take();
-            if (in.isEmpty() && !port.isOpen())
-                return {};
-            continue;
-        }
-        take();
-        if (!ended)
-            return answer;
-        if (s.FluxActif) {
-            s.flow.append(FlowLog::Answers, logged);
-            letEventsRun(s);
-        }
-        return answer;
-    }
+void logTaken(AppState& s, const Answer& a) {
+    if (!a.taken || !a.ended || !s.FluxActif)
+        return;
+    s.flow.append(FlowLog::Answers, a.text + u'\r');
+    letEventsRun(s);
 }
 
 } // namespace
@@ -343,8 +181,7 @@ PortOpening ouvrirPortSansMessage(AppState& s) {
     }
     s.PortOEM.exchangeSettings = settings;
     // A new opening starts a new conversation (the baud scan opens at another rate each time).
-    s.PortOEM.carriedInput.clear();
-    s.PortOEM.owedLines = 0;
+    s.lineBook.reset();
     // A failure reported earlier may be reported again.
     s.portFailureShown.clear();
     s.actionSignalee = ~quint64(0);
@@ -397,77 +234,66 @@ bool OuvrirPort(AppState& s) {
 bool FermerPort(AppState& s) {
     if (s.PortOEM.isOpen())
         s.PortOEM.close();
+    s.lineBook.reset();
     return true;
 }
 
 void EcrireCommande(AppState& s, const QString& line, int attempt) {
-    sendLine(s, line, attempt, false);
+    sendLine(s, line, attempt, nullptr);
 }
 
 QString LireReponse(AppState& s) {
-    return readAnswer(s, QString());
-}
-
-bool isOtherCommandsAnswer(const QString& answer, const QString& command) {
-    static const QRegularExpression answerStart(QStringLiteral("^([A-Z0-9]{3})[=!#]"),
-                                                QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression commandStart(QStringLiteral("^([A-Z0-9]{3})(?:[?=]|$)"),
-                                                 QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch a = answerStart.match(answer);
-    if (!a.hasMatch())
-        return false;
-    const QRegularExpressionMatch c = commandStart.match(command);
-    return c.hasMatch() && a.captured(1).compare(c.captured(1), Qt::CaseInsensitive) != 0;
+    if (!s.PortOEM.isOpen())
+        return {};
+    s.lineBook.beginRead();
+    const Answer a = readAnswer(s);
+    s.lineBook.endCommand();
+    logTaken(s, a);
+    return a.text;
 }
 
 QString EnvoyerCommande(AppState& s, const QString& command) {
     const bool raw = s.ReponseBrute;
     const QString line = command + u'\r';
-    // A text holding carriage returns goes out as several lines, each owed an answer.
-    const int linesPerAttempt = static_cast<int>(line.count(u'\r'));
-    int sent = 0;
-    int taken = 0;
-    QString answer;
+    const qint64 budget = attemptBudgetMs(s, toCp1252(line).size());
+    Answer answer;
     // A negative repeat count still sends the command once.
     const int attempts = qMax<int>(0, s.NbRepetitions) + 1;
     for (int attempt = 0; attempt < attempts; ++attempt) {
-        // The tail of a late answer must not pass for this command's answer; the attempts of
-        // one command keep what arrives between them (a late answer to the same command), but
-        // not what came behind an empty answer line.
-        if (attempt > 0)
-            discardWaiting(s, false);
-        if (sendLine(s, line, attempt, attempt == 0))
-            sent += linesPerAttempt;
-        answer = readAnswer(s, command, &taken);
-        if (!answer.isEmpty())
+        // The port could not be opened or its device went away: nothing more can be sent now,
+        // and another attempt would only repeat the opening error.
+        if (!sendLine(s, line, attempt, &command, budget))
             break;
-        // The port could not be opened or its device went away: nothing more can be sent
-        // now, and another attempt would only repeat the opening error.
-        if (!s.PortOEM.isOpen())
+        answer = readAnswer(s);
+        if (!answer.text.isEmpty() || !s.PortOEM.isOpen())
             break;
     }
-    // The answers not taken are still on their way: the next exchange waits for them.
-    s.PortOEM.owedLines = s.PortOEM.isOpen() ? qMax(0, sent - taken) : 0;
-    if (answer.isEmpty() || raw)
-        return answer;
+    // The answers not taken are still owed; a lost device owes nothing.
+    s.lineBook.endCommand();
+    if (!s.PortOEM.isOpen())
+        s.lineBook.reset();
+    logTaken(s, answer);
+    QString value = answer.text;
+    if (value.isEmpty() || raw)
+        return value;
 
-    qsizetype i = answer.indexOf(u'=');
+    qsizetype i = value.indexOf(u'=');
     if (i >= 0)
-        answer = answer.mid(i + 1);
-    i = answer.indexOf(u'+');
+        value = value.mid(i + 1);
+    i = value.indexOf(u'+');
     if (i >= 0)
-        answer = answer.mid(i + 1);
-    return answer;
+        value = value.mid(i + 1);
+    return value;
 }
 
 void drainOwedAnswers(AppState& s) {
-    if (s.PortOEM.isOpen() && s.PortOEM.owedLines > 0)
-        drainOwedLines(s);
+    if (s.PortOEM.isOpen() && s.lineBook.owes())
+        s.lineBook.drain(s);
 }
 
 void ViderReception(AppState& s) {
     SerialPort& port = s.PortOEM;
-    port.carriedInput.clear();
+    s.lineBook.reset();
     while (port.isOpen() && port.waitForInput(0)) {
         port.readAll();
         letEventsRun(s);

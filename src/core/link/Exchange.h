@@ -31,37 +31,25 @@ PortOpening ouvrirPortSansMessage(AppState& s);
 QString portFailureText(const PortOpening& o);
 // Closes the port if open; false only if closing failed.
 bool FermerPort(AppState& s);
-// Sends one line (the caller adds the carriage return) with the configured pacing.
-// attempt 0 is logged in the flow list. Nothing waiting in the input is touched.
+// Sends one line (the caller adds the carriage return) with the configured pacing, owing no
+// answer (the factory download's lines). attempt 0 is logged in the flow list.
 void EcrireCommande(AppState& s, const QString& line, int attempt);
-// One answer line, or the empty text on time-out. An answer ends at its carriage return (what
-// follows stays for the next exchange), or after kSilenceMs of silence when none has come; one
-// still arriving TempsTimeout after its first character is no answer. Line feeds that come
-// first end an earlier line and are dropped unlogged; a carriage return that comes first is an
-// empty line (no answer).
-// Returns at once on a closed port.
+// The next answer line, whatever it answers, or the empty text on time-out; returns at once on a
+// closed port. Lines are read by the rules of LineBook.
 QString LireReponse(AppState& s);
 // Sends command + CR, repeats up to NbRepetitions times, returns the value text
-// (after "=" then "+", unless ReponseBrute); empty when nothing came.
-// Before the first attempt's line goes out, whatever waits in the input (the tail of a late
-// answer) is discarded and logged as "DISCARDED " + text (line ends that come first are dropped
-// unlogged), so that it is never taken for this
-// command's answer; an answer to another command (isOtherCommandsAnswer) is discarded the same
-// way and the wait goes on within the time-out.
-// Attempts stop early when the port is closed (it cannot be opened, or its device went away).
+// (after "=" then "+", unless ReponseBrute); empty when nothing came. Before its first line goes
+// out, the answers still owed that it could take for its own are awaited; only its own answer
+// is taken (LineBook has the rules). Attempts stop early when the port is closed.
 QString EnvoyerCommande(AppState& s, const QString& command);
-// Waits for the answers still owed to this program's earlier lines (those that came too late)
-// and discards them, so that a program that ends leaves none to the next user of the port.
+// Waits for the answers still owed to this program's lines and discards them, so that a
+// program that ends leaves none to the next user of the port.
 void drainOwedAnswers(AppState& s);
-// Empties the port's input, letting pending events run between reads.
+// Empties the port's input and forgets what is owed, letting pending events run between reads.
 void ViderReception(AppState& s);
+// The whole time a command of `bytes` characters (CR included) may take over all its attempts.
+qint64 attemptBudgetMs(const AppState& s, qsizetype bytes);
 
-// True when an answer line begins with the three-character mnemonic of another command than
-// `command` followed by "=", "!" or "#" ("CAT=+31" while "OPW?" waits). Answers of other shapes
-// ("!", "ERR/UNKNOWN", a hex acknowledgement) and commands without a mnemonic never match.
-bool isOtherCommandsAnswer(const QString& answer, const QString& command);
-// Silence that ends an answer without a carriage return, in ms.
-inline constexpr int kSilenceMs = 10;
 // Caption of the serial-link window in the current language ("Serial Link" by default);
 // the title of the port-opening error.
 QString serialLinkCaption(const AppState& s);

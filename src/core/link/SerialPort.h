@@ -38,12 +38,6 @@ public:
 
     // Line settings of the last opening made by the exchange (OuvrirPort).
     LineSettings exchangeSettings;
-    // Received by the exchange after an answer's carriage return and not taken yet: the next
-    // exchange sees it before what waits in the port.
-    QByteArray carriedInput;
-    // Lines the exchange sent whose answers it did not take: the next exchange waits for them
-    // and discards them before its own line goes out.
-    int owedLines = 0;
 };
 
 // Device name for a port setting: "COMn" is the platform's n-th port; other text is a path.

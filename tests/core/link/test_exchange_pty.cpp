@@ -6,6 +6,7 @@
 #include "core/link/QtSerialPort.h"
 #include "core/settings/Defaults.h"
 #include "core/settings/Ini.h"
+#include "support/Columns.h"
 #include "support/ScriptedPrompts.h"
 
 #include <QElapsedTimer>
@@ -13,7 +14,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <atomic>
+#include <deque>
 #include <functional>
 #include <thread>
 #include <utility>
@@ -28,7 +31,9 @@ using tav::test::ScriptedPrompts;
 
 namespace {
 
-// One pseudo-terminal; a thread on the master side answers each line ended by CR.
+// One pseudo-terminal; a thread on the master side answers each line ended by CR. Answers leave
+// in order, each burst at its delay after the previous one (the first: after its line), and
+// never before the burst scheduled before it: a board late by a fixed time.
 class PtyBoard {
 public:
     struct Burst {
@@ -61,21 +66,31 @@ private:
             if (*fd >= 0) ::close(std::exchange(*fd, -1));
     }
     void run() {
+        QElapsedTimer clock;
+        clock.start();
         QByteArray pending;
+        std::deque<std::pair<qint64, QByteArray>> out; // due time, bytes
         while (!stop_ && master_ >= 0) {
+            while (!out.empty() && out.front().first <= clock.elapsed()) {
+                if (out.front().second.isEmpty()) return hangUp();
+                const QByteArray& b = out.front().second;
+                [[maybe_unused]] auto w = ::write(master_, b.constData(), b.size());
+                out.pop_front();
+            }
+            const qint64 wait = out.empty() ? 20 : out.front().first - clock.elapsed();
             pollfd p{master_, POLLIN, 0};
             char buf[256];
-            const ssize_t n = ::poll(&p, 1, 50) > 0 ? ::read(master_, buf, sizeof buf) : 0;
+            const ssize_t n = ::poll(&p, 1, int(std::clamp<qint64>(wait, 0, 20))) > 0
+                                  ? ::read(master_, buf, sizeof buf) : 0;
             if (n <= 0) continue;
             pending.append(buf, n);
             for (qsizetype cr; (cr = pending.indexOf('\r')) >= 0;) {
-                const QByteArray line = pending.left(cr + 1);
-                pending.remove(0, cr + 1);
-                for (const Burst& b : respond_(line)) {
-                    QThread::msleep(b.delayMs);
-                    if (b.bytes.isEmpty()) return hangUp();
-                    [[maybe_unused]] auto w = ::write(master_, b.bytes.constData(), b.bytes.size());
+                qint64 due = clock.elapsed();
+                for (const Burst& b : respond_(pending.left(cr + 1))) {
+                    due = std::max(due + b.delayMs, out.empty() ? 0 : out.back().first);
+                    out.emplace_back(due, b.bytes);
                 }
+                pending.remove(0, cr + 1);
             }
         }
     }
@@ -86,6 +101,22 @@ private:
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };
+
+// A board with one set point: "SOP=v" is acknowledged "SOP!" (refused "SOP=ERR" above 500), "SOP?"
+// answers the last value accepted, late by `latencyMs`, each answer in two halves `gapMs` apart.
+QList<PtyBoard::Burst> setPointBoard(const QByteArray& line, int* value, int latencyMs, int gapMs) {
+    QByteArray a = "ERR/UNKNOWN";
+    if (line == "SOP?\r")
+        a = "SOP=" + QByteArray::number(*value);
+    else if (line.startsWith("SOP=")) {
+        const int v = line.mid(4).trimmed().toInt();
+        a = v > 500 ? "SOP=ERR" : "SOP!";
+        if (v <= 500) *value = v;
+    }
+    a += '\r';
+    if (gapMs <= 0) return {{latencyMs, a}};
+    return {{latencyMs, a.left(a.size() / 2)}, {gapMs, a.mid(a.size() / 2)}};
+}
 
 struct Rig {
     QTemporaryDir dir;
@@ -167,6 +198,71 @@ private slots:
         QCOMPARE(EnvoyerCommande(r.s, "SPL?"), QString("4"));
         QVERIFY(r.port.waitForInput(10000)); // the tail is readable: written is not enough
         QCOMPARE(EnvoyerCommande(r.s, "TWO?"), QString("1"));
+    }
+
+    // Every printed answer is the board's own answer to its command, whatever the board's pace:
+    // late boards (pauses below and above the time-out, the long pause of a configuration file)
+    // and answers in two pieces. Where the board answers within the command's attempts, each
+    // command has its answer; where it answers after them, an answer may be missing, never wrong.
+    void answersBelongToTheirCommands_data() {
+        test::columns<int, QString, bool, int, int, bool>(
+            {"timeout", "pause2", "longPause", "latency", "gap", "answered"});
+        QTest::newRow("just above the time-out") << 100 << "100" << false << 130 << 0 << true;
+        QTest::newRow("pause above the time-out") << 50 << "" << false << 300 << 0 << true;
+        QTest::newRow("pause below the time-out") << 200 << "20" << false << 300 << 0 << true;
+        QTest::newRow("long pause") << 200 << "" << true << 300 << 0 << true;
+        QTest::newRow("after the last attempt") << 50 << "" << false << 700 << 0 << false;
+        QTest::newRow("split, 5 ms") << 200 << "" << false << 2 << 5 << true;
+        QTest::newRow("split, time-out - 50 ms") << 200 << "" << false << 2 << 150 << true;
+    }
+
+    void answersBelongToTheirCommands() {
+        int value = 100;
+        const int latency = test::fetch<int>("latency"), gap = test::fetch<int>("gap");
+        PtyBoard board([&](const QByteArray& line) {
+            return setPointBoard(line, &value, latency, gap);
+        });
+        Rig r;
+        QVERIFY(r.linkTo(board.slaveName));
+        r.s.TempsTimeout = qint16(test::fetch<int>("timeout"));
+        r.s.NbRepetitions = 3;
+        r.s.PauseLongue = test::fetch<bool>("longPause");
+        EcrireIni(r.s.generalIni(), "RS232", "TempsPause2", test::fetch<QString>("pause2"));
+        QList<qint64> late;
+        r.s.lateAnswer = [&](qint64 ms) { late << ms; };
+        const QList<std::pair<QString, QString>> sent{
+            {"SOP=150", "SOP!"}, {"SOP=999", "SOP=ERR"}, {"SOP?", "SOP=150"},
+            {"SOP=151", "SOP!"}, {"SOP=998", "SOP=ERR"}, {"SOP?", "SOP=151"}};
+        r.s.ReponseBrute = true;
+        QStringList got;
+        for (const auto& [command, answer] : sent) {
+            got << EnvoyerCommande(r.s, command);
+            QVERIFY2(got.last() == answer || (got.last().isEmpty() && !test::fetch<bool>("answered")),
+                     qPrintable(command + " answered " + got.join('|')));
+        }
+        // A board later than the time-out is said, with how late it is.
+        QCOMPARE(!late.isEmpty(), latency > r.s.TempsTimeout);
+        if (!late.isEmpty()) QVERIFY(late.first() >= latency);
+    }
+
+    // A board that falls silent to one command and then talks without end of line never holds
+    // the exchange, and its text is never taken for an answer.
+    void endlessTextWithoutLineEnd() {
+        PtyBoard board([](const QByteArray& line) {
+            QList<PtyBoard::Burst> stream;
+            if (line == "SNU?\r")
+                for (int i = 0; i < 12000; ++i) stream.push_back({5, "ABCDEFGH"}); // a minute
+            return stream;
+        });
+        Rig r;
+        QVERIFY(r.linkTo(board.slaveName));
+        r.s.TempsTimeout = 100;
+        r.s.NbRepetitions = 1;
+        QElapsedTimer t;
+        t.start();
+        for (const char* command : {"SNU?", "VER?", "SNU?"})
+            QCOMPARE(EnvoyerCommande(r.s, command), QString());
+        QVERIFY2(t.elapsed() < 30000, qPrintable(QString::number(t.elapsed())));
     }
 
     void unplugAndReplug_data() {
