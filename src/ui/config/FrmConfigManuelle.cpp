@@ -273,7 +273,7 @@ bool FrmConfigManuelle::LireParametresCarte(bool tout) {
     const BoardReading r =
         lireCarte([this](const QString& command) { return exchange(command); }, entries, tout);
     if (r.serial.status == ReadStatus::Text) TxtSNU->setText(r.serial.answer);
-    if (r.version.status != ReadStatus::Text) return false;
+    if (!r.answered()) return false;
 
     // A value that is not a number keeps its previous text, in red.
     for (std::size_t k = 0; k < CW.size(); ++k) {
