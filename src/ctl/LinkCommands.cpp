@@ -80,7 +80,7 @@ int runRead(const QStringList& args) {
             if (!l.openPort())
                 return {kRefused, QStringLiteral("port not opened")};
             const BoardReading r = lireCarte(l.state());
-            if (r.version.status != ReadStatus::Text)
+            if (!r.answered())
                 return {l.fail(kRefused, QStringLiteral("no answer from the board on %1")
                                              .arg(l.portName())),
                         QStringLiteral("no answer")};

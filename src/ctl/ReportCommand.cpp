@@ -73,7 +73,7 @@ int runReport(const QStringList& args) {
             return finish(kRefused, QStringLiteral("no answer"),
                           QStringLiteral("no report written"));
         r = lireCarte(l.state());
-        if (r.version.status != ReadStatus::Text)
+        if (!r.answered())
             return finish(kRefused, QStringLiteral("no answer"),
                           QStringLiteral("no answer from the board on %1; no report written")
                               .arg(l.portName()));

@@ -61,7 +61,12 @@ QList<const BoardValue*> BoardReading::values() const {
     return all;
 }
 
+bool BoardReading::answered() const {
+    return serial.status == ReadStatus::Text && firstVersion.status == ReadStatus::Text;
+}
+
 bool BoardReading::complete() const {
+    if (!answered()) return false;
     for (const BoardValue* v : values())
         if (v->status != ReadStatus::Number && v->status != ReadStatus::Text &&
             (v->read() || !v->mnemonic.isEmpty()))
@@ -91,9 +96,8 @@ BoardReading lireCarte(const Exchanger& exchange, const ReadingEntries& entries,
     BoardReading r;
     r.serial = ask(exchange, entries.serial);
     if (r.serial.status != ReadStatus::Text) return r;
-    // The first version read only tells that a board is there; the second one is shown.
-    r.version = ask(exchange, entries.readOnly[0]);
-    if (r.version.status != ReadStatus::Text) return r;
+    r.firstVersion = ask(exchange, entries.readOnly[0]);
+    if (r.firstVersion.status != ReadStatus::Text) return r;
     bool ok = true;
     for (std::size_t i = 0; i < r.parameters.size(); ++i) {
         const QString mne = entryMnemonic(entries.parameters[i]);

@@ -42,18 +42,22 @@ struct ReadingEntries {
 };
 ReadingEntries catalogueEntries(const AppState& s);
 
-// What the window's reading gives: serial number, version (its second read), the fifteen
-// writable parameters, the fifteen calibration and A/D values after the version, the mode.
+// What the window's reading gives: serial number, the two version reads, the fifteen writable
+// parameters, the fifteen calibration and A/D values after the version, the mode.
 struct BoardReading {
     BoardValue serial;
-    BoardValue version;
+    BoardValue firstVersion; // only tells that a board answers
+    BoardValue version;      // the second read, the one shown (empty when it got no answer)
     std::array<BoardValue, 15> parameters;
     std::array<BoardValue, 15> readOnly;
     BoardValue mode; // "ASS": 1..4, 0 for a number that names none of the four modes
     bool ok = false; // serial number, version, parameters and mode all answered
+    // The serial number and the first version read answered: the reading went on.
+    bool answered() const;
     // Every value there is a command for was read and given.
     bool complete() const;
-    QList<const BoardValue*> values() const; // serial, version, parameters, read-only, mode
+    // Serial, version (the one shown), parameters, read-only, mode.
+    QList<const BoardValue*> values() const;
 };
 
 using Exchanger = std::function<QString(const QString& command)>;
@@ -62,7 +66,7 @@ using Exchanger = std::function<QString(const QString& command)>;
 // "VER?" again, the read-only values, "ASS?"), with its scales, the RP2 ramp rule and the
 // output-power cap. Without `all` (the poll's read) the parameters stop at the first one
 // without answer. Stops after the serial number or the first version read when either gets no
-// answer. Only reads are sent.
+// answer; the second version read goes on whatever it gets. Only reads are sent.
 BoardReading lireCarte(const Exchanger& exchange, const ReadingEntries& entries, bool all);
 // The same through the exchange and the catalogue of the program folder.
 BoardReading lireCarte(AppState& s, bool all = true);

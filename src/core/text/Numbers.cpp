@@ -13,35 +13,19 @@ double leadingNumber(const QString& text) {
     while (i < n && (text[i] == u' ' || text[i] == u'\t'))
         ++i;
     const qsizetype start = i;
+    auto digit = [&](qsizetype k) { return k < n && text[k] >= u'0' && text[k] <= u'9'; };
     if (i < n && (text[i] == u'+' || text[i] == u'-'))
         ++i;
     qsizetype digits = 0;
-    while (i < n && text[i].isDigit() && text[i].unicode() < 128) {
-        ++i;
+    for (; digit(i); ++i)
         ++digits;
-    }
-    if (i < n && text[i] == u'.') {
-        ++i;
-        while (i < n && text[i].unicode() < 128 && text[i].isDigit()) {
-            ++i;
+    if (i < n && text[i] == u'.')
+        for (++i; digit(i); ++i)
             ++digits;
-        }
-    }
     if (digits == 0)
         return 0;
-    qsizetype end = i;
-    if (i < n && (text[i] == u'e' || text[i] == u'E')) {
-        qsizetype j = i + 1;
-        if (j < n && (text[j] == u'+' || text[j] == u'-'))
-            ++j;
-        const qsizetype expStart = j;
-        while (j < n && text[j].unicode() < 128 && text[j].isDigit())
-            ++j;
-        if (j > expStart)
-            end = j;
-    }
     bool ok = false;
-    const double v = text.mid(start, end - start).toDouble(&ok);
+    const double v = text.mid(start, i - start).toDouble(&ok);
     if (!ok || !std::isfinite(v))
         return 0;
     return v;
@@ -75,26 +59,12 @@ bool isNumericText(const QString& text) {
     auto digit = [&](qsizetype k) { return k < n && t[k] >= u'0' && t[k] <= u'9'; };
     if (i < n && (t[i] == u'+' || t[i] == u'-')) ++i;
     qsizetype digits = 0;
-    while (digit(i)) {
-        ++i;
+    for (; digit(i); ++i)
         ++digits;
-    }
-    if (i < n && t[i] == u'.') {
-        ++i;
-        while (digit(i)) {
-            ++i;
+    if (i < n && t[i] == u'.')
+        for (++i; digit(i); ++i)
             ++digits;
-        }
-    }
-    if (digits == 0) return false;
-    if (i < n && (t[i] == u'e' || t[i] == u'E')) {
-        ++i;
-        if (i < n && (t[i] == u'+' || t[i] == u'-')) ++i;
-        if (!digit(i)) return false;
-        while (digit(i))
-            ++i;
-    }
-    if (i != n) return false;
+    if (digits == 0 || i != n) return false;
     // A number too large for a double would read as 0 and send the slider's minimum.
     bool ok = false;
     const double v = t.toDouble(&ok);

@@ -76,6 +76,8 @@ FrmConfigManuelle::FrmConfigManuelle(AppState& s, QWidget* parent)
     // Operator events, connected after the opening so that setting ranges runs no handler.
     for (int i = 0; i < kParamCount; ++i) {
         CW[static_cast<std::size_t>(i)]->installEventFilter(this);
+        connect(CW[static_cast<std::size_t>(i)], &QLineEdit::textEdited, this,
+                [this, i] { held_[static_cast<std::size_t>(i)] = true; });
         connect(CWSlide[static_cast<std::size_t>(i)], &NumericSlider::valueChanged, this,
                 &FrmConfigManuelle::CWSlide_PointerValueChanged);
     }
@@ -273,13 +275,14 @@ bool FrmConfigManuelle::LireParametresCarte(bool tout) {
     const BoardReading r =
         lireCarte([this](const QString& command) { return exchange(command); }, entries, tout);
     if (r.serial.status == ReadStatus::Text) TxtSNU->setText(r.serial.answer);
-    if (r.version.status != ReadStatus::Text) return false;
+    if (!r.answered()) return false;
 
     // A value that is not a number keeps its previous text, in red.
     for (std::size_t k = 0; k < CW.size(); ++k) {
         const BoardValue& v = r.parameters[k];
         if (!v.read()) continue;
         paint(CW[k], !v.number);
+        held_[k] = v.number.has_value();
         if (v.number) {
             CW[k]->setText(v.text());
             CWSlide[k]->setValue(*v.number);
@@ -332,6 +335,12 @@ bool FrmConfigManuelle::EcrireParametresCarte() {
         const auto k = static_cast<std::size_t>(i);
         const QString mne = mnemonicOf(CW[k]);
         if (!CW[k]->isEnabled() || mne.isEmpty()) continue;
+        if (!held_[k]) {
+            // Sending what the box shows would write a value nobody gave (0 for "xxx").
+            ok = false;
+            paint(CW[k], true);
+            continue;
+        }
         paint(CW[k], false);
         QString command;
         if (isRamp(mne)) {
@@ -423,6 +432,7 @@ void FrmConfigManuelle::coupleBox(int i) {
 
 void FrmConfigManuelle::CW_Enter(int i) {
     ConfigBusy busy(*this);
+    held_[static_cast<std::size_t>(i)] = true;
     const NumericSlider* s = CWSlide[static_cast<std::size_t>(i)];
     const double v = boxValue(i);
     if (v < s->minimum())
@@ -453,6 +463,7 @@ void FrmConfigManuelle::coupleLimit(int currentBox, double v) {
 
 void FrmConfigManuelle::CWSlide_PointerValueChanged(int i, double v) {
     ConfigBusy busy(*this);
+    held_[static_cast<std::size_t>(i)] = true;
     switch (i) {
     case kBoxNominal:
         coupleLimit(kBoxOutput, v);

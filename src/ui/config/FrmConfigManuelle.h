@@ -43,7 +43,9 @@ public:
     // Reads every parameter into the window; with tout false it stops at the first parameter
     // without answer. True when the serial number, version, parameters and mode all answered.
     bool LireParametresCarte(bool tout);
-    // Writes every parameter; true when every write was accepted.
+    // Writes every parameter; a box whose last read gave no number ("xxx") and that nothing
+    // was entered into since is not sent but painted red. True when every box was written and
+    // accepted.
     bool EcrireParametresCarte();
     // Writes box i, then "ASS=" with the mode when one is known.
     void EcrireParametre(int i);
@@ -114,6 +116,9 @@ private:
     void coupleLimit(int currentBox, double v);
 
     AppState& s_;
+    // Box i holds a value the board gave or the operator entered: "Send to board" writes only
+    // those, never a value the board could not give ("xxx", no number) or none at all.
+    std::array<bool, 15> held_{};
     bool inert_ = true;
     bool loadAborted_ = false;
     bool unloaded_ = false;

@@ -10,31 +10,36 @@ using namespace tav::test;
 class TestBoardReading : public QObject {
     Q_OBJECT
 private slots:
-    // One answer replaced (empty: silence) on the board holding SOP 23.5 dBm: the value shown
-    // for one mnemonic, the result, and the reads sent (34 in a full reading: SNU, VER, the 15
-    // parameters, VER again, the 15 calibration and A/D values, ASS).
+    // Answers replaced (empty: silence) after `after` of them on the board holding SOP 23.5
+    // dBm: the value shown for one mnemonic, the result, and the reads sent (34 in a full
+    // reading: SNU, VER, the 15 parameters, VER again, the 15 calibration and A/D values, ASS).
     void reading_data() {
-        columns<QString, QString, bool, QString, QString, bool, int>(
-            {"line", "answer", "all", "mnemonic", "shown", "ok", "sent"});
-        QTest::newRow("SOP capped") << "PON?" << "PON=20.5" << true << "SOP" << "20" << true << 34;
-        QTest::newRow("mode text") << "ASS?" << "ASS=4 on" << true << "ASS" << "" << true << 34;
-        QTest::newRow("mode 7") << "ASS?" << "ASS=7" << true << "ASS" << "0" << true << 34;
-        QTest::newRow("xxx") << "TC1?" << "TC1=xxx" << true << "TC1" << "XXX" << true << 34;
-        QTest::newRow("import goes on") << "TC1?" << "" << true << "IC1" << "250" << false << 34;
-        QTest::newRow("poll stops") << "TC1?" << "" << false << "IC1" << "" << false << 21;
-        QTest::newRow("no serial") << "SNU?" << "" << true << "SNU" << "" << false << 1;
+        columns<QString, int, QString, bool, QString, QString, QString, int>(
+            {"line", "after", "answer", "all", "mnemonic", "shown", "result", "sent"});
+        QTest::newRow("capped") << "PON?" << 0 << "PON=20.5" << true << "SOP" << "20" << "ok" << 34;
+        QTest::newRow("mode on") << "ASS?" << 0 << "ASS=4 on" << true << "ASS" << "" << "ok" << 34;
+        QTest::newRow("mode 7") << "ASS?" << 0 << "ASS=7" << true << "ASS" << "0" << "ok" << 34;
+        QTest::newRow("xxx") << "TC1?" << 0 << "TC1=xxx" << true << "TC1" << "XXX" << "ok" << 34;
+        QTest::newRow("import on") << "TC1?" << 0 << "" << true << "IC1" << "250" << "failed" << 34;
+        QTest::newRow("poll stops") << "TC1?" << 0 << "" << false << "IC1" << "" << "failed" << 21;
+        QTest::newRow("no serial") << "SNU?" << 0 << "" << true << "SNU" << "" << "none" << 1;
+        QTest::newRow("no VER") << "VER?" << 0 << "" << true << "SNU" << "TAV0001" << "none" << 2;
+        QTest::newRow("second VER") << "VER?" << 1 << "" << true << "VER" << "" << "ok" << 34;
     }
     void reading() {
         BoardRig rig;
         rig.s.NbRepetitions = 0;
         rig.board.setParam("SOP", 235);
-        rig.refuse(fetch<QString>("line").toLatin1(), fetch<QString>("answer").toLatin1());
+        rig.port.responder = [pass = fetch<int>("after"), line = fetch<QString>("line").toLatin1(),
+                              answer = fetch<QString>("answer").toLatin1()](auto& l) mutable {
+            return l.startsWith(line) && pass-- <= 0 ? std::optional(answer) : std::nullopt;
+        };
         const BoardReading r = lireCarte(rig.s, fetch<bool>("all"));
         QString shown = "(none)";
         for (const BoardValue* v : r.values())
             if (v->mnemonic == fetch<QString>("mnemonic")) shown = v->text();
         QTEST(shown, "shown");
-        QTEST(r.ok, "ok");
+        QTEST(QString(!r.answered() ? "none" : r.ok ? "ok" : "failed"), "result");
         QTEST(int(rig.sent().size()), "sent");
     }
 };

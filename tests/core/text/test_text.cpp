@@ -38,8 +38,7 @@ private slots:
         QTest::newRow("empty") << "" << 0.0;
         QTest::newRow("text") << "xxx" << 0.0;
         QTest::newRow("dot") << ".5" << 0.5;
-        QTest::newRow("exponent") << "1e3" << 1000.0;
-        QTest::newRow("bare e") << "2e" << 2.0;
+        QTest::newRow("no exponent") << "1e3" << 1.0;
         QTest::newRow("comma") << "1,5" << 1.0;
     }
     void leadingNumbers() {
@@ -51,10 +50,10 @@ private slots:
         QCOMPARE(roundHalfEven(13.5), 14.0);
         QCOMPARE(roundHalfEven(-2.5), -2.0);
         QCOMPARE(leadingInteger("250.5"), qint64(250));
-        QCOMPARE(leadingInteger("1e30"), std::numeric_limits<qint64>::max());
-        for (const char* t : {"12", " 0.5 ", "-3", "+4.", ".5", "1E-2"})
+        QCOMPARE(leadingInteger(QString(30, u'9')), std::numeric_limits<qint64>::max());
+        for (const char* t : {"12", " 0.5 ", "\t-3 ", "+4.", ".5"})
             QVERIFY2(isNumericText(QString::fromLatin1(t)), t);
-        for (const char* t : {"", "abc", "12a", "1,5", ".", "-", "1e", "1.2.3", "1e999"})
+        for (const char* t : {"", "abc", "12a", "1,5", ".", "-", "1e5", "1E-2", "1.2.3", "1 2"})
             QVERIFY2(!isNumericText(QString::fromLatin1(t)), t);
         QVERIFY(!isNumericText(QString(400, u'9'))); // out of range of a double
     }

@@ -176,15 +176,12 @@ private slots:
         QVERIFY(rig.sent().isEmpty());
     }
 
-    // The mode read selects its option and follows every single write; a value that is no
-    // number keeps its text, in red.
+    // The mode read selects its option and follows every single write.
     void limitSliderLowersTheSetPoint() {
         ConfigRig rig;
         rig.answers["ASS?"] = "ASS=3";
-        rig.answers["RP2?"] = "RP2=xxx";
         auto w = rig.openAndRead();
-        QVERIFY(w->OptionMode[2]->isChecked() && w->isRed(w->CW[8]) && !w->isRed(w->CW[7]));
-        QCOMPARE(w->CW[8]->text(), QString());
+        QVERIFY(w->OptionMode[2]->isChecked());
         w->CW[4]->setText("600");
         w->CWSlide_PointerValueChanged(5, 500);
         QCOMPARE(rig.sent(), (QStringList{"IM2=500", "ASS=3"}));
@@ -256,11 +253,12 @@ private slots:
     }
 
     // "Send to board": a box left at 0 sends RP2=250; a refused parameter is painted red and the
-    // others are still sent; a refused final mode command makes the result false, painting
-    // nothing; a refused laser start gives one message and writes nothing else.
+    // others are still sent; a box read as "xxx" or no number keeps its text, in red, and is not
+    // sent (false) until a value is typed into it; a refused final mode command makes the result
+    // false, painting nothing; a refused laser start gives one message and writes nothing else.
     void sendToBoard() {
         ConfigRig rig;
-        rig.answers["ASS?"] = "ASS=2";
+        rig.answers = {{"ASS?", "ASS=2"}, {"SOP?", "SOP=xxx"}, {"IPT?", "IPT=1e5"}};
         auto w = rig.openAndRead();
         const auto red = [&w] {
             QList<int> boxes;
@@ -268,14 +266,20 @@ private slots:
                 if (w->isRed(w->CW[std::size_t(i)])) boxes << i;
             return boxes;
         };
+        QVERIFY(red() == (QList{9, 10}) && w->CW[9]->text().isEmpty()); // texts kept
         w->CW[8]->setText("0");
         w->CW[1]->setText("20");
+        QTest::keyClicks(w->CW[10], "-8");
         rig.answers["TC1=20"] = "TC1#";
         w->BoutonExporter->click();
-        const QStringList sent = rig.sent(); // ASS=1, SNU, 15 parameters, the mode
-        QVERIFY(sent.size() == 18 && sent[0] == "ASS=1" && sent.contains("RP2=250") &&
+        const QStringList sent = rig.sent(); // ASS=1, SNU, 14 parameters (no SOP), the mode
+        QVERIFY(sent.size() == 17 && sent[0] == "ASS=1" && sent.contains("RP2=250") &&
                 sent.contains("IPT=-80") && sent.last() == "ASS=2");
-        QVERIFY(w->CW[8]->text() == "0" && w->BoutonImporter->isEnabled() && red() == QList{1});
+        QVERIFY(w->CW[8]->text() == "0" && w->BoutonImporter->isEnabled());
+        QCOMPARE(red(), (QList{1, 9}));
+        rig.answers.clear();
+        QVERIFY(!w->EcrireParametresCarte() && red() == QList{9});
+        QTest::keyClicks(w->CW[9], "15");
         rig.answers = {{"ASS=2", "ASS#"}};
         QVERIFY(!w->EcrireParametresCarte() && red().isEmpty() && !w->isRed(w->TxtSNU));
 
