@@ -59,9 +59,15 @@ struct SupervisionRig : BoardRig {
 class TestSupervisionWindow : public QObject {
     Q_OBJECT
 private slots:
+    // Opening reads the serial number, or shows the failed layout without a board. A setting that
+    // cannot be used refuses the start, naming the setting; no file is made.
     void opening() {
-        SupervisionRig rig;
+        SupervisionRig rig("0.4", "5");
         QCOMPARE(rig.w->TxtSNU->text(), QStringLiteral("TAV0001")); // read from the board
+        rig.w->Bouton_Click();
+        QVERIFY(!rig.w->isRunning() && rig.files().isEmpty());
+        const QStringList texts = rig.prompts.messageTexts();
+        QVERIFY(texts.size() == 1 && texts[0].contains("A row of measurement every second"));
 
         rig.port.close();
         rig.port.setOpenError("busy");
@@ -118,6 +124,14 @@ private slots:
         QCOMPARE(rig.files(), (QStringList{"5_12_2026_9_7.xls", "5_12_2026_9_7_2.xls",
                                            "5_12_2026_9_7_3.xls"}));
         QCOMPARE(fileBytes(rig.s.programDir + "/Supervision/5_12_2026_9_7_3.xls"), rig.line(1));
+        // A save of more than 1 MiB that fails on a full disk leaves no part of the sheet.
+        w.vaSpread->setRowCount(20000);
+        for (int r = 1; r <= 20000; ++r) w.vaSpread->setCellText(r, 4, QString(100, u'7'));
+        QCOMPARE(inChild([&] { limitFileSize(3 << 19); }, [&] {
+                     w.save_Click();
+                     return rig.files().size() == 3 &&
+                            rig.prompts.messageTexts().last().contains("Free some space");
+                 }), 1);
     }
 
     // A stop while the row is measured: the rest stays empty, the row is still recorded, the
@@ -164,7 +178,8 @@ private slots:
         QCOMPARE(inChild([&] { limitFileSize(kept.size() + 10); }, [&] {
                      rig.rows(1);
                      return !w.isRunning() && fileBytes(w.recordPath()) == kept &&
-                            rig.prompts.messageTexts().last().contains("lines written before");
+                            rig.prompts.messageTexts().last().contains("before are kept in "
+                                                                       "the file. Free some space");
                  }), 1);
         w.Bouton_Click();
         rig.rows(1);
@@ -187,15 +202,6 @@ private slots:
             dated += rig.w->vaSpread->cellText(row, 1).isEmpty() ? "" : QString::number(row) + ' ';
         QVERIFY(dated.startsWith("1 16 40 64 ") && dated.endsWith(" 472 496 "));
         QCOMPARE(rig.w->rowCells(502).mid(2).join(' '), "502.0000 -30 -230 -233 0 25 25 00000001 0");
-    }
-
-    // A setting that cannot be used refuses the start, naming the setting; no file is made.
-    void refusedSettings() {
-        SupervisionRig rig("0.4", "5");
-        rig.w->Bouton_Click();
-        QVERIFY(!rig.w->isRunning() && rig.files().isEmpty());
-        const QStringList texts = rig.prompts.messageTexts();
-        QVERIFY(texts.size() == 1 && texts[0].contains("A row of measurement every second"));
     }
 
     void graphs() {
