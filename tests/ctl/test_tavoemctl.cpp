@@ -128,6 +128,8 @@ private slots:
             << QStringList{"read", "--program-dir", "@/damaged"} << 1 << "[RS232] lacks PORT, BAUD";
         QTest::newRow("report, unwritable file")
             << QStringList{"report", "--pdf", "@/nothing/r.pdf"} << 2 << "could not be written";
+        QTest::newRow("report, existing file") // nothing read: the board's log stays as it is
+            << QStringList{"report", "--pdf", "@/sim.log"} << 2 << "Add --replace to replace it";
         QTest::newRow("record --json") << QStringList{"record", "--period", "1", "--json"} << 2
                                        << "--json";
         QTest::newRow("record, not a number")
@@ -284,7 +286,7 @@ private slots:
     // lines only (no file without one); each says why (status 2) and advises to make room.
     void fullDisk_data() {
         test::columns<QStringList, int>({"args", "limit"});
-        QTest::newRow("report") << QStringList{"report", "--pdf", "@/full.pdf"} << 12288;
+        QTest::newRow("report") << QStringList{"report", "--replace", "--pdf", "@/full.pdf"} << 12288;
         const QStringList record{"record", "--period", "1", "--out", "@/full.xls"};
         QTest::newRow("record") << record << 200;
         QTest::newRow("record, no whole line") << record << 20;
