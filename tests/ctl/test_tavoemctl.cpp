@@ -305,6 +305,31 @@ private slots:
             QCOMPARE(line.count('\t'), 11);
     }
 
+    // Ctrl-C at a row's second read lets the row finish and writes it whole (status 0); another
+    // at its third read ends the run at once without it (status 130).
+    void recordInterrupted() {
+        test::SimProcess board;
+        const QString log = dir_.filePath("interrupted.log");
+        QVERIFY(board.start({"--delay-ms", "150", "--log", log}));
+        const QStringList args{"record", "--period", "1", "--timeout", "1000", "--program-dir",
+                               dir_.path(), "--port", board.devicePath()};
+        for (const int interrupts : {1, 2}) {
+            const qsizetype logged = test::fileBytes(log).size();
+            QProcess p;
+            test::ownGroup(p);
+            p.start(qEnvironmentVariable("TAVOEMCTL_BIN"), args);
+            for (const int i : {0, 1}) {
+                QTRY_VERIFY_WITH_TIMEOUT(
+                    test::fileBytes(log).mid(logged).contains(i ? "RX PS2?" : "RX OPW?"), 30000);
+                if (i < interrupts) ::kill(pid_t(p.processId()), SIGINT);
+            }
+            QVERIFY(p.waitForFinished(60000));
+            const QStringList lines = QString::fromLatin1(p.readAll()).split("\r\n", Qt::SkipEmptyParts);
+            QVERIFY(p.exitCode() == (interrupts == 1 ? 0 : 130) && lines.size() == 3 - interrupts);
+            QCOMPARE(lines.last().split('\t').mid(3, 8).count(QString()), 0); // whole, or the header
+        }
+    }
+
     // Header and rows in the record format (eleven TAB-ended cells) or as CSV, CR LF; the first
     // written line is dated, also when it is not the first row. A silent board ends the run at
     // its first read (its row written, empty) with one line naming the read and the time; --yes
