@@ -11,8 +11,8 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QFileInfo>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QJsonObject>
 #include <QRegularExpression>
 

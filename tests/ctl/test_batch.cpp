@@ -21,9 +21,7 @@ class TestBatch : public QObject {
         for (int i : which)
             ports << "--port" << dir_.filePath(QStringLiteral("board%1").arg(i));
         QProcess p;
-        test::ownGroup(p, [fileLimit] {
-            if (fileLimit) test::limitFileSize(fileLimit);
-        });
+        if (fileLimit) p.setChildProcessModifier([fileLimit] { test::limitFileSize(fileLimit); });
         p.start(qEnvironmentVariable("TAVOEMCTL_BIN"),
                 args + QStringList{"--program-dir", dir_.filePath("program")} + ports);
         p.waitForFinished(120000);
