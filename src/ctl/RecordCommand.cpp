@@ -10,6 +10,7 @@
 #include <QDateTime>
 
 #include <limits>
+#include <utility>
 
 namespace tav::ctl {
 
@@ -39,11 +40,13 @@ int runRecord(const QStringList& args) {
                            "in hours, then the supervision reads) and writes every --every-th "
                            "row in the record format of tavoem's data supervision (TAB-separated, "
                            "CR LF; --csv for CSV), line by line, until --duration or --rows is "
-                           "reached or Ctrl-C. The first line is the header; the first written "
-                           "line of each day carries the date. A read without answer (or not "
-                           "sent: the port is gone) ends the row with empty cells, writes it if "
-                           "due and stops the run with status 1, naming the read and the time "
-                           "(\"link lost at hh:mm:ss\" when no read of the row got an answer); "
+                           "reached or Ctrl-C (the row under way is finished and written first; "
+                           "a second Ctrl-C stops at once without it, status 130). The first "
+                           "line is the header; the first written line of each day carries the "
+                           "date. A read without answer (or not sent: the port is gone) ends the "
+                           "row with empty cells, writes it if due and stops the run with status "
+                           "1, naming the read and the time (\"link lost at hh:mm:ss\" when no "
+                           "read of the row got an answer or the port went away); "
                            "with --yes its cell stays empty (a line on stderr unless --quiet; a "
                            "lost link is said once, then \"link back at hh:mm:ss\") and the run "
                            "goes on. --json is not offered: use --csv."),
@@ -107,11 +110,17 @@ int runRecord(const QStringList& args) {
     if (!run.openPort())
         return kRefused;
 
-    InterruptGuard guard;
+    // Ctrl-C lets the row under way finish and be written whole; a second one ends at once.
+    InterruptGuard guard(true);
     const auto nowS = [&s] { return s.clock.now() / 1000; };
     const qint64 startS = nowS();
     RowHooks hooks;
-    hooks.stop = [] { return interrupted(); };
+    hooks.stop = [&run, told = false]() mutable {
+        if (interrupted() && !std::exchange(told, true))
+            run.note(QStringLiteral("tavoemctl record: stopping once this row is written; Ctrl-C "
+                                    "again stops at once, without it"));
+        return false;
+    };
     while (!interrupted() && !(rowCount && recorder.row() > *rowCount)) {
         const qint64 now = nowS();
         if (lengthS && now - startS >= *lengthS)

@@ -10,7 +10,9 @@
 #include "report/ReportLayout.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QJsonObject>
 #include <QRegularExpression>
 
@@ -25,14 +27,20 @@ int runReport(const QStringList& args) {
                            "display. With --json, prints a summary: port, serial number, "
                            "result (written, incomplete, no answer, not written), seconds, "
                            "file."));
-    const QCommandLineOption pdf(QStringLiteral("pdf"), QStringLiteral("The PDF file to write."),
+    const QCommandLineOption pdf(QStringLiteral("pdf"),
+                                 QStringLiteral("The PDF file to write; an existing one is "
+                                                "refused unless --replace is given."),
                                  QStringLiteral("file"));
+    const QCommandLineOption replace(
+        QStringLiteral("replace"),
+        QStringLiteral("With --pdf: replace an existing file, whole (on a failure it is left as "
+                       "it was)."));
     const QCommandLineOption outDir(
         QStringLiteral("out-dir"),
         QStringLiteral("With several ports: the folder of the reports, each named after the "
                        "board's serial number (SERIAL.pdf, SERIAL_2.pdf when taken)."),
         QStringLiteral("dir"));
-    run.parser.addOptions({pdf, outDir});
+    run.parser.addOptions({pdf, replace, outDir});
     run.setPortListOptions(true);
     if (const int st = run.parse(args); st >= 0)
         return st;
@@ -46,12 +54,19 @@ int runReport(const QStringList& args) {
                                                        "ports (see tavoemctl report --help)")
                                       : QStringLiteral("--pdf FILE is needed (see tavoemctl "
                                                        "report --help)"));
+    if (!batch && !run.parser.isSet(replace) &&
+        (QFileInfo::exists(given) || QFileInfo(given).isSymLink()))
+        return run.fail(kUsage, QStringLiteral("\"%1\" exists already; it is not replaced. Add "
+                                               "--replace to replace it, or give the name of a "
+                                               "new file.")
+                                    .arg(QDir::toNativeSeparators(given)));
     const bool skipped = run.skippedEntries();
     const bool json = run.json();
     return runOnPorts(run, [&](Link& l) -> BoardEnd {
         QElapsedTimer clock;
         clock.start();
         BoardReading r;
+        RecordFile name; // the file name taken in a batch run
         QString file = batch ? QString() : given;
         auto finish = [&](int status, const QString& result, const QString& message) {
             if (json)
@@ -82,7 +97,6 @@ int runReport(const QStringList& args) {
         if (batch) {
             // The name is taken at once (a board of the same serial number gets _2).
             // The record files' naming, with the characters other systems refuse also replaced.
-            RecordFile name;
             QString base = recordBaseName(r.serial.answer, QDateTime::currentDateTime());
             base.replace(QRegularExpression(QStringLiteral("[:*?\"<>|]")), QStringLiteral("_"));
             if (!name.create(given, base, QStringLiteral(".pdf")))
@@ -91,8 +105,10 @@ int runReport(const QStringList& args) {
         }
         QString error;
         if (!exportReportPdf(buildConfigReport(r), file,
-                             logDateText(QDateTime::currentDateTime()), &error))
+                             logDateText(QDateTime::currentDateTime()), &error)) {
+            name.discard(); // the name taken stays free: no empty file
             return finish(kUsage, QStringLiteral("not written"), error);
+        }
         if (!r.complete() || skipped)
             return finish(kRefused, QStringLiteral("incomplete"),
                           QStringLiteral("some values were skipped or got no usable answer; "

@@ -1,4 +1,5 @@
 // tavoemctl batch runs: several simulated boards at once, one of them unplugged.
+#include "support/Child.h"
 #include "support/Pty.h"
 
 #include <QTemporaryDir>
@@ -12,12 +13,15 @@ class TestBatch : public QObject {
     QTemporaryDir dir_;
     test::SimProcess sims_[4]; // BATCH-0, BATCH-1, BATCH-2 (unplugged), BATCH-0 again
 
-    // tavoemctl with the boards `which` as --port; its stdout lines, status in *status.
-    QStringList ctl(const QStringList& args, std::initializer_list<int> which, int* status) {
+    // tavoemctl with the boards `which` as --port; its stdout lines, status in *status. Files
+    // cannot grow past `fileLimit` bytes (a full disk), when given.
+    QStringList ctl(const QStringList& args, std::initializer_list<int> which, int* status,
+                    rlim_t fileLimit = 0) {
         QStringList ports;
         for (int i : which)
             ports << "--port" << dir_.filePath(QStringLiteral("board%1").arg(i));
         QProcess p;
+        if (fileLimit) p.setChildProcessModifier([fileLimit] { test::limitFileSize(fileLimit); });
         p.start(qEnvironmentVariable("TAVOEMCTL_BIN"),
                 args + QStringList{"--program-dir", dir_.filePath("program")} + ports);
         p.waitForFinished(120000);
@@ -50,7 +54,8 @@ private slots:
         QVERIFY(lines.filter(QRegularExpression("^" + dir_.filePath("board2") + "\t-\t")).size() == 1);
     }
 
-    // Reports named after serial numbers; the second board of the same number gets "_2".
+    // Reports named after serial numbers; the second board of the same number gets "_2". A full
+    // disk leaves no file, not even an empty one.
     void reportOutDir() {
         int status = -1;
         const QString out = dir_.filePath("reports");
@@ -61,6 +66,8 @@ private slots:
                  QStringList({"BATCH-0.pdf", "BATCH-0_2.pdf", "BATCH-1.pdf"}));
         for (const QString& f : d.entryList(QDir::Files))
             QVERIFY(QFileInfo(d.filePath(f)).size() > 1000);
+        ctl({"report", "--out-dir", dir_.filePath("full")}, {0, 1}, &status, 4096);
+        QVERIFY(status == 2 && QDir(dir_.filePath("full")).isEmpty());
     }
 };
 

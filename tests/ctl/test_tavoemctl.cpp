@@ -128,6 +128,8 @@ private slots:
             << QStringList{"read", "--program-dir", "@/damaged"} << 1 << "[RS232] lacks PORT, BAUD";
         QTest::newRow("report, unwritable file")
             << QStringList{"report", "--pdf", "@/nothing/r.pdf"} << 2 << "could not be written";
+        QTest::newRow("report, existing file") // nothing read: the board's log stays as it is
+            << QStringList{"report", "--pdf", "@/sim.log"} << 2 << "Add --replace to replace it";
         QTest::newRow("record --json") << QStringList{"record", "--period", "1", "--json"} << 2
                                        << "--json";
         QTest::newRow("record, not a number")
@@ -216,38 +218,32 @@ private slots:
     }
 
     // A board at another rate is found (2400 is never tried); only --store keeps the rate, also
-    // one found at once at the rate given for the run.
+    // one found at once at the rate given for the run. A scan killed between two rates leaves the
+    // stored rate alone.
     void detectBaud_data() {
-        // found: the board's rate, empty: at 2400 (status 1); baud: for the run
-        test::columns<bool, QString, QStringList>({"store", "found", "baud"});
-        QTest::newRow("found") << false << "38400" << QStringList{};
-        QTest::newRow("given and stored") << true << "38400" << QStringList{"--baud", "38400"};
-        QTest::newRow("none") << true << "" << QStringList{};
+        // found: the board's rate, empty: at 2400 (status 1); baud: for the run; killed at 4800
+        test::columns<bool, QString, QStringList, bool>({"store", "found", "baud", "killed"});
+        QTest::newRow("found") << false << "38400" << QStringList{} << false;
+        QTest::newRow("given and stored") << true << "38400" << QStringList{"--baud", "38400"} << false;
+        QTest::newRow("none") << true << "" << QStringList{} << false;
+        QTest::newRow("killed") << true << "" << QStringList{} << true;
     }
     void detectBaud() {
         QFETCH(bool, store);
         QFETCH(QString, found);
+        QFETCH(bool, killed);
         test::SimProcess board;
         QVERIFY(board.start({QStringLiteral("--baud"), found.isEmpty() ? "2400" : found}));
         const QString ini = dir_.filePath("General.ini"), before = LireIni(ini, "RS232", "BAUD");
+        if (killed) QVERIFY(EcrireIni(ini, "RS232", "BAUD", "115200")); // not tried by then
         const QStringList args{"detect-baud", "--timeout", "100", "--port", board.devicePath(),
                                store ? "--store" : "--quiet"};
-        const Result r = run(args + test::fetch<QStringList>("baud"));
-        QCOMPARE(r.status, found.isEmpty() ? 1 : 0);
+        const Result r = run(args + test::fetch<QStringList>("baud"),
+                             killed ? "Scan for 4800" : "", SIGKILL);
+        QCOMPARE(r.status, killed ? -1 : found.isEmpty() ? 1 : 0);
         QCOMPARE(r.out.trimmed(), found);
-        QCOMPARE(LireIni(ini, "RS232", "BAUD"), store && !found.isEmpty() ? found : before);
-        EcrireIni(ini, "RS232", "BAUD", before);
-    }
-
-    // A scan killed between two rates leaves the stored rate alone.
-    void detectBaudKilled() {
-        test::SimProcess board;
-        QVERIFY(board.start({QStringLiteral("--baud"), QStringLiteral("2400")}));
-        const QString ini = dir_.filePath("General.ini"), before = LireIni(ini, "RS232", "BAUD");
-        QVERIFY(EcrireIni(ini, "RS232", "BAUD", "115200")); // none of the rates tried by then
-        run({"detect-baud", "--timeout", "100", "--port", board.devicePath()}, "Scan for 4800",
-            SIGKILL);
-        QCOMPARE(LireIni(ini, "RS232", "BAUD"), QStringLiteral("115200"));
+        QCOMPARE(LireIni(ini, "RS232", "BAUD"),
+                 killed ? "115200" : store && !found.isEmpty() ? found : before);
         EcrireIni(ini, "RS232", "BAUD", before);
     }
 
@@ -284,7 +280,7 @@ private slots:
     // lines only (no file without one); each says why (status 2) and advises to make room.
     void fullDisk_data() {
         test::columns<QStringList, int>({"args", "limit"});
-        QTest::newRow("report") << QStringList{"report", "--pdf", "@/full.pdf"} << 12288;
+        QTest::newRow("report") << QStringList{"report", "--replace", "--pdf", "@/full.pdf"} << 12288;
         const QStringList record{"record", "--period", "1", "--out", "@/full.xls"};
         QTest::newRow("record") << record << 200;
         QTest::newRow("record, no whole line") << record << 20;
@@ -307,6 +303,30 @@ private slots:
         QVERIFY(report ? bytes == "OLD" : lines.last().isEmpty());
         for (const QByteArray& line : lines.mid(0, lines.size() - 1))
             QCOMPARE(line.count('\t'), 11);
+    }
+
+    // Ctrl-C at a row's second read lets the row finish and writes it whole (status 0); another
+    // at its third read ends the run at once without it (status 130).
+    void recordInterrupted() {
+        test::SimProcess board;
+        const QString log = dir_.filePath("interrupted.log");
+        QVERIFY(board.start({"--delay-ms", "150", "--log", log}));
+        const QStringList args{"record", "--period", "1", "--timeout", "1000", "--program-dir",
+                               dir_.path(), "--port", board.devicePath()};
+        for (const int interrupts : {1, 2}) {
+            const qsizetype logged = test::fileBytes(log).size();
+            QProcess p; // killed by its destructor if the test fails
+            p.start(qEnvironmentVariable("TAVOEMCTL_BIN"), args);
+            for (const int i : {0, 1}) {
+                QTRY_VERIFY_WITH_TIMEOUT(
+                    test::fileBytes(log).mid(logged).contains(i ? "RX PS2?" : "RX OPW?"), 30000);
+                if (i < interrupts) ::kill(pid_t(p.processId()), SIGINT);
+            }
+            QVERIFY(p.waitForFinished(60000));
+            const QStringList lines = QString::fromLatin1(p.readAll()).split("\r\n", Qt::SkipEmptyParts);
+            QVERIFY(p.exitCode() == (interrupts == 1 ? 0 : 130) && lines.size() == 3 - interrupts);
+            QCOMPARE(lines.last().split('\t').mid(3, 8).count(QString()), 0); // whole, or the header
+        }
     }
 
     // Header and rows in the record format (eleven TAB-ended cells) or as CSV, CR LF; the first

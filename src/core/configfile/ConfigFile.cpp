@@ -4,6 +4,7 @@
 #include "core/Prompts.h"
 #include "core/configfile/ConfigItems.h"
 #include "core/io/FileReplace.h"
+#include "core/io/WriteError.h"
 #include "core/link/Exchange.h"
 #include "core/text/Cp1252.h"
 #include "core/text/Scramble.h"
@@ -37,10 +38,9 @@ std::optional<QList<FileItem>> lire(AppState& s, const QString& path, const QStr
 bool ecrire(AppState& s, const char* name, const QByteArray& data, const QString& title) {
     const ReplaceResult r = replaceFile(s.filePath(QString::fromLatin1(name)), data);
     if (!r.ok)
-        s.prompts.message(QStringLiteral("%1 could not be written in the program folder (%2). "
-                                         "Free some space or check the folder's permissions, "
-                                         "then try again.")
-                              .arg(QString::fromLatin1(name), r.error),
+        s.prompts.message(QStringLiteral("%1 could not be written in the program folder (%2). %3")
+                              .arg(QString::fromLatin1(name), r.error,
+                                   writeAdvice(r.error, s.programDir)),
                           title, PromptIcon::Critical);
     return r.ok;
 }

@@ -8,6 +8,8 @@
 
 #include <QTemporaryDir>
 
+#include <algorithm>
+
 namespace tav {
 
 const std::vector<ReadingMetric>& readingMetrics() {
@@ -26,6 +28,11 @@ QStringList monitorReads() {
     return supervisionMnemonics() + QStringList{QStringLiteral("WAR")};
 }
 
+bool isBitWord(const QString& answer) {
+    return answer.size() >= 2 && answer.size() <= 8 &&
+           std::ranges::all_of(answer, [](QChar c) { return c == u'0' || c == u'1'; });
+}
+
 void applyRow(BoardState& st, const QHash<QString, QString>& answers, int unanswered,
               qint64 startedMs, qint64 nowMs) {
     const auto& metrics = readingMetrics();
@@ -38,12 +45,12 @@ void applyRow(BoardState& st, const QHash<QString, QString>& answers, int unansw
     }
     st.alarms = {};
     st.warnings = {};
-    if (const QString a = answers.value(QStringLiteral("ALA")); !a.isEmpty()) {
-        const LampStates lamps = decodeAlarms(lampAnswer(a));
+    if (const QString a = answers.value(QStringLiteral("ALA")); isBitWord(a)) {
+        const LampStates lamps = decodeAlarms(a);
         std::copy(lamps.begin(), lamps.end(), st.alarms.begin());
     }
-    if (const QString w = answers.value(QStringLiteral("WAR")); !w.isEmpty()) {
-        const LampStates lamps = decodeWarnings(lampAnswer(w));
+    if (const QString w = answers.value(QStringLiteral("WAR")); isBitWord(w)) {
+        const LampStates lamps = decodeWarnings(w);
         std::copy(lamps.begin(), lamps.begin() + kWarningBits, st.warnings.begin());
     }
     st.exchanges += quint64(answers.size() + unanswered);

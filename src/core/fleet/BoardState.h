@@ -46,9 +46,13 @@ struct BoardState {
     std::optional<qint64> lastRowDurationMs; // how long the last row's reads took
 };
 
+// An alarm or warning word: 2 to 8 characters "0" and "1". Nothing else gives bit states.
+bool isBitWord(const QString& answer);
+
 // Takes a row's answers (mnemonic -> value text; a read without answer is missing) into the
-// state: values scaled, alarms and warnings decoded as the control panel does; "xxx", a text
-// without a number and a missing answer leave the value absent. `up` follows whether anything
+// state: values scaled, alarm and warning words decoded as the control panel does; "xxx", a
+// text without a number and a missing answer leave the value absent, any answer that is not a
+// bit word leaves that word's bits absent (never 0). `up` follows whether anything
 // was answered; a complete row stamps nowMs. The row's reads began at startedMs.
 void applyRow(BoardState& state, const QHash<QString, QString>& answers, int unanswered,
               qint64 startedMs, qint64 nowMs);

@@ -30,7 +30,11 @@ QString writeAdvice(const QString& reason, const QString& folder) {
             return QStringLiteral("Free some space on the disk of %1 or choose another folder, "
                                   "then try again.")
                 .arg(where);
-    for (const int refused : {EACCES, EPERM, EROFS})
+    if (reason == systemReason(EROFS))
+        return QStringLiteral("%1 is on a read-only disk: choose another folder, or have that "
+                              "disk mounted for writing, then try again.")
+            .arg(where);
+    for (const int refused : {EACCES, EPERM})
         if (reason == systemReason(refused))
             return QStringLiteral("Give your user write access to %1 or choose another folder, "
                                   "then try again.")

@@ -11,7 +11,8 @@ QString systemReason(int errnum);
 QString systemReason(const QString& description);
 
 // What the operator can do after a write into `folder` failed for `reason` (as systemReason
-// gives it): make room for a full disk, get write access for a refused one.
+// gives it): make room for a full disk, another folder for a read-only disk, write access for a
+// refused folder.
 QString writeAdvice(const QString& reason, const QString& folder);
 
 } // namespace tav

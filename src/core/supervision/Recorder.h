@@ -52,7 +52,7 @@ struct RowOutcome {
     bool endRun = false;    // the run is to end (unanswered under EndRow, a refused error,
                             // a failed write)
     bool writeFailed = false; // the record line could not be written: file().error()
-    bool linkLost = false;    // no read got an answer, or the port could not be opened again
+    bool linkLost = false;    // no read got an answer, or the port went away
     LinkChange link = LinkChange::None;
 };
 

@@ -99,6 +99,8 @@ RowReads MesurerLigne(AppState& s, const QStringList& mnemonics, MissingAnswer m
         r.answered += usable;
         if (!usable) {
             r.unanswered << command;
+            // The device went away during the read: the link is lost, not just this read.
+            r.portGone = r.portGone || !s.PortOEM.isOpen();
             if (missing == MissingAnswer::EndRow) {
                 r.endRun = true;
                 break;

@@ -77,18 +77,19 @@ enum class MissingAnswer {
 struct RowReads {
     QStringList unanswered; // reads without answer, and a read not sent (port gone)
     int answered = 0;       // reads that got a usable answer
-    bool portGone = false;  // the port was closed and could not be opened again
+    bool portGone = false;  // the port went away during the row, or could not be opened again
     bool endRun = false;    // an unanswered read under EndRow, or failed() said stop
-    // No read got an answer, or the port could not be opened again.
+    // No read got an answer, or the port went away.
     bool linkLost() const { return portGone || (answered == 0 && !unanswered.isEmpty()); }
 };
 
 // Sends every mnemonic followed by "?" in turn. A usable answer goes to store(i, answer): text
 // values (ALA) as received, numeric ones when they are a number or "xxx"; any other answer is
 // none. A read without answer leaves the cell alone and follows `missing`. A port that is closed
-// and cannot be opened counts the read as unanswered and ends the row. After each column pending
-// events run, then the loop ends when stop() is true. When store fails, failed(command)
-// decides: true goes on, false ends the row and the run.
+// and cannot be opened counts the read as unanswered and ends the row. A read during which the
+// port went away (a pulled adapter) marks the port gone: the link is lost, not just that read.
+// After each column pending events run, then the loop ends when stop() is true. When store
+// fails, failed(command) decides: true goes on, false ends the row and the run.
 RowReads MesurerLigne(AppState& s, const QStringList& mnemonics, MissingAnswer missing,
                       const std::function<bool(int, const QString&)>& store,
                       const std::function<bool()>& stop,

@@ -375,7 +375,8 @@ bool FrmSupervisionData::takeRow(qint64 now) {
     if (taken.writeFailed)
         message(recorder_.file().error() +
                     QStringLiteral(" The acquisition is stopped; the lines written before are "
-                                   "kept in the file."),
+                                   "kept in the file. ") +
+                    recorder_.file().advice(),
                 PromptIcon::Critical);
     if (row % kSupervisionScrollRows == 0)
         vaSpread->goToCell(row, 1, true);
@@ -404,11 +405,12 @@ void FrmSupervisionData::save_Click() {
             chunk.clear();
         }
     }
-    out.close();
     if (!ok) {
+        out.discard(); // a sheet saved in part would pass for the whole sheet
         message(out.error() + u' ' + out.advice(), PromptIcon::Critical);
         return;
     }
+    out.close();
     message(QStringLiteral("The sheet is saved in %1.").arg(QDir::toNativeSeparators(out.path())),
             PromptIcon::Information);
 }

@@ -43,6 +43,8 @@ private slots:
         QTest::newRow("warning bit 1") << all << "tav_warning" << "Output Power too low in ACC mode"
                                        << 0.0;
         QTest::newRow("warning bits 4-6 not exported") << all << "tav_warning" << "Not used" << none;
+        QTest::newRow("ALA=xxx: no bit") << QStringList{"ALA=xxx"} << "tav_alarm" << "" << none;
+        QTest::newRow("WAR not bits") << QStringList{"WAR=-0001"} << "tav_warning" << "" << none;
         QTest::newRow("complete row has an age") << all << "tav_last_row_age_seconds" << "" << 2.0;
         QTest::newRow("row duration") << all << "tav_last_row_duration_seconds" << "" << 0.25;
         QTest::newRow("up") << all << "tav_board_up" << "" << 1.0;

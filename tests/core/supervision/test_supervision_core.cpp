@@ -78,7 +78,8 @@ private slots:
         QVERIFY(!d.append("y"));
     }
 
-    // silent: 1 OPW? answers no number, 2 the port is gone; endRow: the missing-answer policy.
+    // silent: 1 OPW? answers no number, 2 the port is gone, 3 it goes at the fifth read;
+    // endRow: the missing-answer policy.
     void measureRow_data() {
         test::columns<int, bool, bool, int, bool, int, int>(
             {"stopAfter", "storeFails", "goOn", "silent", "endRow", "sent", "unanswered"});
@@ -88,6 +89,7 @@ private slots:
         QTest::newRow("failure, Cancel") << 99 << true << false << 0 << false << 1 << 0;
         QTest::newRow("no number, left empty") << 99 << false << false << 1 << false << 8 << 1;
         QTest::newRow("port gone, row ended") << 99 << false << false << 2 << true << 0 << 1;
+        QTest::newRow("port lost in the row, ended") << 99 << false << false << 3 << true << 4 << 1;
     }
     void measureRow() {
         QFETCH(bool, storeFails);
@@ -95,10 +97,12 @@ private slots:
         QFETCH(bool, endRow);
         QFETCH(int, sent);
         QFETCH(int, unanswered);
+        QFETCH(int, silent);
         test::BoardRig rig;
         rig.s.NbRepetitions = 0;
-        rig.refuse(test::fetch<int>("silent") == 1 ? "OPW?" : "-", "OPW=1.5e");
-        if (test::fetch<int>("silent") == 2) rig.port.unplug();
+        rig.refuse(silent == 1 ? "OPW?" : "-", "OPW=1.5e");
+        if (silent == 2) rig.port.unplug();
+        if (silent == 3) rig.port.setDropAfter(4);
         int stored = 0;
         const RowReads r = MesurerLigne(
             rig.s, supervisionMnemonics(), MissingAnswer(endRow),
@@ -106,9 +110,10 @@ private slots:
             [&] { return rig.sent().size() >= test::fetch<int>("stopAfter"); },
             [&](const QString&) { return goOn; });
         QCOMPARE(rig.sent().size(), sent);
-        QCOMPARE(stored, sent - unanswered * (sent > 0));
+        QCOMPARE(stored, sent - unanswered * (silent == 1));
         QCOMPARE(r.unanswered.size(), unanswered);
         QCOMPARE(r.endRun, storeFails ? !goOn : unanswered && endRow);
+        QCOMPARE(r.linkLost(), silent >= 2);
     }
 
     // The recorder as the window drives it and as tavoemctl record does (`end`: the run ends,
