@@ -87,10 +87,13 @@ int runMonitor(const QStringList& args) {
                 "serial; absent when the board gives no value), tav_alarm{bit,alarm}, "
                 "tav_warning{bit,warning} (0 or 1; absent unless the word is 2 to 8 characters "
                 "0 and 1), tav_board_up, tav_board_info{version}, "
-                "tav_last_row_age_seconds, tav_last_row_duration_seconds, tav_exchanges_total, tav_timeouts_total, "
-                "tav_reconnections_total. A pulled adapter is down at its next row; a board that "
-                "is present but silent is down after one row without any answer, which takes up "
-                "to 9 reads x attempts x (pause + time-out): %1 with the stored settings. The "
+                "tav_last_row_age_seconds, tav_last_row_duration_seconds, tav_exchanges_total, "
+                "tav_timeouts_total, tav_reconnections_total, tav_late_answers_total (answers "
+                "later than the time-out: raise --timeout above the board's lateness). A pulled "
+                "adapter is down at its next row; a board that is present but silent is down "
+                "after one row without any answer, which takes up to 9 reads x attempts x (pause "
+                "+ time-out) plus one wait for the answers still owed (the longer of 3 s and "
+                "twice one read's attempts): %1 with the stored settings. The "
                 "address of the metrics is printed on standard output.")
                 .arg(help ? silentRowText(args) : QString()),
             Json::Refused);

@@ -195,25 +195,37 @@ private slots:
         QVERIFY2(report.status == 1, qPrintable(report.err));
     }
 
-    // 300 ms late: each answer printed is its command's in the board's log, or none is printed.
-    // One board for both runs: the answers the first run still owed when it ended never reach
-    // the second.
+    // Each answer printed is its command's in the board's log; none is missing where the board
+    // answers within the command's attempts. A board later than the time-out is said once. One
+    // board for both runs: the answers the first run still owed when it ended never reach the
+    // second.
+    void lateAnswers_data() {
+        test::columns<QStringList, QString, bool, int>({"board", "timeout", "answered", "runs"});
+        QTest::newRow("300 ms") << QStringList{"--delay-ms", "300"} << "50" << true << 2;
+        QTest::newRow("after every attempt")
+            << QStringList{"--delay-ms", "2100"} << "50" << false << 1;
+        QTest::newRow("in two pieces") << QStringList{"--split-answer", "150"} << "250" << true << 1;
+    }
     void lateAnswers() {
-        const QStringList sent{"SOP=150", "SOP=999", "SOP=155", "SOP=-999"};
+        const QStringList sent{"SOP=150", "SOP=999", "SOP=155", "SOP?"};
         test::SimProcess sim;
-        QVERIFY(sim.start({"--delay-ms", "300", "--log", dir_.filePath("late.log")}));
-        for (const char* timeout : {"250", "200"}) {
-            const QStringList args{"send", "--expect-ack", "--timeout", timeout, "--port",
-                                   sim.devicePath()};
-            const QStringList printed = run(args + sent).out.split('\n');
+        QVERIFY(sim.start(test::fetch<QStringList>("board") +
+                          QStringList{"--log", dir_.filePath("late.log")}));
+        const bool late = test::fetch<QStringList>("board").contains("--delay-ms");
+        for (int n = 0; n < test::fetch<int>("runs"); ++n) {
+            const Result r = run(QStringList{"send", "--timeout", test::fetch<QString>("timeout"),
+                                             "--port", sim.devicePath()} + sent);
+            const QStringList printed = r.out.split('\n');
             const QString log = test::fileBytes(dir_.filePath("late.log"));
             QCOMPARE(printed.size(), sent.size() + 1);
+            const auto esc = &QRegularExpression::escape;
             for (int i = 0; i < sent.size(); ++i)
-                QVERIFY2(printed[i].isEmpty() ||
-                             (printed[i] == (sent[i].contains("999") ? "SOP=ERR" : "SOP!") &&
-                              log.contains(QRegularExpression("RX " + sent[i] + "\n.* TX " +
-                                                              printed[i] + "\n"))),
+                QVERIFY2(printed[i].isEmpty()
+                             ? !test::fetch<bool>("answered")
+                             : log.contains(QRegularExpression("RX " + esc(sent[i]) + "\n.* TX " +
+                                                               esc(printed[i]) + "\n")),
                          qPrintable(printed.join('|')));
+            QCOMPARE(r.err.count("later than the time-out"), late ? 1 : 0);
         }
     }
 

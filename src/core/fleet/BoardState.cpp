@@ -108,6 +108,10 @@ std::vector<SampleFamily> fleetSamples(const std::vector<BoardState>& boards,
                  true, {}});
     f.push_back({QStringLiteral("tav_reconnections_total"),
                  QStringLiteral("Times the board answered again after it was lost."), true, {}});
+    f.push_back({QStringLiteral("tav_late_answers_total"),
+                 QStringLiteral("Answers that came later than the time-out (raise it above "
+                                "the board's lateness)."),
+                 true, {}});
     for (const BoardState& b : boards) {
         const L id{{port, b.port}, {serial, b.serial}};
         for (size_t i = 0; i < b.values.size() && i < metrics.size(); ++i)
@@ -139,6 +143,7 @@ std::vector<SampleFamily> fleetSamples(const std::vector<BoardState>& boards,
         f[alarm + 6].samples.push_back({byPort, double(b.exchanges)});
         f[alarm + 7].samples.push_back({byPort, double(b.timeouts)});
         f[alarm + 8].samples.push_back({byPort, double(b.reconnections)});
+        f[alarm + 9].samples.push_back({byPort, double(b.lateAnswers)});
     }
     return f;
 }

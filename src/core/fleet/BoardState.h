@@ -42,6 +42,7 @@ struct BoardState {
     quint64 exchanges = 0;
     quint64 timeouts = 0;
     quint64 reconnections = 0;
+    quint64 lateAnswers = 0; // answers later than the time-out
     std::optional<qint64> lastCompleteRowMs; // monotonic clock of the last row with every answer
     std::optional<qint64> lastRowDurationMs; // how long the last row's reads took
 };

@@ -75,6 +75,10 @@ void PortWorker::run() {
     SilentPrompts prompts;
     AppState s(settings_.programDir, port, clock, prompts);
     s.processEvents = nullptr;
+    s.lateAnswer = [this](qint64) {
+        std::lock_guard lock(mutex_);
+        ++state_.lateAnswers;
+    };
     ChargerReglagesEchange(s);
     ChargerLangueCourante(s); // captions of the record's header
     s.portOverride = settings_.port;
@@ -202,8 +206,11 @@ QStringList portsFromText(const QString& text) {
 }
 
 qint64 silentRowMs(const AppState& s, int reads) {
-    return qint64(reads) * (qint64(s.NbRepetitions) + 1) *
-           (2 * halfPause(linePauseMs(s)) + s.TempsTimeout);
+    // Each read waits out its attempts; the first reads may also wait, up to one horizon, for
+    // the answers still owed to the lines sent when the board fell silent.
+    const qint64 attempt = 2 * halfPause(linePauseMs(s)) + qMax<qint64>(0, s.TempsTimeout);
+    return qint64(reads) * (qint64(qMax<qint16>(0, s.NbRepetitions)) + 1) * attempt +
+           s.lineBook.horizonMs(attemptBudgetMs(s, 5)); // "IPW?" and its CR
 }
 
 } // namespace tav

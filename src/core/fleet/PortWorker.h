@@ -62,7 +62,7 @@ private:
 QStringList portsFromText(const QString& text);
 
 // Longest time a present but silent board takes to be marked down: a row of `reads` reads, each
-// sent 1 + repeats times with its pause and time-out.
+// sent 1 + repeats times with its pause and time-out, plus one horizon of the answers owed.
 qint64 silentRowMs(const AppState& s, int reads);
 
 } // namespace tav
