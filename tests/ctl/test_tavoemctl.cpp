@@ -218,7 +218,7 @@ private slots:
             const QStringList printed = r.out.split('\n');
             const QString log = test::fileBytes(dir_.filePath("late.log"));
             QCOMPARE(printed.size(), sent.size() + 1);
-            const auto esc = &QRegularExpression::escape;
+            const auto esc = [](const QString& t) { return QRegularExpression::escape(t); };
             for (int i = 0; i < sent.size(); ++i)
                 QVERIFY2(printed[i].isEmpty()
                              ? !test::fetch<bool>("answered")
