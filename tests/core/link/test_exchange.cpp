@@ -272,6 +272,31 @@ private slots:
         QCOMPARE(r.port.lines.size(), 1);
     }
 
+    // Input is bounded: an overlong line is discarded whole, up to its CR. An answer after its
+    // line's horizon is discarded and said, never taken by a later command; one timely for a
+    // later command's line is that command's (the board skipped the old line).
+    void boundedInputAndHorizon() {
+        Rig r;
+        r.s.FluxActif = true;
+        r.s.TempsTimeout = 50;
+        QList<qint64> late;
+        r.s.lateAnswer = [&](qint64 ms) { late << ms; };
+        r.port.answerBursts({{3, QByteArray(1100, 'A')}, {2, "BB\r"}, {2, "OPW=1\r"}});
+        QCOMPARE(EnvoyerCommande(r.s, "OPW?"), QString("1"));
+        QCOMPARE(r.flow(FlowLog::Answers),
+                 (QStringList{"DISCARDED " + QString(LineBook::kMaxLine + 1, 'A'), "OPW=1\r"}));
+
+        r.port.answer("SOP!\r", 5000);
+        r.port.answer("SOP!\r");
+        QCOMPARE(EnvoyerCommande(r.s, "SOP=150"), QString());
+        // Past the horizon (3 s), within two: remembered.
+        r.clock.advance(r.port.writes.last().time + 5100 - r.clock.now());
+        QCOMPARE(EnvoyerCommande(r.s, "SOP=151"), QString("SOP!"));
+        QVERIFY(late.size() == 1 && late[0] >= 5000);
+        QVERIFY(r.flow(FlowLog::Answers).contains("DISCARDED SOP!\r"));
+        QCOMPARE(r.flow(FlowLog::Answers).filter("LATE ").size(), 1);
+    }
+
     // The baud scan judges unreadable answers itself: kept as received (escaped: link windows).
     void unprintableAnswersKept() {
         Rig r;
