@@ -204,7 +204,6 @@ private slots:
         QTest::newRow("300 ms") << QStringList{"--delay-ms", "300"} << "50" << true << 2;
         QTest::newRow("after every attempt")
             << QStringList{"--delay-ms", "2100"} << "50" << false << 1;
-        QTest::newRow("in two pieces") << QStringList{"--split-answer", "150"} << "250" << true << 1;
     }
     void lateAnswers() {
         const QStringList sent{"SOP=150", "SOP=999", "SOP=155", "SOP?"};

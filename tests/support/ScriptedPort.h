@@ -34,10 +34,8 @@ public:
 
     // Bytes that arrive by themselves, ms from now.
     void arriveIn(qint64 delayMs, const QByteArray& bytes);
-    // The device disappears ms from now (the port closes itself); open() then fails until
-    // plugBack().
+    // The device disappears ms from now (the port closes itself); open() then fails.
     void unplugIn(qint64 delayMs) { unplugAt_ = clock_.now() + delayMs; }
-    void plugBack() { unplugAt_ = -1; gone_ = false; }
 
     // Open failure: open() fails with this text while it is not empty.
     QString openError;

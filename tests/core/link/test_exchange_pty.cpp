@@ -168,24 +168,10 @@ private slots:
         QVERIFY(!(t.c_oflag & OPOST));
     }
 
-    // What comes behind an answer's carriage return (the rest of a split answer) never reaches
-    // the next command, even when it waits in the device as that command goes out. Line feeds
-    // behind a carriage return and answers in pieces: answersBelongToTheirCommands.
-    void answerEndsAtItsCarriageReturn() {
-        PtyBoard board([&](const QByteArray& line) -> QList<PtyBoard::Burst> {
-            if (line == "SPL?\r") return {{1, "SPL=4\r"}, {100, "5\r"}};
-            return {{1, line.left(3) + "=1\r"}};
-        });
-        Rig r;
-        QVERIFY(r.linkTo(board.slaveName));
-        QCOMPARE(EnvoyerCommande(r.s, "SPL?"), QString("4"));
-        QVERIFY(r.port.waitForInput(10000)); // the tail is readable: written is not enough
-        QCOMPARE(EnvoyerCommande(r.s, "TWO?"), QString("1"));
-    }
-
     // Every printed answer is the board's own answer to its command, whatever the board's pace:
     // late boards (pauses below and above the time-out, the long pause of a configuration file)
-    // and answers in two pieces. Where the board answers within the command's attempts, each
+    // answers in two pieces and CR LF line ends. What waits in the input as a command goes out
+    // is never its answer: test_exchange. Where the board answers within the command's attempts, each
     // command has its answer; where it answers after them (or never), an answer may be missing,
     // never wrong.
     void answersBelongToTheirCommands_data() {
