@@ -194,9 +194,10 @@ Link::Link(const QString& name, const QString& programDir, const QString& port, 
     state_->lateAnswer = [this](qint64 lateMs) {
         if (std::exchange(lateSaid_, true))
             return;
-        note(QStringLiteral("the board answers %1 ms after a command, later than the time-out "
-                            "of %2 ms; raise --timeout (or the time-out setting of Parameters > "
-                            "Serial Link) above %1 ms")
+        note(QStringLiteral("tavoemctl %1: the board answers %2 ms after a command, later than "
+                            "the time-out of %3 ms; raise --timeout (or the time-out setting of "
+                            "Parameters > Serial Link) above %2 ms")
+                 .arg(name_)
                  .arg(lateMs)
                  .arg(state_->TempsTimeout));
     };
