@@ -67,15 +67,15 @@ bool sendLine(AppState& s, const QString& line, int attempt, const QString* comm
     LineBook& book = s.lineBook;
     // Logged as the line leaves (before the pause after it), so its time stamp is the send time.
     const auto sendNow = [&](const QByteArray& part, bool last) {
-        if (last && command)
-            book.takeWaiting(s); // what came before the line cannot answer it
-        s.PortOEM.write(part);
-        if (!last)
-            return;
-        if (command)
+        // What came before the line cannot answer it; the line is booked just before it goes
+        // out, so that a lateness measured from it is never less than the board's.
+        if (last && command) {
+            book.takeWaiting(s);
             for (const QByteArray& l : bytes.chopped(bytes.endsWith('\r') ? 1 : 0).split('\r'))
                 book.sent(s, l, budgetMs);
-        if (attempt == 0)
+        }
+        s.PortOEM.write(part);
+        if (last && attempt == 0)
             logFlow(s, FlowLog::Sent, line);
     };
     if (sendsByCharacter(s)) {

@@ -47,8 +47,7 @@ void logAnswers(AppState& s, const QString& text) {
         s.flow.append(FlowLog::Answers, text);
 }
 
-} // namespace
-
+// Bytes outside 0x20-0x7E escaped as <0x8F>.
 QString escapedText(const QByteArray& text) {
     QString r;
     for (const char c : text) {
@@ -60,6 +59,8 @@ QString escapedText(const QByteArray& text) {
     }
     return r;
 }
+
+} // namespace
 
 void LineBook::reset() {
     owed_.clear();
@@ -140,24 +141,25 @@ void LineBook::takeWaiting(AppState& s) {
 }
 
 void LineBook::append(AppState& s, const QByteArray& bytes, qint64 at) {
+    qsizetype partial = in_.size() - (in_.lastIndexOf('\r') + 1); // the line in progress
     for (const char c : bytes) {
         if (skipping_) {
             skipping_ = c != '\r';
             continue;
         }
-        const bool lineStart = in_.isEmpty() || in_.endsWith('\r');
-        if (lineStart) {
+        if (partial == 0) { // a line starts
             if (c == '\n')
                 continue; // ends an earlier line
             starts_.push_back({at, sentCount_});
         }
         in_ += c;
         lastAt_ = at;
-        const qsizetype cr = in_.lastIndexOf('\r', in_.size() - 2);
-        if (in_.size() - cr - 1 > kMaxLine && c != '\r') {
+        partial = c == '\r' ? 0 : partial + 1;
+        if (partial > kMaxLine) {
             // Overlong: discarded whole, up to its carriage return.
-            const QByteArray line = in_.mid(cr + 1);
-            in_.truncate(cr + 1);
+            const QByteArray line = in_.right(partial);
+            in_.chop(partial);
+            partial = 0;
             starts_.pop_back();
             discardLog(s, QStringLiteral("DISCARDED "), line);
             skipping_ = true;
@@ -212,9 +214,8 @@ LineBook::Step LineBook::process(AppState& s, QByteArray* answer, bool* ended) {
 int LineBook::ownerOf(const AppState& s, const QByteArray& line, Start start) const {
     // A line past its horizon gives way to the command under way when the answer is timely for
     // the command's newest line: a board that skipped a line answers the next ones.
-    bool timely = false;
-    for (const Owed& o : owed_)
-        timely = timely || (o.current && o.seq <= start.seq && start.at - o.sentAt <= timeoutMs(s));
+    const std::optional<qint64> newest = newestOwnSentAt(start.seq);
+    const bool timely = newest && start.at - *newest <= timeoutMs(s);
     const auto oldest = [&](auto&& pred) {
         for (std::size_t i = 0; i < owed_.size(); ++i) {
             const Owed& o = owed_[i];
@@ -244,17 +245,25 @@ int LineBook::ownerOf(const AppState& s, const QByteArray& line, Start start) co
     return i < 0 && commandMayOwn ? kCurrent : i;
 }
 
+std::optional<qint64> LineBook::newestOwnSentAt(quint64 seq) const {
+    std::optional<qint64> newest;
+    for (const Owed& o : owed_)
+        if (o.current && o.seq <= seq)
+            newest = std::max(newest.value_or(o.sentAt), o.sentAt);
+    return newest;
+}
+
+bool LineBook::forCommand(int owner) const {
+    return owner == kCurrent || (owner >= 0 && owed_[static_cast<std::size_t>(owner)].current);
+}
+
 void LineBook::settle(AppState& s, int index, Start arrived) {
     if (index < 0)
         return;
     const Owed o = owed_[static_cast<std::size_t>(index)];
     // Among the command's own attempts, the answer may be to the newest one sent before it came:
     // late only when it is late for that one too, and then as late as for its oldest.
-    qint64 newest = o.sentAt;
-    if (o.current)
-        for (const Owed& other : owed_)
-            if (other.current && other.seq <= arrived.seq)
-                newest = std::max(newest, other.sentAt);
+    const qint64 newest = o.current ? newestOwnSentAt(arrived.seq).value_or(o.sentAt) : o.sentAt;
     // The board answers in order: older lines still owed were skipped.
     owed_.erase(owed_.begin(), owed_.begin() + index + 1);
     if (arrived.at - newest <= timeoutMs(s))
@@ -288,10 +297,9 @@ void LineBook::discardLog(AppState& s, const QString& prefix, const QByteArray& 
 LineBook::Step LineBook::handleLine(AppState& s, const QByteArray& line, Start start,
                                     bool noise, QByteArray* answer) {
     const int owner = ownerOf(s, line, start);
-    const bool forCommand = owner == kCurrent || (owner >= 0 && owed_[owner].current);
     const QString logged = fromCp1252(line) + (noise ? QString() : QStringLiteral("\r"));
     const auto discard = [&] { logAnswers(s, QStringLiteral("DISCARDED ") + logged); };
-    if (!forCommand) {
+    if (!forCommand(owner)) {
         // An empty line only ends an earlier one: not worth a word.
         if (!line.isEmpty() || noise)
             discard();
@@ -327,8 +335,7 @@ LineBook::Step LineBook::handleCut(AppState& s, QByteArray* answer) {
     starts_.clear();
     const qint64 deadline = start.at + timeoutMs(s);
     const int owner = ownerOf(s, text, start);
-    const bool forCommand = owner == kCurrent || (owner >= 0 && owed_[owner].current);
-    if (!forCommand) {
+    if (!forCommand(owner)) {
         discardLog(s, QStringLiteral("DISCARDED "), text);
         return Step::Continue;
     }

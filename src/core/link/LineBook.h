@@ -109,6 +109,9 @@ private:
     // Index of the owed line an answer belongs to, or -1.
     int ownerOf(const AppState& s, const QByteArray& line, Start start) const;
     void settle(AppState& s, int index, Start arrived);
+    // Sending time of the newest line of the command under way sent before `seq`, if any.
+    std::optional<qint64> newestOwnSentAt(quint64 seq) const;
+    bool forCommand(int owner) const;
     bool blocking(const Owed& o) const;
     // Waits until the blocking lines are answered or past their horizon.
     void awaitBlocking(AppState& s);
@@ -126,8 +129,5 @@ private:
     qint64 longestLate_ = 0;
     bool lateLogged_ = false;
 };
-
-// Escapes bytes outside 0x20-0x7E as <0x8F>.
-QString escapedText(const QByteArray& text);
 
 } // namespace tav
