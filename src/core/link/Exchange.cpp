@@ -294,7 +294,9 @@ void drainOwedAnswers(AppState& s) {
 void ViderReception(AppState& s) {
     SerialPort& port = s.PortOEM;
     s.lineBook.reset();
-    while (port.isOpen() && port.waitForInput(0)) {
+    // What waits now, not a device that never stops talking: one time-out at most.
+    const qint64 until = s.clock.now() + qMax<qint64>(0, s.TempsTimeout);
+    while (port.isOpen() && s.clock.now() <= until && port.waitForInput(0)) {
         port.readAll();
         letEventsRun(s);
     }
