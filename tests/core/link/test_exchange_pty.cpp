@@ -221,7 +221,7 @@ private slots:
         QVERIFY2(t.elapsed() < 60000, qPrintable(QString::number(t.elapsed()))); // no hang
         // A board later than the time-out is said, with how late it is.
         QCOMPARE(!late.isEmpty(), latency > r.s.TempsTimeout);
-        if (!late.isEmpty()) QVERIFY(late.first() >= latency);
+        if (!late.isEmpty()) QVERIFY(late.first() >= latency - 1); // two millisecond clocks
     }
 
     void unplugAndReplug_data() {
