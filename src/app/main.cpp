@@ -7,6 +7,7 @@
 #include "core/settings/ProgramDir.h"
 #include "core/settings/SettingsCheck.h"
 #include "ui/main/FrmPrincipale.h"
+#include "ui/support/DisplayServer.h"
 #include "ui/support/OperatorActions.h"
 #include "ui/support/WidgetPrompts.h"
 
@@ -95,6 +96,7 @@ int main(int argc, char** argv) {
         state.programDir, parsed.isSet(options.factory),
         parsed.isSet(options.port) ? std::optional(parsed.value(options.port)) : std::nullopt);
     tav::suivreActionsOperateur(app, state);
+    tav::DisplayServer display(app, state); // the windows paint while an exchange waits
     tav::FrmPrincipale window(state);
     prompts.setParent(&window);
     window.Form_Load(damaged);

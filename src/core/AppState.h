@@ -36,6 +36,11 @@ struct AppState {
     Poll* Timer = nullptr; // the main window's poll timer, set by the main window
     // Lets pending window messages run; the UI sets QCoreApplication::processEvents.
     std::function<void()> processEvents;
+    // Serves the display during an exchange's waits (see core/link/Wait.h); set by the program
+    // with windows, empty elsewhere.
+    std::function<void()> serveDisplay;
+    bool serving = false;  // inside serveDisplay
+    qint64 servedAt = 0;   // clock time of the last serve
 
     // Interface language suffix ("En", "Fr").
     QString LangueCourante = QStringLiteral("En");

@@ -1,10 +1,10 @@
 #include "core/download/Download.h"
 
 #include "core/AppState.h"
-#include "core/Clock.h"
 #include "core/Prompts.h"
 #include "core/download/HexFile.h"
 #include "core/link/Exchange.h"
+#include "core/link/Wait.h"
 #include "core/settings/Ini.h"
 #include "core/text/Numbers.h"
 
@@ -83,7 +83,7 @@ DownloadResult TelechargerUsine(AppState& s, const QStringList& lines, bool ackn
             s.prompts.message(lineFailed(r.sent + 1), title, PromptIcon::Critical);
             break;
         }
-        s.clock.sleep(hooks.pauseMs ? std::clamp(hooks.pauseMs(), 0, kMaxPauseMs) : 0);
+        pauseMs(s, hooks.pauseMs ? std::clamp(hooks.pauseMs(), 0, kMaxPauseMs) : 0);
         call(hooks.progress, ++r.sent);
         if (hooks.cancelled && hooks.cancelled()) {
             s.prompts.message(loaded(QStringLiteral("Load hex file stopped. ("), r.sent), title,
@@ -126,7 +126,7 @@ DownloadResult TelechargerClient(AppState& s, const QStringList& lines,
                 break;
             }
             call(hooks.acknowledged, answer);
-            s.clock.sleep(pause);
+            pauseMs(s, pause);
             call(hooks.progress, ++r.sent);
             letEventsRun(s);
             if (hooks.cancelled && hooks.cancelled()) {

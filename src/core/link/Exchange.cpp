@@ -6,6 +6,7 @@
 #include "core/poll/Poll.h"
 #include "core/link/PortAdvice.h"
 #include "core/link/SerialPort.h"
+#include "core/link/Wait.h"
 #include "core/settings/Ini.h"
 #include "core/text/Cp1252.h"
 #include "core/text/Numbers.h"
@@ -84,17 +85,17 @@ bool sendLine(AppState& s, const QString& line, int attempt, const QString* comm
             book.beginCommand(s, *command);
         for (qsizetype i = 0; i < bytes.size(); ++i) {
             sendNow(bytes.mid(i, 1), i == bytes.size() - 1);
-            s.clock.sleep(gap);
+            pauseMs(s, gap);
         }
         if (bytes.isEmpty())
             sendNow({}, true);
     } else {
         const int half = halfPause(linePauseMs(s));
-        s.clock.sleep(half);
+        pauseMs(s, half);
         if (command && attempt == 0)
             book.beginCommand(s, *command);
         sendNow(bytes, true);
-        s.clock.sleep(half);
+        pauseMs(s, half);
     }
     return true;
 }

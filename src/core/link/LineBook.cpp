@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "core/Clock.h"
 #include "core/link/SerialPort.h"
+#include "core/link/Wait.h"
 #include "core/text/Cp1252.h"
 
 #include <algorithm>
@@ -176,7 +177,7 @@ bool LineBook::receive(AppState& s, qint64 until) {
             end = std::min(end, lastAt_ + kSilenceMs);
     }
     const qint64 wait = std::clamp<qint64>(end - s.clock.now(), 0, std::numeric_limits<int>::max());
-    if (!port.waitForInput(static_cast<int>(wait)))
+    if (!waitForInput(s, static_cast<int>(wait)))
         return port.isOpen();
     append(s, port.readAll(), s.clock.now());
     return true;

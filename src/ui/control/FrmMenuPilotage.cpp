@@ -1,12 +1,12 @@
 #include "ui/control/FrmMenuPilotage.h"
 
 #include "core/AppState.h"
-#include "core/Clock.h"
 #include "core/Prompts.h"
 #include "core/control/MeasurementLog.h"
 #include "core/control/PanelRules.h"
 #include "core/link/Catalogue.h"
 #include "core/link/Exchange.h"
+#include "core/link/Wait.h"
 #include "core/poll/Poll.h"
 #include "core/settings/Ini.h"
 #include "core/text/Numbers.h"
@@ -501,7 +501,7 @@ void FrmMenuPilotage::BoutonWAR_Click() {
     const QString caption = BoutonWAR->text();
     BoutonWAR->setText(QStringLiteral("Reset Warnings Failed"));
     BoutonWAR->repaint();
-    s_.clock.sleep(2000);
+    pauseMs(s_, 2000);
     BoutonWAR->setText(caption);
 }
 

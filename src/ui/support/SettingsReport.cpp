@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QThread>
+#include <QTimer>
 
 namespace tav {
 
@@ -47,9 +48,21 @@ void SettingsFailureReport::failed(const IniFailure& failure) {
         s_.prompts.message(text, title_, PromptIcon::Critical);
         return;
     }
-    QMetaObject::invokeMethod(
-        this, [this, text] { s_.prompts.message(text, title_, PromptIcon::Critical); },
-        Qt::QueuedConnection);
+    // Shown by a timer, not a queued call, so that serving the display inside an exchange
+    // never opens it (timers wait for the end of the exchange).
+    const auto showLater = [this, text] {
+        auto* later = new QTimer(this);
+        later->setSingleShot(true);
+        connect(later, &QTimer::timeout, this, [this, text, later] {
+            later->deleteLater();
+            s_.prompts.message(text, title_, PromptIcon::Critical);
+        });
+        later->start(0);
+    };
+    if (QThread::currentThread() == thread())
+        showLater();
+    else
+        QMetaObject::invokeMethod(this, showLater, Qt::QueuedConnection);
 }
 
 } // namespace tav

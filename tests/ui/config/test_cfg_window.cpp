@@ -3,9 +3,11 @@
 #include "core/Clock.h"
 #include "core/config/ConfigReport.h"
 #include "core/link/QtSerialPort.h"
+#include "core/link/Wait.h"
 #include "support/Columns.h"
 #include "support/Pty.h"
 #include "ui/main/FrmMotDePasse.h"
+#include "ui/support/DisplayServer.h"
 #include "ui/support/Slider.h"
 
 #include <QApplication>
@@ -15,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QThread>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -289,6 +292,46 @@ private slots:
         QCOMPARE(rig.sent(), QStringList{"ASS=1"});
         QCOMPARE(rig.prompts.messageTexts(),
                  QStringList{QString::fromUtf8("Le démarrage du laser a échoué.")});
+    }
+    // While an exchange waits, the display is served every 20 ms at most (board clock) and
+    // nothing else runs: the lines, their pauses and the port are those of a run without a
+    // display. A poll tick, a key and a close that come during a wait run after the Import.
+    void servedWhileWaiting_data() {
+        QTest::addColumn<QString>("during");
+        for (const char* d : {"poll tick", "key", "close"}) QTest::newRow(d) << QString(d);
+    }
+    void servedWhileWaiting() {
+        QFETCH(QString, during);
+        ConfigRig rig;
+        auto w = rig.openAndRead();
+        qint64 t0 = rig.clock.now();
+        w->BoutonImporter->click();
+        const QStringList alone = rig.sent();
+        const qint64 took = rig.clock.now() - t0;
+        rig.port.clearHistory();
+        DisplayServer server(*qApp, rig.s);
+        if (during == "poll tick") rig.s.TempsRafraichissement = 1, rig.poll.start();
+        QList<qint64> served;
+        int inside = 0; // lines sent or the port opened or closed while serving
+        rig.s.serveDisplay = [&] {
+            if (served.size() == 40 && during == "poll tick") QThread::msleep(5);
+            if (served.size() == 40 && during == "key") type(w->CW[1], "20");
+            if (served.size() == 40 && during == "close") w->close();
+            served << rig.clock.now();
+            const auto lines = rig.port.receivedLines().size();
+            const bool open = rig.s.PortOEM.isOpen();
+            server.serve();
+            inside += lines != rig.port.receivedLines().size() || open != rig.s.PortOEM.isOpen();
+        };
+        t0 = rig.clock.now();
+        w->BoutonImporter->click();
+        QVERIFY(served.size() > 40 && inside == 0);
+        QCOMPARE(rig.sent(), alone);
+        QCOMPARE(rig.clock.now() - t0, took);
+        for (qsizetype i = 1; i < served.size(); ++i) QVERIFY(served[i] - served[i - 1] <= kServeEveryMs);
+        QCoreApplication::processEvents(); // held input runs here
+        if (during == "key") QVERIFY(rig.sent().size() == alone.size() + 1 && rig.sent().last().startsWith("TC1="));
+        QCOMPARE(rig.s.PortOEM.isOpen(), during != "close");
     }
 };
 
