@@ -63,9 +63,15 @@ private slots:
         QCOMPARE(reportMnemonic("RP2 ((20 * RP2)/4095) Ecrit"), QStringLiteral("RP2"));
     }
 
+    // moved: the long table does not start in the rest of the page after the tables before it.
+    void longReportRepeatsTheHeader_data() {
+        test::columns<double, bool>({"height", "moved"});
+        QTest::newRow("starts in the rest") << 9000.0 << false;
+        QTest::newRow("moved") << 9600.0 << true;
+    }
     void longReportRepeatsTheHeader() {
         ReportPageSetup setup;
-        setup.page.setHeight(9000);
+        setup.page.setHeight(test::fetch<double>("height"));
         setup.dateText = "05/12/2026";
         const ConfigReport report = boardReport();
         QStringList longTable; // the one table longer than this page
@@ -85,8 +91,12 @@ private slots:
                 if (item.kind == ReportItem::Cell) cells << &item;
             for (const ReportItem* cell : cells) QVERIFY(cell->rect.bottom() <= bottom);
             // A page never ends on a title or heading row; only a table longer than a page
-            // continues on the next one, under its heading row again.
+            // continues on the next one, under its heading row again. A moved one keeps its
+            // title, heading and first rows together on the next page.
             QVERIFY(!cells.last()->fill);
+            for (int i = 0; i < cells.size(); ++i)
+                if (cells[i]->text == report.sections[4].title)
+                    QVERIFY(i == 0 ? cells[3]->text == longTable[0] : !test::fetch<bool>("moved"));
             if (cells.first()->rect.width() == 1440)
                 QVERIFY(cells.first()->text == "Commande" && longTable.contains(cells[2]->text));
         }
