@@ -59,7 +59,8 @@ int runRecord(const QStringList& args) {
                                    QStringLiteral("n"));
     const QCommandLineOption duration(QStringLiteral("duration"),
                                       QStringLiteral("Length of the run: seconds, or with a unit "
-                                                     "m, h or d."),
+                                                     "m, h or d; the rows due at 0, P, 2P ... "
+                                                     "seconds of the run below it are taken."),
                                       QStringLiteral("t"));
     const QCommandLineOption rows(QStringLiteral("rows"),
                                   QStringLiteral("Number of rows to take."), QStringLiteral("n"));
@@ -112,8 +113,6 @@ int runRecord(const QStringList& args) {
 
     // Ctrl-C lets the row under way finish and be written whole; a second one ends at once.
     InterruptGuard guard(true);
-    const auto nowS = [&s] { return s.clock.now() / 1000; };
-    const qint64 startS = nowS();
     RowHooks hooks;
     hooks.stop = [&run, told = false]() mutable {
         if (interrupted() && !std::exchange(told, true))
@@ -121,33 +120,30 @@ int runRecord(const QStringList& args) {
                                     "again stops at once, without it"));
         return false;
     };
-    while (!interrupted() && !(rowCount && recorder.row() > *rowCount)) {
-        const qint64 now = nowS();
-        if (lengthS && now - startS >= *lengthS)
-            break;
-        const QDateTime t = QDateTime::currentDateTime();
-        recorder.noteDate(logDateText(t));
-        if (!recorder.due(now)) {
-            s.clock.sleep(50);
-            continue;
+    int status = kOk;
+    recorder.run({lengthS, rowCount}, hooks, [] { return QDateTime::currentDateTime(); }, &interrupted,
+                 [&](const RowOutcome& taken) {
+        if (taken.writeFailed) {
+            status = run.fail(kUsage, recorder.file().error() +
+                                          (run.parser.isSet(outFile)
+                                               ? QStringLiteral(" The lines written before are "
+                                                                "kept. ") +
+                                                     recorder.file().advice()
+                                               : QString()));
+            return false;
         }
-        const RowOutcome taken = recorder.takeRow(now, logTimeText(t), hooks);
-        if (taken.writeFailed)
-            return run.fail(kUsage, recorder.file().error() +
-                                        (run.parser.isSet(outFile)
-                                             ? QStringLiteral(" The lines written before are kept. ") +
-                                                   recorder.file().advice()
-                                             : QString()));
         const QString when = taken.cells.value(1);
-        if (taken.endRun)
-            return run.fail(kRefused, (taken.linkLost
-                                           ? QStringLiteral("link lost at %2 (no answer to %1, "
-                                                            "row %3)")
-                                           : QStringLiteral("no answer to %1 at %2 (row %3)"))
-                                              .arg(taken.unanswered.value(0), when)
-                                              .arg(taken.row) +
-                                          QStringLiteral("; the run stops (--yes leaves the cell "
-                                                         "empty and goes on)"));
+        if (taken.endRun) {
+            status = run.fail(kRefused, (taken.linkLost
+                                             ? QStringLiteral("link lost at %2 (no answer to %1, "
+                                                              "row %3)")
+                                             : QStringLiteral("no answer to %1 at %2 (row %3)"))
+                                                .arg(taken.unanswered.value(0), when)
+                                                .arg(taken.row) +
+                                            QStringLiteral("; the run stops (--yes leaves the "
+                                                           "cell empty and goes on)"));
+            return false;
+        }
         // A lost link is said once, and its return; not every empty row while it lasts.
         if (taken.link != LinkChange::None)
             run.note(QStringLiteral("tavoemctl record: ") + recorder.linkNote());
@@ -155,7 +151,10 @@ int runRecord(const QStringList& args) {
             run.note(QStringLiteral("tavoemctl record: no answer to %1 at %2 (row %3); left empty")
                          .arg(taken.unanswered.join(QStringLiteral(", ")), when)
                          .arg(taken.row));
-    }
+        return true;
+    });
+    if (status != kOk)
+        return status;
     recorder.finish();
     return kOk;
 }

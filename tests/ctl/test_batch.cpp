@@ -1,5 +1,6 @@
 // tavoemctl batch runs: several simulated boards at once, one of them unplugged.
 #include "support/Child.h"
+#include "support/Files.h"
 #include "support/Pty.h"
 
 #include <QTemporaryDir>
@@ -38,9 +39,11 @@ private slots:
     }
 
     // Each board's values bear its port, then one summary line per port; the unplugged board
-    // fails alone.
+    // fails alone. With --json, an object keyed by port in its schema.
     void read() {
         int status = -1;
+        const QByteArray json = ctl({"read", "--json"}, {0, 1, 2}, &status).join('\n').toUtf8();
+        QCOMPARE(test::schemaFaults(json, "batch-read"), QString());
         const QStringList lines = ctl({"read"}, {0, 1, 2}, &status);
         QCOMPARE(status, 1);
         for (int i : {0, 1}) {
@@ -54,12 +57,13 @@ private slots:
         QVERIFY(lines.filter(QRegularExpression("^" + dir_.filePath("board2") + "\t-\t")).size() == 1);
     }
 
-    // Reports named after serial numbers; the second board of the same number gets "_2". A full
-    // disk leaves no file, not even an empty one.
+    // Reports named after serial numbers; the second board of the same number gets "_2"; the
+    // summary in its schema. A full disk leaves no file, not even an empty one.
     void reportOutDir() {
         int status = -1;
         const QString out = dir_.filePath("reports");
-        ctl({"report", "--out-dir", out}, {0, 1, 2, 3}, &status);
+        const QStringList json = ctl({"report", "--json", "--out-dir", out}, {0, 1, 2, 3}, &status);
+        QCOMPARE(test::schemaFaults(json.join('\n').toUtf8(), "batch"), QString());
         QCOMPARE(status, 1);
         QDir d(out);
         QCOMPARE(d.entryList(QDir::Files),

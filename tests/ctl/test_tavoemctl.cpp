@@ -49,8 +49,10 @@ class TestTavoemctl : public QObject {
     rlim_t fileLimit_ = 0; // a full disk for tavoemctl: files cannot grow beyond it
 
     // tavoemctl on the program folder ("@" in arguments) and the simulator, both given before
-    // the subcommand; Ctrl-C (or `signal`) once stderr shows interruptAt, if given.
+    // the subcommand; Ctrl-C (or `signal`) once stderr shows interruptAt, if given. JSON output
+    // that breaks the subcommand's schema gives status -2.
     Result run(QStringList args, const QByteArray& interruptAt = {}, int signal = SIGINT) {
+        const QString schema = args.value(0);
         for (QString& a : args)
             a.replace(u'@', dir_.path());
         args.prepend(dir_.path());
@@ -69,9 +71,13 @@ class TestTavoemctl : public QObject {
             err += p.readAll();
         if (!interruptAt.isEmpty() && p.processId() > 0) ::kill(pid_t(p.processId()), signal);
         if (!p.waitForFinished(60000)) return {};
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-                QString::fromLocal8Bit(p.readAllStandardOutput()),
-                QString::fromLocal8Bit(err + p.readAllStandardError())};
+        Result r{p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                 QString::fromLocal8Bit(p.readAllStandardOutput()),
+                 QString::fromLocal8Bit(err + p.readAllStandardError())};
+        if (args.contains("--json") && !r.out.isEmpty())
+            if (const QString f = test::schemaFaults(r.out.toUtf8(), schema); !f.isEmpty())
+                qWarning() << f, r.status = -2;
+        return r;
     }
     void write(const QString& name, const QByteArray& text) {
         QVERIFY(test::writeBytes(dir_.filePath(name), text));
@@ -103,6 +109,9 @@ private slots:
         QTest::newRow("not acknowledged")
             << QStringList{"send", "--expect-ack", "VER?"} << 1 << "not acknowledged";
         QTest::newRow("unknown subcommand") << QStringList{"bogus"} << 2 << "unknown";
+        QTest::newRow("unknown option") << QStringList{"read", "--bogus"} << 2 << "bogus";
+        QTest::newRow("missing operand") << QStringList{"crypt"} << 2 << "missing arguments";
+        QTest::newRow("unexpected operand") << QStringList{"read", "VER"} << 2 << "\"VER\"";
         QTest::newRow("bad rate") << QStringList{"read", "--baud", "fast"} << 2 << "--baud";
         QTest::newRow("bad pause")
             << QStringList{"download", "--pause", "2x", "@/good.hex"} << 2 << "--pause";
@@ -157,6 +166,10 @@ private slots:
             << R"([{"ok":false},{"ok":false},{"ok":true}])";
         QTest::newRow("download") << QStringList{"download", "--json", "--client", "@/good.hex"}
                                   << 0 << R"({"result":"succeeded","lines":2,"sent":2})";
+        QTest::newRow("report") << QStringList{"report", "--json", "--replace", "--pdf", "@/r.pdf"}
+                                << 0 << R"({"result":"written","serial":"TAV0001"})";
+        QTest::newRow("detect-baud") << QStringList{"detect-baud", "--json"} << 0
+                                     << R"({"baud":19200,"stored":false})";
         QTest::newRow("download, failing line")
             << QStringList{"download", "--json", "--yes", "@/bad.hex"} << 1
             << R"({"result":"failed","sent":0,"failedLine":1})";

@@ -63,11 +63,19 @@ private slots:
         QCOMPARE(reportMnemonic("RP2 ((20 * RP2)/4095) Ecrit"), QStringLiteral("RP2"));
     }
 
+    // extra: rows added to the table before the long one, so that its title, heading and first
+    // row no longer fit in the rest of the page (moved).
+    void longReportRepeatsTheHeader_data() {
+        test::columns<int, bool>({"extra", "moved"});
+        QTest::newRow("starts in the rest") << 0 << false;
+        QTest::newRow("moved") << 6 << true;
+    }
     void longReportRepeatsTheHeader() {
         ReportPageSetup setup;
         setup.page.setHeight(9000);
         setup.dateText = "05/12/2026";
-        const ConfigReport report = boardReport();
+        ConfigReport report = boardReport();
+        for (int k = 0; k < test::fetch<int>("extra"); ++k) report.sections[3].rows << report.sections[3].rows[0];
         QStringList longTable; // the one table longer than this page
         for (const ReportRow& row : report.sections[4].rows) longTable << row.mnemonic;
         const QList<ReportPage> pages = layoutReport(report, setup);
@@ -85,8 +93,12 @@ private slots:
                 if (item.kind == ReportItem::Cell) cells << &item;
             for (const ReportItem* cell : cells) QVERIFY(cell->rect.bottom() <= bottom);
             // A page never ends on a title or heading row; only a table longer than a page
-            // continues on the next one, under its heading row again.
+            // continues on the next one, under its heading row again. A moved one keeps its
+            // title, heading and first rows together on the next page.
             QVERIFY(!cells.last()->fill);
+            for (int i = 0; i < cells.size(); ++i)
+                if (cells[i]->text == report.sections[4].title)
+                    QVERIFY(i == 0 ? cells[3]->text == longTable[0] : !test::fetch<bool>("moved"));
             if (cells.first()->rect.width() == 1440)
                 QVERIFY(cells.first()->text == "Commande" && longTable.contains(cells[2]->text));
         }

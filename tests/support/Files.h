@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QList>
+#include <QProcess>
 #include <QStringList>
 
 #include <utility>
@@ -31,6 +34,17 @@ inline QList<std::pair<QString, QStringList>> iniSections(const QByteArray& data
             out.last().second << QString::fromLatin1(line.left(line.indexOf('=')));
     }
     return out;
+}
+
+// Why a JSON document breaks packaging/schemas/<name>.schema.json (python3-jsonschema); empty
+// when it holds.
+inline QString schemaFaults(const QByteArray& json, const QString& name) {
+    QProcess p;
+    p.start("python3", {"-c", "import json,sys,jsonschema as j;j.validate(json.load(sys.stdin),json."
+                              "load(open(sys.argv[1])))", QFileInfo(__FILE__).dir().filePath(
+                                  "../../packaging/schemas/" + name + ".schema.json")});
+    p.write(json), p.closeWriteChannel();
+    return p.waitForFinished(60000) && p.exitCode() == 0 ? QString() : name + ": " + p.readAllStandardError();
 }
 
 } // namespace tav::test

@@ -1,6 +1,7 @@
 #include "core/supervision/Recorder.h"
 
 #include "core/AppState.h"
+#include "core/Clock.h"
 #include "core/control/MeasurementLog.h"
 #include "core/text/Cp1252.h"
 #include "core/translation/Texts.h"
@@ -59,6 +60,25 @@ bool SupervisionRecorder::noteDate(const QString& date) {
         cells_[0] = date;
     date_ = date;
     return changed;
+}
+
+void SupervisionRecorder::run(const RunLength& length, const RowHooks& hooks,
+                              const std::function<QDateTime()>& wallClock,
+                              const std::function<bool()>& stop,
+                              const std::function<bool(const RowOutcome&)>& taken) {
+    // Seconds of the run, not of the clock: the second row comes one whole period after the first.
+    const qint64 startMs = s_.clock.now();
+    while (!stop() && !(length.rows && row_ > *length.rows)) {
+        const qint64 now = (s_.clock.now() - startMs) / 1000;
+        if (length.durationS && now >= *length.durationS)
+            return;
+        const QDateTime t = wallClock();
+        noteDate(logDateText(t));
+        if (!due(now))
+            s_.clock.sleep(50);
+        else if (!taken(takeRow(now, logTimeText(t), hooks)))
+            return;
+    }
 }
 
 RowOutcome SupervisionRecorder::takeRow(qint64 nowS, const QString& time, const RowHooks& hooks) {

@@ -4,10 +4,12 @@
 #include "core/supervision/Supervision.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 namespace tav {
 
@@ -56,6 +58,12 @@ struct RowOutcome {
     LinkChange link = LinkChange::None;
 };
 
+// How long a run lasts; neither bound: until it is stopped.
+struct RunLength {
+    std::optional<qint64> durationS; // the rows due at 0, P, 2P ... seconds of the run below it
+    std::optional<qint64> rows;      // this many rows
+};
+
 class SupervisionRecorder {
 public:
     explicit SupervisionRecorder(AppState& s) : s_(s) {}
@@ -74,6 +82,12 @@ public:
     // the reads, then the record line when the row is an N-th one. The date of the day goes
     // on the first recorded line of each day, also when the row itself is undated.
     RowOutcome takeRow(qint64 nowS, const QString& time, const RowHooks& hooks);
+    // A whole run after start(), on the state's clock counted from now: a row at once, then each
+    // when due, until `length` is reached or `stop` says so between rows. Date and time of day
+    // come from `wallClock`; `taken` gets each row and returns false to end the run.
+    void run(const RunLength& length, const RowHooks& hooks,
+             const std::function<QDateTime()>& wallClock, const std::function<bool()>& stop,
+             const std::function<bool(const RowOutcome&)>& taken);
     int row() const { return row_; } // the row to take next
     // "link lost at <time of the row that lost it>" until a row gets answers again, then "link
     // back at <its time>" until the next row; empty otherwise.

@@ -10,13 +10,16 @@ using namespace tav::test;
 class TestBoardReading : public QObject {
     Q_OBJECT
 private slots:
-    // Answers replaced (empty: silence) after `after` of them on the board holding SOP 23.5
-    // dBm: the value shown for one mnemonic, the result, and the reads sent (34 in a full
-    // reading: SNU, VER, the 15 parameters, VER again, the 15 calibration and A/D values, ASS).
+    // Answers replaced (empty: silence) after `after` of them on the board holding SOP 45.0 dBm
+    // (shown no higher than PON held in the slider's 0 to 40): the value shown for one mnemonic,
+    // the result, and the reads sent (34 in a full reading: SNU, VER, the 15 parameters, VER
+    // again, the 15 calibration and A/D values, ASS).
     void reading_data() {
         columns<QString, int, QString, bool, QString, QString, QString, int>(
             {"line", "after", "answer", "all", "mnemonic", "shown", "result", "sent"});
         QTest::newRow("capped") << "PON?" << 0 << "PON=20.5" << true << "SOP" << "20" << "ok" << 34;
+        QTest::newRow("PON above 40") << "PON?" << 0 << "PON=45" << true << "SOP" << "40" << "ok" << 34;
+        QTest::newRow("PON below 0") << "PON?" << 0 << "PON=-5" << true << "SOP" << "0" << "ok" << 34;
         QTest::newRow("mode on") << "ASS?" << 0 << "ASS=4 on" << true << "ASS" << "" << "ok" << 34;
         QTest::newRow("mode 7") << "ASS?" << 0 << "ASS=7" << true << "ASS" << "0" << "ok" << 34;
         QTest::newRow("xxx") << "TC1?" << 0 << "TC1=xxx" << true << "TC1" << "XXX" << "ok" << 34;
@@ -29,7 +32,7 @@ private slots:
     void reading() {
         BoardRig rig;
         rig.s.NbRepetitions = 0;
-        rig.board.setParam("SOP", 235);
+        rig.board.setParam("SOP", 450);
         rig.port.responder = [pass = fetch<int>("after"), line = fetch<QString>("line").toLatin1(),
                               answer = fetch<QString>("answer").toLatin1()](auto& l) mutable {
             return l.startsWith(line) && pass-- <= 0 ? std::optional(answer) : std::nullopt;

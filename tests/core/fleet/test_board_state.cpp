@@ -1,4 +1,5 @@
-// A board's row made into metric samples: scaling, absent values, alarm and warning bits.
+// A board's row made into metric samples: scaling (the readings the simulated board leaves at 0
+// here; the others against it in test_monitor), absent values, alarm and warning bits.
 #include "core/fleet/BoardState.h"
 #include "core/fleet/PortWorker.h"
 #include "support/Columns.h"
@@ -31,11 +32,12 @@ private slots:
         test::columns<QStringList, QString, QString, double>(
             {"answers", "family", "label", "value"});
         const double none = qQNaN();
-        const QStringList all{"IPW=-31", "OPW=123", "PS2=xxx", "ID1=250", "LDT=25", "CAT=31",
+        const QStringList all{"IPW=-31", "OPW=123", "PS2=-45", "ID1=250", "LDT=27", "CAT=31",
                               "ALA=01000011", "LDC=1500", "WAR=01110101"};
-        QTest::newRow("tenths of dBm") << all << "tav_output_power_dbm" << "" << 12.3;
-        QTest::newRow("mA to A") << all << "tav_laser_diode_current_amperes" << "" << 1.5;
-        QTest::newRow("xxx is absent") << all << "tav_output_power_phs2_dbm" << "" << none;
+        QTest::newRow("PS2 in dBm") << all << "tav_output_power_phs2_dbm" << "" << -4.5;
+        QTest::newRow("ID1 in A") << all << "tav_diode1_current_amperes" << "" << 0.25;
+        QTest::newRow("LDC in A") << all << "tav_laser_diode_current_amperes" << "" << 1.5;
+        QTest::newRow("xxx is absent") << QStringList{"PS2=xxx"} << "tav_output_power_phs2_dbm" << "" << none;
         QTest::newRow("alarm bit 1") << all << "tav_alarm" << "Loss of Output Power" << 1.0;
         QTest::newRow("alarm bit 2") << all << "tav_alarm" << "Loss of Input Power" << 0.0;
         QTest::newRow("warning bit 0") << all << "tav_warning" << "Output Power too low in APC mode"
@@ -48,6 +50,7 @@ private slots:
         QTest::newRow("complete row has an age") << all << "tav_last_row_age_seconds" << "" << 2.0;
         QTest::newRow("row duration") << all << "tav_last_row_duration_seconds" << "" << 0.25;
         QTest::newRow("up") << all << "tav_board_up" << "" << 1.0;
+        QTest::newRow("one answer: up") << QStringList{"OPW=123"} << "tav_board_up" << "" << 1.0;
         QTest::newRow("no answer at all: down") << QStringList{} << "tav_board_up" << "" << 0.0;
         QTest::newRow("unanswered is absent") << QStringList{"OPW=123"} << "tav_input_power_dbm"
                                               << "" << none;

@@ -100,7 +100,7 @@ private slots:
         QTest::newRow("raw") << QByteArray("SNU=AB+12\r") << "SNU=AB+12";
         QTest::newRow("second equals kept") << QByteArray("K=a=b\r") << "a=b";
         // The baud scan judges unreadable answers itself: kept as received.
-        QTest::newRow("unreadable kept") << QByteArray("OPW=\x8f" "1\r") << "\u008f1";
+        QTest::newRow("unreadable kept") << QByteArray("OPW=\x8f\x7f" "1\r") << "\u008f\u007f1";
     }
 
     void answerValue() {
@@ -245,9 +245,10 @@ private slots:
             << QStringList{"DISCARDED !\r", "TIMEOUT"};
         QTest::newRow("! to a write") << QByteArray() << "SOP=150" << Bursts{{3, "!\r"}} << "!"
                                       << QStringList{"!\r"};
-        QTest::newRow("garbled") << QByteArray() << "OPW?"
-                                 << Bursts{{3, "OPW=\x8f" "1\r"}, {100, "OPW=2\r"}} << "2"
-                                 << QStringList{"DISCARDED OPW=\u008f1\r", "OPW=2\r"};
+        QTest::newRow("garbled, DEL, another's refusal and acknowledgement") << QByteArray() << "OPW?"
+            << Bursts{{3, "OPW=\x8f" "1\r"}, {3, "OPW=\x7f" "1\r"}, {3, "SOP#\r"}, {3, "SOP!\r"}, {100, "OPW=2\r"}}
+            << "2" << QStringList{"DISCARDED OPW=\u008f1\r", "DISCARDED OPW=\u007f" "1\r", "DISCARDED SOP#\r",
+                                  "DISCARDED SOP!\r", "OPW=2\r"};
         QTest::newRow("typed in lower case") << QByteArray() << "opw?" << Bursts{{3, "OPW=3\r"}}
                                              << "3" << QStringList{"OPW=3\r"};
         QTest::newRow("overlong line") // discarded whole, up to its CR

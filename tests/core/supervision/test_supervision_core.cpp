@@ -150,6 +150,22 @@ private slots:
         QCOMPARE((got << ended).join(' ').trimmed(), test::fetch<QString>("lines"));
     }
 
+    // A run on the manual clock started off a whole second: rows at 0, P, 2P ... seconds of the
+    // run below its duration (the bound in rows: tavoemctl record).
+    void runLength() {
+        test::BoardRig rig;
+        SupervisionRecorder rec(rig.s);
+        QVERIFY(rec.file().create(rig.dir.filePath("Supervision"), "TAV", ".xls") && rec.start({2}, {"DATE"}));
+        rig.clock.advance(700);
+        const qint64 start = rig.clock.now();
+        QStringList at;
+        RowHooks hooks;
+        hooks.timed = [&](auto&) { at << QString::number((rig.clock.now() - start) / 1000); };
+        rec.run({6, {}}, hooks, [] { return QDateTime(QDate(2026, 12, 5), QTime(9, 0)); },
+                [] { return false; }, [](auto&) { return true; });
+        QCOMPARE(at.join(' '), "0 2 4");
+    }
+
     // Rows: duration, IPW, ... as the sheet holds them; the last row is not drawn yet.
     void curves_data() {
         // points: x:y of item 0

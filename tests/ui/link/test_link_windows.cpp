@@ -96,9 +96,9 @@ private slots:
         type(w, QStringLiteral("snu?"));
         QCOMPARE(texts(w.AnswerList), (QStringList{"IPW=+12.3", "TIMEOUT"}));
         // An unreadable answer is shown with its bytes escaped.
-        b.port.responder = [](const QByteArray&) { return std::optional<QByteArray>("SNU=\x8f"); };
+        b.port.responder = [](const QByteArray&) { return std::optional<QByteArray>("SNU=\x7f\x8f"); };
         type(w, QStringLiteral("snu?"));
-        QCOMPARE(texts(w.AnswerList).last(), QStringLiteral("SNU=<0x8F>"));
+        QCOMPARE(texts(w.AnswerList).last(), QStringLiteral("SNU=<0x7F><0x8F>"));
 
         w.findChild<QPushButton*>(QStringLiteral("BoutonCorbeille"))->click();
         QCOMPARE(w.SendList->count() + w.AnswerList->count(), 0);

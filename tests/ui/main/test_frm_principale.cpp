@@ -1,5 +1,6 @@
 // The main window's start-up, its settings reports, its link-settings, read-list and about
 // windows, and where windows open.
+#include "core/Version.h"
 #include "core/link/Catalogue.h"
 #include "core/settings/Ini.h"
 #include "core/settings/SettingsCheck.h"
@@ -405,6 +406,8 @@ private slots:
         for (int opening = 1; opening <= 2; ++opening) {
             FrmAPropos* box = r.open();
             QTEST(box->Label->text(), "variant");
+            QCOMPARE(box->windowTitle(), "TAV SOFTWARE V " + versionText().section(u'.', 0, 0) + u'.' +
+                                             versionText().section(u'.', 1).remove(u'.')); // 1.0.1: 1.01
             QCOMPARE(box->TxtVER->text(), QString("Embedded Software : "));
             QTEST(box->Horloge->interval(), "interval");
             if (r.s.TempsRafraichissement > 0) box->Horloge_Timer();

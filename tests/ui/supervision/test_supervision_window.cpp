@@ -160,8 +160,8 @@ private slots:
         QVERIFY(!w.isRunning() && w.LigneCourante == 3);
     }
 
-    // A pulled adapter leaves empty rows, no box, says the link lost and back after the countdown;
-    // the run goes on with the board back.
+    // A pulled adapter leaves empty rows, no box, says the link lost and back after the countdown
+    // ("Immediate measure" when the row is due); the run goes on with the board back.
     void badInput() {
         SupervisionRig rig("60", "1");
         FrmSupervisionData& w = *rig.w;
@@ -173,9 +173,12 @@ private slots:
         QVERIFY(w.vaSpread->cellText(4, 5).isEmpty() && !w.vaSpread->cellText(4, 3).isEmpty());
         rig.port.replug();
         rig.rows(1);
-        QVERIFY(w.Message->text().endsWith(QString::fromUtf8(" — link lost at 09:10:30")));
-        rig.rows(1);
-        QVERIFY(w.Message->text().endsWith(QString::fromUtf8(" — link back at 09:11:30")));
+        QCOMPARE(w.Message->text(), QString::fromUtf8("Immediate measure — link lost at 09:10:30"));
+        rig.rows(1, 30000); // a tick half-way to the next row counts down
+        QCOMPARE(w.Message->text(), QString::fromUtf8("Immediate measure — link back at 09:11:30"));
+        w.Horloge_Timer();
+        QCOMPARE(w.Message->text(), QStringLiteral("Next measure in 0.5 mn"));
+        rig.clock.advance(30000);
         QVERIFY(!w.vaSpread->cellText(5, 5).isEmpty());
         // A record write that fails ends the run at once, saying so; the whole lines before stay.
         const QByteArray kept = fileBytes(w.recordPath());
