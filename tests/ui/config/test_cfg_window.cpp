@@ -314,14 +314,15 @@ private slots:
         QList<qint64> served;
         int inside = 0; // lines sent or the port opened or closed while serving
         rig.s.serveDisplay = [&] {
-            if (served.size() == 40 && during == "poll tick") QThread::msleep(5);
-            if (served.size() == 40 && during == "key") type(w->CW[1], "20");
-            if (served.size() == 40 && during == "close") w->close();
+            if (served.size() == 40) {
+                if (during == "poll tick") QThread::msleep(5);
+                if (during == "key") type(w->CW[1], "20");
+                if (during == "close") w->close();
+            }
             served << rig.clock.now();
-            const auto lines = rig.port.receivedLines().size();
-            const bool open = rig.s.PortOEM.isOpen();
+            const auto wire = std::pair(rig.port.receivedLines().size(), rig.s.PortOEM.isOpen());
             server.serve();
-            inside += lines != rig.port.receivedLines().size() || open != rig.s.PortOEM.isOpen();
+            inside += wire != std::pair(rig.port.receivedLines().size(), rig.s.PortOEM.isOpen());
         };
         t0 = rig.clock.now();
         w->BoutonImporter->click();
