@@ -69,7 +69,7 @@ void FrmConfigManuelle::buildControls() {
         CWSlide[i]->setMinimumWidth(170);
     }
     auto valueLabel = [this](QLabel* l) {
-        l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        l->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken); // every edge drawn, as a box
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         l->setMinimumWidth(70);
         l->setAutoFillBackground(true);

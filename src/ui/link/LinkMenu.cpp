@@ -15,6 +15,7 @@
 
 #include <QDir>
 #include <QLabel>
+#include <QMenuBar>
 
 namespace tav {
 
@@ -119,7 +120,10 @@ void AppliquerCheckOptions(AppState& s, QWidget* parent, QPointer<QWidget>& flux
     if (options & 2) {
         auto* w = new FrmCommandesManuelles(s, parent);
         w->setAttribute(Qt::WA_DeleteOnClose);
-        placeBeside(w, parent, false);
+        // Below the menu bar, beside the serial-flow window when there is no room beside ours.
+        const auto* bar = parent ? parent->findChild<QMenuBar*>() : nullptr;
+        placeBesideWithPartner(w, false, flux, parent,
+                               bar ? bar->mapToGlobal(QPoint(0, bar->height())).y() : 0);
         w->show();
         commandes = w;
     }

@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <algorithm>
 #include <array>
 #include <functional>
 
@@ -95,6 +96,49 @@ void placeBeside(QWidget* window, const QWidget* other, bool right) {
     PlaceAtShow::install(window, [other = QPointer<const QWidget>(other), right](QWidget* w) {
         if (other) besideNow(w, other, right);
     });
+}
+
+std::pair<QRect, QRect> sideBySide(QSize left, QSize leftMin, QSize right, QSize rightMin, int top,
+                                   const QRect& area) {
+    const int room = area.width() - kGap, wanted = left.width() + right.width();
+    if (wanted > room) {
+        const int l = std::max(leftMin.width(), room * left.width() / wanted);
+        right.setWidth(std::max(rightMin.width(), room - l));
+        left.setWidth(l);
+    }
+    const int height = area.bottom() + 1 - top;
+    left.setHeight(std::max(leftMin.height(), std::min(left.height(), height)));
+    right.setHeight(std::max(rightMin.height(), std::min(right.height(), height)));
+    const QRect l(QPoint(area.left(), top), left);
+    const int x = std::max(l.right() + 1 + kGap, area.right() + 1 - right.width());
+    return {l, QRect(QPoint(x, top), right)};
+}
+
+void placeBesideWithPartner(QWidget* window, bool right, QWidget* partner, const QWidget* main,
+                            int menuBottom) {
+    placeBeside(window, main, right);
+    if (!partner || !partner->isVisible() || !main) return;
+    const auto pair = [partner = QPointer<QWidget>(partner), main = QPointer<const QWidget>(main),
+                       right, menuBottom](QWidget* w) {
+        const QScreen* screen = main ? screenOf(main) : nullptr;
+        if (!partner || !screen) return;
+        const QRect m = main->frameGeometry();
+        const auto beside = [&m](const QRect& f) { return f.left() > m.right() || f.right() < m.left(); };
+        QWidget* l = right ? partner.data() : w;
+        QWidget* r = right ? w : partner.data();
+        const QRect a = l->frameGeometry(), b = r->frameGeometry();
+        if (beside(a) && beside(b) && !a.intersects(b)) return;
+        const QSize da = a.size() - l->size(), db = b.size() - r->size(); // decorations
+        const auto [fa, fb] = sideBySide(a.size(), l->minimumSize() + da, b.size(),
+                                         r->minimumSize() + db, menuBottom + kGap,
+                                         screen->availableGeometry());
+        l->resize(fa.size() - da);
+        l->move(fa.topLeft());
+        r->resize(fb.size() - db);
+        r->move(fb.topLeft());
+    };
+    pair(window);
+    PlaceAtShow::install(window, pair);
 }
 
 void widenAboutCentre(QWidget* window, int width) {

@@ -2,6 +2,8 @@
 
 #include <QRect>
 
+#include <utility>
+
 class QWidget;
 
 namespace tav {
@@ -22,6 +24,18 @@ void centreOnScreen(QWidget* window);
 // Places a window beside another one (right or left of it), else below it, off its menu bar
 // and inside the available area.
 void placeBeside(QWidget* window, const QWidget* other, bool right);
+
+// Frames of two windows side by side (`left`, then `right`) from `top` down, inside `area`: each
+// keeps its size when both fit, else both narrow in proportion, never below their minimum; taller
+// than the room below `top`, they shorten to it, never below their minimum.
+std::pair<QRect, QRect> sideBySide(QSize left, QSize leftMin, QSize right, QSize rightMin, int top,
+                                   const QRect& area);
+
+// Places `window` beside `main` as placeBeside does. When `partner` is shown too and the two are
+// not both beside `main`, they go side by side below `main`'s menu bar (whose bottom is at
+// `menuBottom`), `window` on its side: neither covers the other nor the menu bar.
+void placeBesideWithPartner(QWidget* window, bool right, QWidget* partner, const QWidget* main,
+                            int menuBottom);
 
 // Widens a window about its centre to at least `width`, then keeps it inside the available
 // area. Never shrinks it.

@@ -61,6 +61,14 @@ private slots:
                  (QStringList{"ASS?", "IPW?", "PS2?", "OPW?", "CAT?", "LDT?", "ID1?", "LDC?"}));
         QVERIFY(w->CWSlide[9]->maximum() == 20 && w->CWSlide[9]->value() == 17); // values: fullRead
         QVERIFY(rig.prompts.shown.isEmpty());
+        // Every value box shows whole: its text fits, and its right edge is drawn.
+        w->show();
+        for (QLabel* box : w->findChildren<QLabel*>(QRegularExpression("^Label(Txt)?_\\d+$"))) {
+            const QImage drawn = box->grab().toImage();
+            QVERIFY2(box->fontMetrics().horizontalAdvance(box->text()) < box->contentsRect().width() &&
+                         drawn.pixel(drawn.width() - 1, drawn.height() / 2) != qRgb(255, 255, 255),
+                     qPrintable(box->objectName()));
+        }
 
         w->close();
         QVERIFY(!rig.port.isOpen() && !rig.poll.isEnabled() &&
