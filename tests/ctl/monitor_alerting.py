@@ -49,10 +49,15 @@ def start(args, log, **kw):
     return p
 
 
-def free_port():
-    with socket.socket() as s:  # taken, then left for the server about to start
+def free_ports(n):
+    """n distinct free loopback ports: taken together, then left for the servers to start."""
+    socks = [socket.socket() for _ in range(n)]
+    for s in socks:
         s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
+    ports = [s.getsockname()[1] for s in socks]
+    for s in socks:
+        s.close()
+    return ports
 
 
 def wait_for(what, check, timeout=60):
@@ -130,13 +135,12 @@ def main():
     program = os.path.join(tmp, "program")
 
     # Boards: both start with the laser off; ON's is switched on before the monitor takes it.
-    links = {}
+    links, sims = {}, {}
     for serial in (ON, OFF):
         links[serial] = os.path.join(tmp, serial)
-        sim = start([SIM, "--no-noise", "--exit-on-eof", "--serial", serial,
-                     "--link", links[serial]], f"sim-{serial}.log",
-                    stdin=subprocess.PIPE, stdout=subprocess.DEVNULL)
-        links[serial, "sim"] = sim
+        sims[serial] = start([SIM, "--no-noise", "--exit-on-eof", "--serial", serial,
+                              "--link", links[serial]], f"sim-{serial}.log",
+                             stdin=subprocess.PIPE, stdout=subprocess.DEVNULL)
         wait_for(f"simulated board {serial}", lambda: os.path.exists(links[serial]), 15)
     sent = subprocess.run([CTL, "send", "--program-dir", program, "--port", links[ON], "ASS=2"],
                           capture_output=True, text=True, timeout=60)
@@ -152,7 +156,7 @@ def main():
 
     hook = ThreadingHTTPServer(("127.0.0.1", 0), Webhook)
     threading.Thread(target=hook.serve_forever, daemon=True).start()
-    am_port, prom_port = free_port(), free_port()
+    am_port, prom_port = free_ports(2)
     copy("prometheus/tavoem-alerts.yml", [(r"^(\s*for:) \S+$", rf"\1 {FOR}", 2)])
     config = copy("prometheus/prometheus.yml", [
         (r"^(  (scrape|evaluation)_interval:) 15s$", r"\1 1s", 2),
@@ -203,8 +207,8 @@ def main():
         fail(f"monitor on a taken port: status {busy.returncode}, {busy.stderr!r}")
 
     # Pull ON's adapter: TavBoardDown for it reaches the webhook.
-    links[ON, "sim"].stdin.write(b"unplug\n")
-    links[ON, "sim"].stdin.flush()
+    sims[ON].stdin.write(b"unplug\n")
+    sims[ON].stdin.flush()
     wait_for("TavBoardDown for the pulled board at the webhook",
              lambda: ("firing", ON) in {(st, l.get("serial")) for st, l in received
                                         if l.get("alertname") == "TavBoardDown"})
