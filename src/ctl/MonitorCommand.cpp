@@ -87,7 +87,8 @@ QString bindFailure(const QString& address) {
     if (const int e = getaddrinfo(host.toLocal8Bit().constData(), service.constData(), &hints,
                                   &found))
         return QStringLiteral("%1 (%2)").arg(host, QString::fromLocal8Bit(gai_strerror(e)));
-    // Bound without trouble: Debian's web library is built without IPv6.
+    // When the system lets us listen there, the library refused on its own: an IPv6 address
+    // (Debian's web library is built without IPv6), or a port freed meanwhile.
     QString reason = found && found->ai_family == AF_INET6
                          ? QStringLiteral("the web library serves IPv4 addresses only")
                          : QStringLiteral("the web library gave no reason; the address is free now");
