@@ -13,7 +13,11 @@
 #include <prometheus/metric_family.h>
 
 #include <csignal>
+#include <cstring>
+#include <netdb.h>
 #include <pthread.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace tav::ctl {
 
@@ -70,6 +74,42 @@ QString silentRowText(const QStringList& args) {
     return QStringLiteral("%1 s").arg(double(silentRowMs(s, int(monitorReads().size()))) / 1000.0);
 }
 
+// Why the address cannot be listened on, learned by binding it once as the web server does.
+QString bindFailure(const QString& address) {
+    QString host = address.section(u':', 0, -2);
+    if (host.startsWith(u'['))
+        host = host.mid(1, host.size() - 2);
+    addrinfo hints{};
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_PASSIVE;
+    addrinfo* found = nullptr;
+    const QByteArray service = address.section(u':', -1).toLatin1();
+    if (const int e = getaddrinfo(host.toLocal8Bit().constData(), service.constData(), &hints,
+                                  &found))
+        return QStringLiteral("%1 (%2)").arg(host, QString::fromLocal8Bit(gai_strerror(e)));
+    // When the system lets us listen there, the library refused on its own: an IPv6 address
+    // (Debian's web library is built without IPv6), or a port freed meanwhile.
+    QString reason = found && found->ai_family == AF_INET6
+                         ? QStringLiteral("the web library serves IPv4 addresses only")
+                         : QStringLiteral("the web library gave no reason; the address is free now");
+    for (addrinfo* a = found; a; a = a->ai_next) {
+        const int fd = socket(a->ai_family, a->ai_socktype, a->ai_protocol);
+        const int on = 1;
+        const bool listened = fd >= 0 &&
+                              setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) == 0 &&
+                              bind(fd, a->ai_addr, a->ai_addrlen) == 0 && listen(fd, 1) == 0;
+        const int error = errno;
+        if (fd >= 0)
+            close(fd);
+        if (!listened) {
+            reason = QString::fromLocal8Bit(std::strerror(error));
+            break;
+        }
+    }
+    freeaddrinfo(found);
+    return reason;
+}
+
 } // namespace
 
 int runMonitor(const QStringList& args) {
@@ -80,22 +120,27 @@ int runMonitor(const QStringList& args) {
                 "thread, and serves their state at http://LISTEN/metrics for Prometheus until "
                 "SIGTERM or Ctrl-C (files and ports closed, status 0). Each board is asked \"SNU?\" "
                 "and \"VER?\" when it first answers and after every loss, then every --period "
-                "seconds the supervision reads (IPW OPW PS2 ID1 LDT CAT ALA LDC) and \"WAR?\". "
+                "seconds the reads %2 (the supervision reads, the warning word, the laser "
+                "state). "
                 "Metrics: tav_input_power_dbm, tav_output_power_dbm, tav_output_power_phs2_dbm, "
                 "tav_diode1_current_amperes, tav_laser_diode_current_amperes, "
                 "tav_laser_diode_temperature_celsius, tav_case_temperature_celsius (labels port, "
                 "serial; absent when the board gives no value), tav_alarm{bit,alarm}, "
                 "tav_warning{bit,warning} (0 or 1; absent unless the word is 2 to 8 characters "
-                "0 and 1), tav_board_up, tav_board_info{version}, "
+                "0 and 1), tav_laser_on (1 when \"STS?\" answers ON in any case, 0 for another "
+                "answer; absent for xxx, a garbled answer or none), tav_board_up, "
+                "tav_board_info{version}, "
                 "tav_last_row_age_seconds, tav_last_row_duration_seconds, tav_exchanges_total, "
                 "tav_timeouts_total, tav_reconnections_total, tav_late_answers_total (answers "
                 "later than the time-out: raise --timeout above the board's lateness). A pulled "
                 "adapter is down at its next row; a board that is present but silent is down "
-                "after one row without any answer, which takes up to 9 reads x attempts x (pause "
+                "after one row without any answer, which takes up to %3 reads x attempts x (pause "
                 "+ time-out) plus one wait for the answers still owed (the longer of 3 s and "
                 "twice one read's attempts): %1 with the stored settings. The "
                 "address of the metrics is printed on standard output.")
-                .arg(help ? silentRowText(args) : QString()),
+                .arg(help ? silentRowText(args) : QString(),
+                     monitorReads().join(QStringLiteral("? ")) + u'?')
+                .arg(monitorReads().size()),
             Json::Refused);
     const QCommandLineOption period(QStringLiteral("period"),
                                     QStringLiteral("Seconds between rows (default 5)."),
@@ -131,7 +176,7 @@ int runMonitor(const QStringList& args) {
              .match(address)
              .hasMatch())
         return run.fail(kUsage, QStringLiteral("--listen takes HOST:PORT (127.0.0.1:9464, "
-                                               "[::1]:9464), not \"%1\"")
+                                               "localhost:9464), not \"%1\"")
                                     .arg(address));
 
     // SIGINT and SIGTERM wait for sigwait below: blocked before any thread starts, so that no
@@ -148,10 +193,11 @@ int runMonitor(const QStringList& args) {
     std::unique_ptr<prometheus::Exposer> exposer;
     try {
         exposer = std::make_unique<prometheus::Exposer>(address.toStdString(), 2);
-    } catch (const std::exception& e) {
-        return run.fail(kUsage, QStringLiteral("cannot serve the metrics at %1 (%2); is another "
-                                               "monitor running there? Choose another --listen")
-                                    .arg(address, QString::fromLocal8Bit(e.what())));
+    } catch (const std::exception&) {
+        // The library's own text says nothing useful ("null context ..."): the system says why.
+        return run.fail(kUsage, QStringLiteral("cannot serve the metrics at %1: %2; use --listen "
+                                               "to choose another")
+                                    .arg(address, bindFailure(address)));
     }
     const AppState& s = run.state();
     std::vector<std::unique_ptr<PortWorker>> workers;

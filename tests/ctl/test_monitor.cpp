@@ -127,18 +127,18 @@ private slots:
         QStringList before = scrape();
         QCOMPARE(value(before, "tav_reconnections_total", {pulled}), 0.0);
         QCOMPARE(sims_[1].command("unplug"), QStringLiteral("unplugged"));
-        QVERIFY(until(pulled, false, before, "tav_timeouts_total") <= 8 + 9);
+        QVERIFY(until(pulled, false, before, "tav_timeouts_total") <= 9 + 10);
         before = scrape(); // a few identifications fail meanwhile
         QTRY_VERIFY_WITH_TIMEOUT(until(pulled, false, before, "tav_timeouts_total") >= 3, 30000);
         before = scrape();
         QVERIFY(sims_[1].command("replug").startsWith(u'/'));
-        QVERIFY(until(pulled, true, before, "tav_exchanges_total") <= 1 + 2 + 9);
+        QVERIFY(until(pulled, true, before, "tav_exchanges_total") <= 1 + 2 + 10);
         QCOMPARE(value(scrape(), "tav_reconnections_total", {pulled}), 1.0);
         before = scrape();
         ::kill(pid_t(sims_[2].process().processId()), SIGSTOP);
         const double timeouts = until(silent, false, before, "tav_timeouts_total");
         ::kill(pid_t(sims_[2].process().processId()), SIGCONT);
-        QVERIFY2(timeouts <= 8 + 9, qPrintable(QString::number(timeouts)));
+        QVERIFY2(timeouts <= 9 + 10, qPrintable(QString::number(timeouts)));
     }
 
     // SIGTERM stops the monitor cleanly.

@@ -25,12 +25,19 @@ const std::vector<ReadingMetric>& readingMetrics() {
 }
 
 QStringList monitorReads() {
-    return supervisionMnemonics() + QStringList{QStringLiteral("WAR")};
+    return supervisionMnemonics() + QStringList{QStringLiteral("WAR"), QStringLiteral("STS")};
 }
 
 bool isBitWord(const QString& answer) {
     return answer.size() >= 2 && answer.size() <= 8 &&
            std::ranges::all_of(answer, [](QChar c) { return c == u'0' || c == u'1'; });
+}
+
+std::optional<bool> laserState(const QString& answer) {
+    if (answer.isEmpty() || isNotAvailable(answer) ||
+        !std::ranges::all_of(answer, [](QChar c) { return c >= u' ' && c <= u'~'; }))
+        return std::nullopt;
+    return answer.compare(QStringLiteral("ON"), Qt::CaseInsensitive) == 0;
 }
 
 void applyRow(BoardState& st, const QHash<QString, QString>& answers, int unanswered,
@@ -53,6 +60,7 @@ void applyRow(BoardState& st, const QHash<QString, QString>& answers, int unansw
         const LampStates lamps = decodeWarnings(w);
         std::copy(lamps.begin(), lamps.begin() + kWarningBits, st.warnings.begin());
     }
+    st.laserOn = laserState(answers.value(QStringLiteral("STS")));
     st.exchanges += quint64(answers.size() + unanswered);
     st.timeouts += quint64(unanswered);
     st.up = !answers.isEmpty();
@@ -90,6 +98,10 @@ std::vector<SampleFamily> fleetSamples(const std::vector<BoardState>& boards,
                  false, {}});
     f.push_back({QStringLiteral("tav_warning"), QStringLiteral("Warning bit set (1) or clear (0), "
                                                                "as the control panel shows it."),
+                 false, {}});
+    f.push_back({QStringLiteral("tav_laser_on"),
+                 QStringLiteral("Laser on (1) or off (0) as \"STS?\" answers, as the control "
+                                "panel shows it."),
                  false, {}});
     f.push_back({QStringLiteral("tav_board_up"),
                  QStringLiteral("1 while the board answers, 0 after a row without any answer."),
@@ -131,19 +143,21 @@ std::vector<SampleFamily> fleetSamples(const std::vector<BoardState>& boards,
                 l.push_back({QStringLiteral("warning"), captions.warnings.value(bit)});
                 f[alarm + 1].samples.push_back({l, *b.warnings[bit] ? 1.0 : 0.0});
             }
-        f[alarm + 2].samples.push_back({id, b.up ? 1.0 : 0.0});
+        if (b.laserOn)
+            f[alarm + 2].samples.push_back({id, *b.laserOn ? 1.0 : 0.0});
+        f[alarm + 3].samples.push_back({id, b.up ? 1.0 : 0.0});
         if (!b.serial.isEmpty() || !b.version.isEmpty())
-            f[alarm + 3].samples.push_back(
+            f[alarm + 4].samples.push_back(
                 {{{port, b.port}, {serial, b.serial}, {QStringLiteral("version"), b.version}}, 1});
         if (b.lastCompleteRowMs)
-            f[alarm + 4].samples.push_back({id, double(nowMs - *b.lastCompleteRowMs) / 1000.0});
+            f[alarm + 5].samples.push_back({id, double(nowMs - *b.lastCompleteRowMs) / 1000.0});
         const L byPort{{port, b.port}};
         if (b.lastRowDurationMs)
-            f[alarm + 5].samples.push_back({byPort, double(*b.lastRowDurationMs) / 1000.0});
-        f[alarm + 6].samples.push_back({byPort, double(b.exchanges)});
-        f[alarm + 7].samples.push_back({byPort, double(b.timeouts)});
-        f[alarm + 8].samples.push_back({byPort, double(b.reconnections)});
-        f[alarm + 9].samples.push_back({byPort, double(b.lateAnswers)});
+            f[alarm + 6].samples.push_back({byPort, double(*b.lastRowDurationMs) / 1000.0});
+        f[alarm + 7].samples.push_back({byPort, double(b.exchanges)});
+        f[alarm + 8].samples.push_back({byPort, double(b.timeouts)});
+        f[alarm + 9].samples.push_back({byPort, double(b.reconnections)});
+        f[alarm + 10].samples.push_back({byPort, double(b.lateAnswers)});
     }
     return f;
 }

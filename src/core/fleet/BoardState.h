@@ -23,7 +23,7 @@ struct ReadingMetric {
 };
 const std::vector<ReadingMetric>& readingMetrics();
 
-// The reads of one row: the supervision reads, then the warning word.
+// The reads of one row: the supervision reads, then the warning word and the laser state.
 QStringList monitorReads();
 
 inline constexpr int kAlarmBits = 7;   // bits 1..7
@@ -39,6 +39,7 @@ struct BoardState {
     std::vector<std::optional<double>> values;
     std::array<std::optional<bool>, kAlarmBits> alarms;   // index 0 = bit 1
     std::array<std::optional<bool>, kWarningBits> warnings;
+    std::optional<bool> laserOn; // "STS?" as the control panel reads it
     quint64 exchanges = 0;
     quint64 timeouts = 0;
     quint64 reconnections = 0;
@@ -49,6 +50,11 @@ struct BoardState {
 
 // An alarm or warning word: 2 to 8 characters "0" and "1". Nothing else gives bit states.
 bool isBitWord(const QString& answer);
+
+// The laser state of an answer to "STS?": on for "ON" in any case, as the control panel shows
+// it, off for any other printable text; none for "xxx", an answer with a character outside
+// printable ASCII (garbled) or no answer.
+std::optional<bool> laserState(const QString& answer);
 
 // Takes a row's answers (mnemonic -> value text; a read without answer is missing) into the
 // state: values scaled, alarm and warning words decoded as the control panel does; "xxx", a

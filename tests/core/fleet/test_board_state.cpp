@@ -33,7 +33,7 @@ private slots:
             {"answers", "family", "label", "value"});
         const double none = qQNaN();
         const QStringList all{"IPW=-31", "OPW=123", "PS2=-45", "ID1=250", "LDT=27", "CAT=31",
-                              "ALA=01000011", "LDC=1500", "WAR=01110101"};
+                              "ALA=01000011", "LDC=1500", "WAR=01110101", "STS=On"};
         QTest::newRow("PS2 in dBm") << all << "tav_output_power_phs2_dbm" << "" << -4.5;
         QTest::newRow("ID1 in A") << all << "tav_diode1_current_amperes" << "" << 0.25;
         QTest::newRow("LDC in A") << all << "tav_laser_diode_current_amperes" << "" << 1.5;
@@ -49,6 +49,10 @@ private slots:
         QTest::newRow("WAR not bits") << QStringList{"WAR=-0001"} << "tav_warning" << "" << none;
         QTest::newRow("complete row has an age") << all << "tav_last_row_age_seconds" << "" << 2.0;
         QTest::newRow("row duration") << all << "tav_last_row_duration_seconds" << "" << 0.25;
+        QTest::newRow("laser ON, any case") << all << "tav_laser_on" << "" << 1.0;
+        QTest::newRow("laser OFF") << QStringList{"STS=OFF"} << "tav_laser_on" << "" << 0.0;
+        for (const char* sts : {"STS=XXX", "STS=O\x01N", "OPW=123"})
+            QTest::newRow(sts) << QStringList{sts} << "tav_laser_on" << "" << none;
         QTest::newRow("up") << all << "tav_board_up" << "" << 1.0;
         QTest::newRow("one answer: up") << QStringList{"OPW=123"} << "tav_board_up" << "" << 1.0;
         QTest::newRow("no answer at all: down") << QStringList{} << "tav_board_up" << "" << 0.0;
@@ -57,7 +61,7 @@ private slots:
         QTest::newRow("incomplete row has no age") << QStringList{"OPW=123"}
                                                    << "tav_last_row_age_seconds" << "" << none;
         QTest::newRow("time-outs counted") << QStringList{"OPW=123"} << "tav_timeouts_total" << ""
-                                           << 8.0;
+                                           << 9.0;
     }
     void row() {
         QHash<QString, QString> a;
