@@ -10,6 +10,7 @@
 #include "core/settings/SettingsCheck.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -99,7 +100,7 @@ bool Run::ports(QStringList* list) const {
                          .arg(f.fileName(), f.errorString()));
         return false;
     }
-    *list += portsFromText(QString::fromLocal8Bit(f.readAll()));
+    *list += portsFromText(QString::fromLocal8Bit(f.readAll()), QFileInfo(f).absolutePath());
     return true;
 }
 

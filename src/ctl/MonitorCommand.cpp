@@ -6,7 +6,6 @@
 #include "ctl/Commands.h"
 
 #include <QRegularExpression>
-#include <QSet>
 
 #include <prometheus/collectable.h>
 #include <prometheus/exposer.h>
@@ -169,12 +168,15 @@ int runMonitor(const QStringList& args) {
     if (ports.isEmpty())
         return run.fail(kUsage, QStringLiteral("no port to watch; give --port (repeated) or "
                                                "--ports-from FILE"));
-    if (const QSet<QString> unique(ports.begin(), ports.end()); unique.size() != ports.size())
-        return run.fail(kUsage, QStringLiteral("a port is given twice; each board needs its own"));
+    for (qsizetype i = 0; i < ports.size(); ++i)
+        if (ports.indexOf(ports[i]) != i)
+            return run.fail(kUsage, QStringLiteral("the port \"%1\" is given twice; each board "
+                                                   "needs its own").arg(ports[i]));
     const QString address = run.parser.value(listen);
     if (!QRegularExpression(QStringLiteral("^(\\[[0-9a-fA-F:.]+\\]|[^:\\[\\]]+):[0-9]{1,5}$"))
              .match(address)
-             .hasMatch())
+             .hasMatch() ||
+        address.section(u':', -1).toInt() > 65535)
         return run.fail(kUsage, QStringLiteral("--listen takes HOST:PORT (127.0.0.1:9464, "
                                                "localhost:9464), not \"%1\"")
                                     .arg(address));
@@ -192,7 +194,11 @@ int runMonitor(const QStringList& args) {
 
     std::unique_ptr<prometheus::Exposer> exposer;
     try {
-        exposer = std::make_unique<prometheus::Exposer>(address.toStdString(), 2);
+        // Enough workers, and a short time-out for a request that does not come, so that idle
+        // or slow clients never hold the metrics from Prometheus.
+        exposer = std::make_unique<prometheus::Exposer>(std::vector<std::string>{
+            "listening_ports", address.toStdString(), "num_threads", "16", "request_timeout_ms",
+            "2000"});
     } catch (const std::exception&) {
         // The library's own text says nothing useful ("null context ..."): the system says why.
         return run.fail(kUsage, QStringLiteral("cannot serve the metrics at %1: %2; use --listen "
@@ -213,6 +219,11 @@ int runMonitor(const QStringList& args) {
         w->start();
 
     const QString host = address.section(u':', 0, -2);
+    if (!host.startsWith(u"127.") && host.compare(u"localhost", Qt::CaseInsensitive) != 0)
+        run.note(QStringLiteral("tavoemctl monitor: the metrics at %1 are readable, without "
+                                "authentication, by whoever reaches this address; guard them as "
+                                "the README section \"Metrics beyond this machine\" shows")
+                     .arg(address));
     const std::vector<int> bound = exposer->GetListeningPorts();
     out(QStringLiteral("http://%1:%2/metrics").arg(host).arg(bound.empty() ? 0 : bound.front()));
     run.note(QStringLiteral("tavoemctl monitor: %1 port(s), a row every %2 s; SIGTERM or Ctrl-C "

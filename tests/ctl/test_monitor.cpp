@@ -1,6 +1,7 @@
 // tavoemctl monitor end to end: three simulated boards and the monitor's exposition read
 // directly (Prometheus, Alertmanager and the dashboard on it: monitor_alerting.py).
 #include "model/BoardModel.h"
+#include "support/Columns.h"
 #include "support/Pty.h"
 
 #include <QTcpSocket>
@@ -100,6 +101,36 @@ private slots:
         const double timeouts = until(silent, false, before, "tav_timeouts_total");
         ::kill(pid_t(sims_[2].process().processId()), SIGCONT);
         QVERIFY2(timeouts <= 9 + 10, qPrintable(QString::number(timeouts)));
+    }
+
+    // Idle clients never hold the metrics: four connections that send nothing, then a scrape.
+    void idleClients() {
+        QTcpSocket idle[4];
+        for (QTcpSocket& c : idle) {
+            c.connectToHost(metrics_.host(), quint16(metrics_.port()));
+            QVERIFY(c.waitForConnected(5000));
+        }
+        QVERIFY(scrape().contains("# TYPE tav_board_up gauge")); // not after their 30 s time-out
+    }
+
+    // Bad addresses and ports are refused by name; an address beyond this machine is said.
+    void refusedAndSaid_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("port twice") << QStringList{"--port", "/b1", "--port", "/b1"} << "\"/b1\" is given twice";
+        QTest::newRow("port above 65535") << QStringList{"--port", "/b1", "--listen", "127.0.0.1:70000"} << "not \"127.0.0.1:70000\"";
+        QTest::newRow("beyond loopback") << QStringList{"--port", "/b1", "--listen", "0.0.0.0:0"} << "Metrics beyond this machine";
+    }
+    void refusedAndSaid() {
+        QProcess p;
+        p.start(qEnvironmentVariable("TAVOEMCTL_BIN"), QStringList{"monitor", "--program-dir", dir_.filePath("program")} +
+                                                           test::fetch<QStringList>("args"));
+        QTRY_VERIFY_WITH_TIMEOUT(p.state() == QProcess::NotRunning || p.canReadLine(), 30000); // refused, or serving
+        const bool runs = p.state() != QProcess::NotRunning;
+        if (runs) p.terminate(), p.waitForFinished(10000);
+        QVERIFY2(p.readAllStandardError().contains(test::fetch<QString>("said").toUtf8()), QTest::currentDataTag());
+        QCOMPARE(runs ? 2 : p.exitCode(), 2);
+        QCOMPARE(runs, QTest::currentDataTag() == QByteArray("beyond loopback"));
     }
 
     // SIGTERM stops the monitor cleanly.

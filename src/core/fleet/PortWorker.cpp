@@ -12,6 +12,7 @@
 #include "core/translation/Texts.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QRegularExpression>
 #include <QThread>
 
@@ -195,12 +196,12 @@ void PortWorker::takeRow(AppState& s) {
     }
 }
 
-QStringList portsFromText(const QString& text) {
+QStringList portsFromText(const QString& text, const QString& folder) {
     QStringList ports;
     for (QString line : text.split(QRegularExpression(QStringLiteral("\r?\n|\r")))) {
         line = line.section(u'#', 0, 0).trimmed();
         if (!line.isEmpty())
-            ports << line;
+            ports << (line.contains(u'/') ? QDir(folder).absoluteFilePath(line) : line);
     }
     return ports;
 }

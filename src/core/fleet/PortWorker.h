@@ -58,8 +58,9 @@ private:
     QThread* thread_ = nullptr;
 };
 
-// Ports of a --ports-from file: one device a line; blank lines and text after "#" ignored.
-QStringList portsFromText(const QString& text);
+// Ports of a --ports-from file: one device a line; blank lines and text after "#" ignored; a
+// relative path is taken from `folder` (the file's own).
+QStringList portsFromText(const QString& text, const QString& folder = {});
 
 // Longest time a present but silent board takes to be marked down: a row of `reads` reads, each
 // sent 1 + repeats times with its pause and time-out, plus one horizon of the answers owed.

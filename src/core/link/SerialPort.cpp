@@ -1,5 +1,6 @@
 #include "core/link/SerialPort.h"
 
+#include <QDir>
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -60,7 +61,7 @@ QString deviceForPortName(const QString& portName) {
                                         QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch m = com.match(portName);
     if (!m.hasMatch())
-        return portName;
+        return portName.contains(u'/') ? QDir::current().absoluteFilePath(portName) : portName;
     bool ok = false;
     const int n = m.captured(1).toInt(&ok);
     if (!ok || n < 1)

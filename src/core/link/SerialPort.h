@@ -40,7 +40,9 @@ public:
     LineSettings exchangeSettings;
 };
 
-// Device name for a port setting: "COMn" is the platform's n-th port; other text is a path.
+// Device name for a port setting: "COMn" is the platform's n-th port; a name holding a "/" is a
+// path, taken from the current folder when relative (".demo/board"); other names keep the
+// platform's meaning ("ttyUSB0" is /dev/ttyUSB0).
 QString deviceForPortName(const QString& portName);
 
 } // namespace tav

@@ -1,5 +1,6 @@
 #include "core/settings/SettingsCheck.h"
 
+#include "core/link/SerialPort.h"
 #include "core/settings/Defaults.h"
 #include "core/settings/Ini.h"
 #include "core/settings/Variant.h"
@@ -71,7 +72,8 @@ QString applyStartOptions(const QString& programDir, bool factory,
         if (!QFile::exists(general))
             EcrireParametresDefaut(programDir);
         if (QFile::exists(general)) // no stub without the defaults when they failed
-            EcrireIni(general, QStringLiteral("RS232"), QStringLiteral("PORT"), *port);
+            EcrireIni(general, QStringLiteral("RS232"), QStringLiteral("PORT"),
+                      port->contains(u'/') ? deviceForPortName(*port) : *port); // absolute
     }
     return damaged;
 }

@@ -78,8 +78,8 @@ private slots:
     }
 
     void portsFile() {
-        QCOMPARE(portsFromText("/dev/ttyUSB0\r\n# spare\n\n  /dev/ttyUSB1  # rack 2\n"),
-                 QStringList({"/dev/ttyUSB0", "/dev/ttyUSB1"}));
+        QCOMPARE(portsFromText("/dev/ttyUSB0\r\n# spare\n\n  racks/b1  # rack 2\nCOM3", "/etc/tav"),
+                 QStringList({"/dev/ttyUSB0", "/etc/tav/racks/b1", "COM3"})); // relative: to the file
     }
 };
 

@@ -10,6 +10,7 @@
 #include "support/ScriptedPort.h"
 #include "support/ScriptedPrompts.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -63,7 +64,8 @@ private slots:
 #ifndef Q_OS_WIN
         QCOMPARE(deviceForPortName("com12"), QString("/dev/ttyS11"));
 #endif
-        for (const char* path : {"/dev/ttyUSB0", "COM0", "COMx", "COM1 "})
+        QCOMPARE(deviceForPortName(".demo/board"), QDir::current().absoluteFilePath(".demo/board"));
+        for (const char* path : {"/dev/ttyUSB0", "COM0", "COMx", "COM1 ", "ttyUSB0"})
             QCOMPARE(deviceForPortName(path), QString(path));
     }
 
