@@ -54,7 +54,7 @@ private slots:
         monitor_.start(qEnvironmentVariable("TAVOEMCTL_BIN"),
                        QStringList{"monitor", "--program-dir", dir_.filePath("program"),
                                    "--period", "1", "--timeout", "100", "--listen", "127.0.0.1:0"} +
-                           ports);
+                           ports + QStringList{"--port", dir_.filePath("missing")});
         QVERIFY(monitor_.waitForReadyRead(15000));
         metrics_ = QUrl(QString::fromLocal8Bit(monitor_.readLine()).trimmed());
         QVERIFY2(metrics_.port() > 0, qPrintable(metrics_.toString()));
@@ -133,8 +133,11 @@ private slots:
         QCOMPARE(runs, QTest::currentDataTag() == QByteArray("beyond loopback"));
     }
 
-    // SIGTERM stops the monitor cleanly.
+    // SIGTERM stops the monitor cleanly. A port that cannot be opened was said once, with why.
     void cleanStop() {
+        const QString said = monitor_.readAllStandardError();
+        QCOMPARE(said.count(dir_.filePath("missing") + ": The serial port"), 1);
+        QVERIFY2(said.contains("No such file or directory"), qPrintable(said));
         ::kill(pid_t(monitor_.processId()), SIGTERM);
         QVERIFY(monitor_.waitForFinished(15000));
         QCOMPARE(monitor_.exitStatus(), QProcess::NormalExit);

@@ -16,6 +16,8 @@
 #include <QRegularExpression>
 #include <QThread>
 
+#include <utility>
+
 namespace tav {
 
 namespace {
@@ -111,7 +113,17 @@ void PortWorker::run() {
 }
 
 bool PortWorker::identify(AppState& s) {
-    const QString serial = EnvoyerCommande(s, QStringLiteral("SNU?"));
+    // Why the board cannot be identified is said once, and again when the reason changes.
+    QString why;
+    if (!s.PortOEM.isOpen())
+        if (const PortOpening o = ouvrirPortSansMessage(s); o.result != PortOpening::Opened)
+            why = portFailureText(o).replace(u'\n', u' ');
+    const QString serial = why.isEmpty() ? EnvoyerCommande(s, QStringLiteral("SNU?")) : QString();
+    if (why.isEmpty() && serial.isEmpty())
+        why = QStringLiteral("no answer to \"SNU?\"; check that the board is powered and on this "
+                             "port, and its line rate (tavoemctl detect-baud)");
+    if (why != std::exchange(told_, why) && !why.isEmpty() && settings_.note)
+        settings_.note(QStringLiteral("%1: %2").arg(settings_.port, why));
     const QString version = serial.isEmpty() ? QString() : EnvoyerCommande(s, QStringLiteral("VER?"));
     {
         std::lock_guard lock(mutex_);

@@ -53,6 +53,7 @@ private:
     BoardState state_;
     std::atomic<bool> stop_{false};
     bool lost_ = false; // lost once since the first answer: the next answer is a reconnection
+    QString told_;      // why the port could not be opened or identified, as last said
     struct Record;
     std::unique_ptr<Record> record_;
     QThread* thread_ = nullptr;
