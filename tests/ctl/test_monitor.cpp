@@ -2,6 +2,7 @@
 // directly (Prometheus, Alertmanager and the dashboard on it: monitor_alerting.py).
 #include "model/BoardModel.h"
 #include "support/Columns.h"
+#include "support/Files.h"
 #include "support/Pty.h"
 
 #include <QTcpSocket>
@@ -131,6 +132,23 @@ private slots:
         QVERIFY2(p.readAllStandardError().contains(test::fetch<QString>("said").toUtf8()), QTest::currentDataTag());
         QCOMPARE(runs ? 2 : p.exitCode(), 2);
         QCOMPARE(runs, QTest::currentDataTag() == QByteArray("beyond loopback"));
+    }
+
+    // A record that cannot start (its folder is a file) is tried again at each row, and resumes
+    // once it can, said both times.
+    void recordingResumes() {
+        test::SimProcess sim;
+        const QString link = dir_.filePath("rec-board"), records = dir_.filePath("records");
+        QVERIFY(sim.start({"--no-noise", "--link", link}) && test::writeBytes(records, "a file"));
+        QProcess m;
+        m.start(qEnvironmentVariable("TAVOEMCTL_BIN"), {"monitor", "--program-dir", dir_.filePath("program"), "--period",
+                "1", "--listen", "127.0.0.1:0", "--record", records, "--port", link});
+        QString said;
+        QTRY_VERIFY_WITH_TIMEOUT((said += m.readAllStandardError()).contains("tried again at each row"), 30000);
+        QVERIFY(QFile::remove(records));
+        QTRY_VERIFY_WITH_TIMEOUT((said += m.readAllStandardError()).contains("recording resumes in " + records), 30000);
+        m.terminate();
+        QVERIFY(m.waitForFinished(15000) && QDir(records).entryList(QDir::Files).size() == 1);
     }
 
     // SIGTERM stops the monitor cleanly. A port that cannot be opened was said once, with why.

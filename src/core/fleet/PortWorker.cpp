@@ -143,6 +143,12 @@ bool PortWorker::identify(AppState& s) {
         return true;
     if (record_)
         record_->recorder.finish();
+    record_.reset();
+    startRecord(s, serial, false);
+    return true;
+}
+
+void PortWorker::startRecord(AppState& s, const QString& serial, bool resuming) {
     record_ = std::make_unique<Record>(s);
     record_->serial = serial;
     QString extension = LireIni(s.generalIni(), kSupervisionSection, QStringLiteral("TxtExtension"));
@@ -150,15 +156,27 @@ bool PortWorker::identify(AppState& s) {
         extension = kDefaultRecordExtension;
     RecordFile& file = record_->recorder.file();
     const RecorderSettings rs{settings_.periodS, 1, MissingAnswer::LeaveEmpty, RecordFormat::Tabs};
-    if (!file.create(settings_.recordDir, recordBaseName(serial, QDateTime::currentDateTime()),
-                     extension) ||
-        !record_->recorder.start(rs, supervisionHeader(s))) {
-        if (settings_.note)
-            settings_.note(QStringLiteral("%1: %2; this board is not recorded")
-                               .arg(settings_.port, file.error()));
-        record_.reset();
+    if (file.create(settings_.recordDir, recordBaseName(serial, QDateTime::currentDateTime()),
+                    extension) &&
+        record_->recorder.start(rs, supervisionHeader(s))) {
+        if (resuming && settings_.note)
+            settings_.note(QStringLiteral("%1: recording resumes in %2").arg(settings_.port, file.path()));
+        paused_.clear();
+        return;
     }
-    return true;
+    if (!resuming)
+        pauseRecord(file);
+    record_.reset();
+    paused_ = serial;
+}
+
+// Said once; the record is tried again at each row (a full disk may be cleared meanwhile).
+void PortWorker::pauseRecord(const RecordFile& file) {
+    if (settings_.note)
+        settings_.note(QStringLiteral("%1: %2 %3; this board is not recorded until that is "
+                                      "mended: tried again at each row")
+                           .arg(settings_.port, file.error(), file.advice())
+                           .simplified());
 }
 
 void PortWorker::takeRow(AppState& s) {
@@ -167,6 +185,8 @@ void PortWorker::takeRow(AppState& s) {
     int unanswered = 0;
     const auto stop = [this] { return stop_.load(); };
     QStringList reads = monitorReads();
+    if (!record_ && !paused_.isEmpty())
+        startRecord(s, paused_, true);
     if (record_) {
         const QDateTime t = QDateTime::currentDateTime();
         SupervisionRecorder& r = record_->recorder;
@@ -180,9 +200,8 @@ void PortWorker::takeRow(AppState& s) {
         const RowOutcome out = r.takeRow(s.clock.now() / 1000, logTimeText(t), hooks);
         unanswered += int(out.unanswered.size());
         if (out.writeFailed) {
-            if (settings_.note)
-                settings_.note(QStringLiteral("%1: %2; recording of this board stops")
-                                   .arg(settings_.port, r.file().error()));
+            pauseRecord(r.file());
+            paused_ = record_->serial;
             r.finish();
             record_.reset();
         }

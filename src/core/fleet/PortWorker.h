@@ -14,6 +14,7 @@ class QThread;
 namespace tav {
 
 struct AppState;
+class RecordFile;
 
 struct WorkerSettings {
     QString programDir;     // settings of the exchange (General.ini, langue.ini)
@@ -54,6 +55,9 @@ private:
     std::atomic<bool> stop_{false};
     bool lost_ = false; // lost once since the first answer: the next answer is a reconnection
     QString told_;      // why the port could not be opened or identified, as last said
+    QString paused_;    // serial number of a record that could not be written, tried each row
+    void startRecord(AppState& s, const QString& serial, bool resuming);
+    void pauseRecord(const RecordFile& file);
     struct Record;
     std::unique_ptr<Record> record_;
     QThread* thread_ = nullptr;
