@@ -121,8 +121,9 @@ QString nearestName(const QString& typed, const QStringList& names) {
             qsizetype diagonal = row[0];
             row[0] = i;
             for (qsizetype j = 1; j <= name.size(); ++j)
-                diagonal = std::exchange(row[j], std::min({row[j] + 1, row[j - 1] + 1,
-                                                           diagonal + (typed[i - 1] != name[j - 1])}));
+                diagonal = std::exchange(
+                    row[j], std::min({row[j] + 1, row[j - 1] + 1,
+                                      diagonal + (typed[i - 1] != name[j - 1])}));
         }
         if (row.back() < bestDistance)
             bestDistance = row.back(), best = name;
@@ -180,10 +181,9 @@ int Run::parse(const QStringList& args, int minArgs, int maxArgs) {
         QString error = parser.errorText();
         if (error.endsWith(u'.'))
             error.chop(1);
-        return fail(kUsage, error +
-                                (near.isEmpty() ? QString()
-                                                : QStringLiteral("; did you mean --%1?").arg(near)) +
-                                QStringLiteral(" (see tavoemctl ") + name_ +
+        if (!near.isEmpty())
+            error += QStringLiteral("; did you mean --%1?").arg(near);
+        return fail(kUsage, error + QStringLiteral(" (see tavoemctl ") + name_ +
                                 QStringLiteral(" --help)"));
     }
     if (parser.isSet(help_)) {

@@ -46,7 +46,8 @@ int runCrypt(const QStringList& args) {
                                                "--replace to replace it, or give the name of a "
                                                "new file.")
                                     .arg(QDir::toNativeSeparators(out)));
-    const QString written = out.isEmpty() ? run.state().filePath(QString::fromLatin1(kFichierCrypte)) : out;
+    const QString written =
+        out.isEmpty() ? run.state().filePath(QString::fromLatin1(kFichierCrypte)) : out;
     const bool existed = QFileInfo::exists(written);
     if (!CrypterFichier(run.state(), run.positional().at(0), kTitle, out))
         return kUsage;

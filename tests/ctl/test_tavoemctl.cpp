@@ -120,7 +120,8 @@ private slots:
         QTest::newRow("no port")
             << QStringList{"send", "--port", "@/nothing", "VER?"} << 1 << "cannot open";
         QTest::newRow("help") << QStringList{"send", "--help"} << 0 << "--expect-ack";
-        QTest::newRow("help, operands") << QStringList{"load-config", "-h"} << 0 << "Arguments:\n  FILE\n";
+        QTest::newRow("help, operands")
+            << QStringList{"load-config", "-h"} << 0 << "Arguments:\n  FILE\n";
         QTest::newRow("crypt, existing file")
             << QStringList{"crypt", "--out", "@/good.hex", "@/plain.txt"} << 2 << "exists already";
         QTest::newRow("crypt, customer variant")
@@ -275,7 +276,8 @@ private slots:
         fileLimit_ = 0;
         QCOMPARE(r.status, killed ? -1 : full ? 2 : found.isEmpty() ? 1 : 0);
         QCOMPARE(r.out.trimmed(), found);
-        QVERIFY2(!full || r.err.contains("answers at 38400 bd, but the rate cannot be written"), qPrintable(r.err));
+        QVERIFY2(!full || r.err.contains("answers at 38400 bd, but the rate cannot be written"),
+                 qPrintable(r.err));
         QCOMPARE(LireIni(ini, "RS232", "BAUD"),
                  killed ? "115200" : store && !found.isEmpty() && !full ? found : before);
         EcrireIni(ini, "RS232", "BAUD", before);
@@ -285,7 +287,8 @@ private slots:
     void loadConfig() {
         QCOMPARE(run({"crypt", "@/plain.txt"}).status, 0);
         const Result again = run({"crypt", "--out", "@/cfg_vtl.txt", "--replace", "@/plain.txt"});
-        QVERIFY2(again.status == 0 && again.err.contains("cfg_vtl.txt\" was replaced"), qPrintable(again.err));
+        QVERIFY2(again.status == 0 && again.err.contains("cfg_vtl.txt\" was replaced"),
+                 qPrintable(again.err));
         const Result r = run({"load-config", "--json", "@/cfg_vtl.txt"});
         QCOMPARE(r.status, 1);
         QVERIFY2(holds(QJsonDocument::fromJson(r.out.toUtf8()).toVariant(),
@@ -301,7 +304,8 @@ private slots:
         QVERIFY(empty.status == 0 && empty.err.contains("held no command: nothing was sent"));
         test::SimProcess silent; // never "refused"; the command and its line named
         QVERIFY(silent.start({"--no-answer-rate", "1"}));
-        const Result none = run({"load-config", "--json", "--timeout", "20", "--port", silent.devicePath(), "@/cfg_vtl.txt"});
+        const Result none = run({"load-config", "--json", "--timeout", "20", "--port",
+                                 silent.devicePath(), "@/cfg_vtl.txt"});
         QVERIFY2(none.status == 1 && none.err.contains("did not answer \"ASS=0\" (line 1") &&
                      holds(QJsonDocument::fromJson(none.out.toUtf8()).toVariant(),
                            QVariantMap{{"result", "no answer"}, {"unansweredCommand", "ASS=0"}}),
@@ -318,7 +322,8 @@ private slots:
         write("long.hex", QByteArray(":0100000000FF\r\n").repeated(100) + ":00000001FF\r\n");
         const qsizetype logged = test::fileBytes(simLog_).size();
         const Result r = run(test::fetch<QStringList>("args"), "download: 10%");
-        QVERIFY2(r.status == 130 && r.err.contains("run the download again to its end"), qPrintable(r.err));
+        QVERIFY2(r.status == 130 && r.err.contains("run the download again to its end"),
+                 qPrintable(r.err));
         const QByteArray log = test::fileBytes(simLog_).mid(logged);
         QVERIFY2(!log.contains(":00000001FF") && !log.contains("UPL=2"), log.constData());
     }

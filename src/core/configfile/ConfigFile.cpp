@@ -44,8 +44,9 @@ bool ecrire(AppState& s, const char* name, const QByteArray& data, const QString
     const QString folder = path.isEmpty() ? s.programDir : QFileInfo(file).absolutePath();
     if (!r.ok)
         s.prompts.message(
-            (path.isEmpty() ? QStringLiteral("%1 could not be written in the program folder (%2). %3")
-                            : QStringLiteral("\"%1\" could not be written (%2). %3"))
+            (path.isEmpty()
+                 ? QStringLiteral("%1 could not be written in the program folder (%2). %3")
+                 : QStringLiteral("\"%1\" could not be written (%2). %3"))
                 .arg(path.isEmpty() ? QString::fromLatin1(name) : QDir::toNativeSeparators(path),
                      r.error, writeAdvice(r.error, folder)),
             title, PromptIcon::Critical);

@@ -107,7 +107,8 @@ private slots:
         if (failure == "IM2?") w->TraiterTopPanneau(); // the first tick reads everything
         QVERIFY(w->linkFailed());
         QCOMPARE(w->Message->text(), answers ? w->unreadableAnswersText() : W::kLinkFailedText);
-        QVERIFY(w->Message->text().contains(failure == "late" ? "ms after a command" : "PON? (\"abc\")") == answers);
+        QVERIFY(w->Message->text().contains(failure == "late" ? "ms after a command"
+                                                              : "PON? (\"abc\")") == answers);
         QVERIFY(!w->Message->isHidden() && w->OngletPilotage->isHidden());
         QVERIFY(w->BoutonStart->isHidden() && w->BoutonStop->isHidden() && !w->BoutonExit->isHidden());
         QCOMPARE(rig.prompts.shown.size(), failure == "port" ? 1 : 0); // only the port's error
