@@ -36,7 +36,8 @@ void ConsolePrompts::message(const QString& text, const QString&, PromptIcon ico
         return;
     if (beforeOutput)
         beforeOutput();
-    err(prefix + text);
+    QString lines = text;
+    err(prefix + lines.replace(u'\n', u'\n' + prefix)); // each line bears the port
 }
 
 bool ConsolePrompts::askYesNo(const QString& text, const QString&, PromptIcon) {
@@ -256,8 +257,8 @@ Link::Link(const QString& name, const QString& programDir, const QString& port, 
         if (std::exchange(lateSaid_, true))
             return;
         note(QStringLiteral("tavoemctl %1: the board answers %2 ms after a command, later than "
-                            "the time-out of %3 ms; raise --timeout (or the time-out setting of "
-                            "Parameters > Serial Link) above %2 ms")
+                            "the time-out of %3 ms; raise --timeout (or the time-out of tavoem's "
+                            "Parameters > Supervision) above %2 ms")
                  .arg(name_)
                  .arg(lateMs)
                  .arg(state_->TempsTimeout));
