@@ -14,9 +14,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 
 #include <cstdio>
 #include <limits>
+#include <numeric>
 #include <utility>
 
 namespace tav::ctl {
@@ -35,7 +37,8 @@ void ConsolePrompts::message(const QString& text, const QString&, PromptIcon ico
         return;
     if (beforeOutput)
         beforeOutput();
-    err(prefix + text);
+    QString lines = text;
+    err(prefix + lines.replace(u'\n', u'\n' + prefix)); // each line bears the port
 }
 
 bool ConsolePrompts::askYesNo(const QString& text, const QString&, PromptIcon) {
@@ -45,8 +48,9 @@ bool ConsolePrompts::askYesNo(const QString& text, const QString&, PromptIcon) {
     return yes;
 }
 
-Run::Run(const QString& name, const QString& arguments, const QString& description, Json json)
-    : name_(name),
+Run::Run(const QString& name, const QString& arguments, const QString& description, Json json,
+         const QString& operandHelp)
+    : name_(name), arguments_(arguments), description_(description), operandHelp_(operandHelp),
       dir_(QStringLiteral("program-dir"),
            QStringLiteral("Folder holding the settings files (as for tavoem); defaults are "
                           "written when missing."),
@@ -72,16 +76,61 @@ Run::Run(const QString& name, const QString& arguments, const QString& descripti
       jobs_(QStringLiteral("jobs"),
             QStringLiteral("With several ports: boards run at the same time (default: all)."),
             QStringLiteral("n")) {
-    parser.setApplicationDescription(description +
-                                     QStringLiteral("\n\nExit status: 0 done, 1 the board "
-                                                    "refused or did not answer, 2 bad usage or "
-                                                    "a file error."));
     jsonRefused_ = json == Json::Refused;
     if (jsonRefused_)
         json_.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOptions({dir_, port_, baud_, timeout_, quietOpt_, json_, help_});
-    parser.addPositionalArgument(name, QString(), name + (arguments.isEmpty() ? QString()
-                                                                              : u' ' + arguments));
+}
+
+QString Run::helpText() const {
+    // Qt's option list (wrapped by Qt), under a usage line, description and operands of our own.
+    const QString qt = parser.helpText();
+    QString text = QStringLiteral("Usage: tavoemctl %1 [options]%2\n\n")
+                       .arg(name_, arguments_.isEmpty() ? QString() : u' ' + arguments_) +
+                   wrapped(description_) + QStringLiteral("\n\n") +
+                   wrapped(QStringLiteral("Exit status: 0 done, 1 the board refused or did not "
+                                          "answer, 2 bad usage or a file error.")) +
+                   QStringLiteral("\n\n");
+    if (!arguments_.isEmpty())
+        text += QStringLiteral("Arguments:\n  %1\n%2\n\n")
+                    .arg(arguments_, wrapped(operandHelp_, 80, 4));
+    return text + qt.mid(qt.indexOf(QStringLiteral("Options:")));
+}
+
+QString wrapped(const QString& text, int width, int indent) {
+    QStringList lines;
+    QString line;
+    for (const QString& word : text.split(u' ', Qt::SkipEmptyParts)) {
+        if (!line.isEmpty() && indent + line.size() + 1 + word.size() > width) {
+            lines << QString(indent, u' ') + line;
+            line.clear();
+        }
+        line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + word;
+    }
+    if (!line.isEmpty())
+        lines << QString(indent, u' ') + line;
+    return lines.join(u'\n');
+}
+
+QString nearestName(const QString& typed, const QStringList& names) {
+    QString best;
+    qsizetype bestDistance = 3;
+    for (const QString& name : names) {
+        // Edit distance, one row at a time.
+        QList<qsizetype> row(name.size() + 1);
+        std::iota(row.begin(), row.end(), 0);
+        for (qsizetype i = 1; i <= typed.size(); ++i) {
+            qsizetype diagonal = row[0];
+            row[0] = i;
+            for (qsizetype j = 1; j <= name.size(); ++j)
+                diagonal = std::exchange(
+                    row[j], std::min({row[j] + 1, row[j - 1] + 1,
+                                      diagonal + (typed[i - 1] != name[j - 1])}));
+        }
+        if (row.back() < bestDistance)
+            bestDistance = row.back(), best = name;
+    }
+    return best;
 }
 
 void Run::setPortListOptions(bool jobs) {
@@ -123,11 +172,24 @@ void Run::setYesOption() {
 }
 
 int Run::parse(const QStringList& args, int minArgs, int maxArgs) {
-    if (!parser.parse(QStringList{QStringLiteral("tavoemctl")} + args))
-        return fail(kUsage, parser.errorText() + QStringLiteral(" (see tavoemctl ") + name_ +
+    if (!parser.parse(QStringList{QStringLiteral("tavoemctl")} + args)) {
+        // The long options of the help's option list.
+        static const QRegularExpression option(QStringLiteral("^  (?:-\\w, )?--([\\w-]+)"),
+                                               QRegularExpression::MultilineOption);
+        QStringList names;
+        for (const QRegularExpressionMatch& m : option.globalMatch(parser.helpText()))
+            names << m.captured(1);
+        const QString near = nearestName(parser.unknownOptionNames().value(0), names);
+        QString error = parser.errorText();
+        if (error.endsWith(u'.'))
+            error.chop(1);
+        if (!near.isEmpty())
+            error += QStringLiteral("; did you mean --%1?").arg(near);
+        return fail(kUsage, error + QStringLiteral(" (see tavoemctl ") + name_ +
                                 QStringLiteral(" --help)"));
+    }
     if (parser.isSet(help_)) {
-        std::fputs(parser.helpText().toLocal8Bit().constData(), stdout);
+        std::fputs(helpText().toLocal8Bit().constData(), stdout);
         return kOk;
     }
     const qsizetype n = positional().size();
@@ -196,8 +258,8 @@ Link::Link(const QString& name, const QString& programDir, const QString& port, 
         if (std::exchange(lateSaid_, true))
             return;
         note(QStringLiteral("tavoemctl %1: the board answers %2 ms after a command, later than "
-                            "the time-out of %3 ms; raise --timeout (or the time-out setting of "
-                            "Parameters > Serial Link) above %2 ms")
+                            "the time-out of %3 ms; raise --timeout (or the time-out of tavoem's "
+                            "Parameters > Supervision) above %2 ms")
                  .arg(name_)
                  .arg(lateMs)
                  .arg(state_->TempsTimeout));

@@ -84,8 +84,9 @@ enum class Json { Offered, Refused };
 //   if (!run.openPort()) return kRefused;
 class Run {
 public:
+    // `arguments` names the operands ("FILE"); `operandHelp` describes them.
     Run(const QString& name, const QString& arguments, const QString& description,
-        Json json = Json::Offered);
+        Json json = Json::Offered, const QString& operandHelp = {});
     QCommandLineParser parser;
 
     // Parses the arguments (after the subcommand's name). -1 to go on; otherwise the status to
@@ -93,6 +94,7 @@ public:
     // minArgs/maxArgs bound the positional arguments (maxArgs -1: no bound).
     int parse(const QStringList& args, int minArgs = 0, int maxArgs = 0);
     QStringList positional() const { return parser.positionalArguments(); }
+    QString helpText() const; // wrapped at 80 columns, the operands named
     bool json() const { return parser.isSet(json_); }
     bool quiet() const { return quiet_; }
 
@@ -132,7 +134,7 @@ public:
     ConsolePrompts& prompts() { return link_->prompts(); }
 
 private:
-    QString name_;
+    QString name_, arguments_, description_, operandHelp_;
     QCommandLineOption dir_, port_, baud_, timeout_, quietOpt_, json_, help_, yes_, portsFrom_,
         jobs_;
     bool hasYes_ = false;
@@ -144,6 +146,11 @@ private:
 // The arguments after the program's name, with the common options given before the subcommand
 // moved after its name ("--port P read" gives "read --port P"), so that they work on either side.
 QStringList subcommandFirst(const QStringList& args);
+
+// `text` broken into lines of at most `width` columns at blanks, each after `indent` blanks.
+QString wrapped(const QString& text, int width = 80, int indent = 0);
+// The name of `names` within two edits of `typed` (the closest), or empty.
+QString nearestName(const QString& typed, const QStringList& names);
 
 // Writes a line on stdout (flushed, for pipes).
 void out(const QString& line);

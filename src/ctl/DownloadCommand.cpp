@@ -17,9 +17,12 @@ int runDownload(const QStringList& args) {
             QStringLiteral("Downloads the Intel-HEX FILE to the board with the sequence of the "
                            "variant's download window (--client or --factory to choose; the "
                            "factory one needs the internal variant). The file is checked "
-                           "first. Ctrl-C stops the download between two lines (status 130). "
+                           "first. Ctrl-C stops the download between two lines (status 130); the "
+                           "board then waits for the rest of the image: run the download again "
+                           "to its end. "
                            "--json: the result (\"succeeded\", \"failed\" or \"cancelled\"), "
-                           "the lines of the file and those sent, and the failing line."));
+                           "the lines of the file and those sent, and the failing line."),
+            Json::Offered, QStringLiteral("The Intel-HEX file."));
     const QCommandLineOption client(QStringLiteral("client"),
                                     QStringLiteral("Customer sequence (UPL=1, the lines, UPL=2, "
                                                    "UPL=3)."));
@@ -95,6 +98,9 @@ int runDownload(const QStringList& args) {
                                   {QStringLiteral("failedLine"),
                                    lineFailed ? QJsonValue(r.sent + 1) : QJsonValue()}});
         }
+        if (r.outcome == DownloadOutcome::Cancelled)
+            l.fail(130, QStringLiteral("stopped by Ctrl-C after line %1; ").arg(r.sent) +
+                            downloadAgainAdvice(usine));
         const int status = r.outcome == DownloadOutcome::Succeeded   ? kOk
                            : r.outcome == DownloadOutcome::Cancelled ? 130
                                                                      : kRefused;

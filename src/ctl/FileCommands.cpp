@@ -1,11 +1,12 @@
 // crypt, decrypt, load-config: the configuration files, as the main window's menu handles them.
 #include "core/configfile/ConfigFile.h"
-#include "core/link/FlowLog.h"
 #include "core/settings/Variant.h"
 #include "ctl/Batch.h"
 #include "ctl/Cli.h"
 #include "ctl/Commands.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QJsonObject>
 
 namespace tav::ctl {
@@ -19,15 +20,41 @@ const QString kTitle = QStringLiteral("tavoemctl");
 int runCrypt(const QStringList& args) {
     Run run(QStringLiteral("crypt"), QStringLiteral("FILE"),
             QStringLiteral("Scrambles the plain configuration FILE (one board command per line) "
-                           "into \"cfg_vtl.txt\" of the program folder. Internal variant only."),
-            Json::Refused);
+                           "into \"cfg_vtl.txt\" of the program folder, replacing it as "
+                           "\"Crypt File\" does, or into the file of --out. Internal variant "
+                           "only."),
+            Json::Refused, QStringLiteral("The plain configuration file."));
+    const QCommandLineOption outFile(QStringLiteral("out"),
+                                     QStringLiteral("The scrambled file to write; an existing one "
+                                                    "is refused unless --replace is given."),
+                                     QStringLiteral("file"));
+    const QCommandLineOption replace(QStringLiteral("replace"),
+                                     QStringLiteral("With --out: replace an existing file."));
+    run.parser.addOptions({outFile, replace});
     if (const int st = run.parse(args, 1, 1); st >= 0)
         return st;
-    if (!VarianteUsine(run.state().programDir))
+    const QString dir = run.state().programDir;
+    if (!VarianteUsine(dir))
         return run.fail(kUsage, QStringLiteral("crypt needs the internal variant in the program "
-                                               "folder \"%1\"")
-                                    .arg(run.state().programDir));
-    return CrypterFichier(run.state(), run.positional().at(0), kTitle) ? kOk : kUsage;
+                                               "folder \"%1\"; the README section \"Menus and "
+                                               "windows\" tells how to reach it")
+                                    .arg(dir));
+    const QString out = run.parser.value(outFile);
+    if (!out.isEmpty() && !run.parser.isSet(replace) &&
+        (QFileInfo::exists(out) || QFileInfo(out).isSymLink()))
+        return run.fail(kUsage, QStringLiteral("\"%1\" exists already; it is not replaced. Add "
+                                               "--replace to replace it, or give the name of a "
+                                               "new file.")
+                                    .arg(QDir::toNativeSeparators(out)));
+    const QString written =
+        out.isEmpty() ? run.state().filePath(QString::fromLatin1(kFichierCrypte)) : out;
+    const bool existed = QFileInfo::exists(written);
+    if (!CrypterFichier(run.state(), run.positional().at(0), kTitle, out))
+        return kUsage;
+    run.note(QStringLiteral("\"%1\" %2").arg(QDir::toNativeSeparators(written),
+                                             existed ? QStringLiteral("was replaced")
+                                                     : QStringLiteral("was written")));
+    return kOk;
 }
 
 int runDecrypt(const QStringList& args) {
@@ -45,8 +72,9 @@ int runLoadConfig(const QStringList& args) {
             QStringLiteral("Sends the commands of the scrambled configuration FILE (made by "
                            "crypt) in order; the first one the board does not acknowledge stops "
                            "the load and \"RVP\" recalls the board's factory parameters. "
-                           "--json: the result (\"loaded\", \"refused\" or \"not sent\"), "
-                           "the commands sent and the one refused."));
+                           "--json: the result (\"loaded\", \"refused\", \"no answer\" or "
+                           "\"not sent\"), the commands sent and the one refused or unanswered."),
+            Json::Offered, QStringLiteral("A scrambled configuration file."));
     run.setPortListOptions(true);
     if (const int st = run.parse(args, 1, 1); st >= 0)
         return st;
@@ -55,30 +83,24 @@ int runLoadConfig(const QStringList& args) {
     return runOnPorts(run, [&](Link& l) -> BoardEnd {
         if (!l.openPort())
             return {kRefused, QStringLiteral("port not opened")};
-        AppState& s = l.state();
-        // A refusal before the first command is the file's (status 2); after it, the board's.
-        QStringList sent;
-        s.FluxActif = true;
-        QObject::connect(&s.flow, &FlowLog::appended,
-                         [&sent](int list, const QString& text, qint64) {
-                             if (list == FlowLog::Sent)
-                                 sent.append(text.trimmed()); // without its carriage return
-                         });
-        const bool loaded = ChargerFichierConfiguration(s, file, kTitle);
-        // After a refusal the last line sent is the recall of the factory parameters.
-        if (!loaded && sent.size() > 1 && sent.constLast() == QLatin1String("RVP"))
-            sent.removeLast();
-        const QString result = loaded          ? QStringLiteral("loaded")
-                               : sent.isEmpty() ? QStringLiteral("not sent")
-                                                : QStringLiteral("refused");
+        LoadReport rep;
+        const bool loaded = ChargerFichierConfiguration(l.state(), file, kTitle, &rep);
+        const QString result = loaded                                 ? QStringLiteral("loaded")
+                               : rep.outcome == LoadReport::Refused  ? QStringLiteral("refused")
+                               : rep.outcome == LoadReport::NoAnswer ? QStringLiteral("no answer")
+                                                                     : QStringLiteral("not sent");
+        const auto named = [&rep](LoadReport::Outcome o) {
+            return rep.outcome == o ? QJsonValue(rep.command) : QJsonValue();
+        };
         if (json)
-            l.outJson(QJsonObject{
-                {QStringLiteral("file"), file},
-                {QStringLiteral("result"), result},
-                {QStringLiteral("sent"), sent.size()},
-                {QStringLiteral("refusedCommand"),
-                 loaded || sent.isEmpty() ? QJsonValue() : QJsonValue(sent.constLast())}});
-        return {loaded ? kOk : sent.isEmpty() ? kUsage : kRefused, result};
+            l.outJson(QJsonObject{{QStringLiteral("file"), file},
+                                  {QStringLiteral("result"), result},
+                                  {QStringLiteral("sent"), rep.sent},
+                                  {QStringLiteral("refusedCommand"), named(LoadReport::Refused)},
+                                  {QStringLiteral("unansweredCommand"),
+                                   named(LoadReport::NoAnswer)}});
+        // A refusal before the first command is the file's (status 2); after it, the board's.
+        return {loaded ? kOk : rep.sent == 0 ? kUsage : kRefused, result};
     });
 }
 

@@ -2,6 +2,7 @@
 #include "core/config/BoardReading.h"
 #include "core/link/BaudRate.h"
 #include "core/link/Exchange.h"
+#include "core/io/WriteError.h"
 #include "core/settings/Ini.h"
 #include "ctl/Batch.h"
 #include "ctl/Cli.h"
@@ -20,7 +21,9 @@ int runSend(const QStringList& args) {
                            "got none). Status 1 when a command gets no answer or an answer "
                            "holding \"#\" (refused) or \"/\" (unknown command); a value out of "
                            "range (\"SOP=ERR\") is still an answer: --expect-ack catches it. "
-                           "--json: command, answer and ok for each."));
+                           "--json: command, answer and ok for each."),
+            Json::Offered, QStringLiteral("The commands, each one argument (quote it when it "
+                                          "holds blanks)."));
     const QCommandLineOption expectAck(QStringLiteral("expect-ack"),
                                        QStringLiteral("Fail (status 1) also when an answer lacks "
                                                       "\"!\"."));
@@ -125,7 +128,8 @@ int runDetectBaud(const QStringList& args) {
                            "status 1 when none did. The rates are tried for this run only: "
                            "\"General.ini\" changes only when --store keeps the rate found. "
                            "Ctrl-C stops between two rates (status 130). --json: the rate "
-                           "(null when none answered) and whether it was stored."));
+                           "(null when none answered), whether it was stored, and why not when it "
+                           "could not be."));
     const QCommandLineOption store(QStringLiteral("store"),
                                    QStringLiteral("Store the rate found in \"General.ini\"."));
     run.parser.addOption(store);
@@ -139,16 +143,29 @@ int runDetectBaud(const QStringList& args) {
         [] { return interrupted(); }, [&s](int trial) { s.baudOverride = trial; });
     if (interrupted())
         return 130;
-    const bool keep = !rate.isEmpty() && run.parser.isSet(store);
     const QString ini = s.generalIni();
-    if (keep && !EcrireIni(ini, QStringLiteral("RS232"), QStringLiteral("BAUD"), rate))
-        return run.fail(kUsage, QStringLiteral("cannot write the rate into \"%1\"").arg(ini));
+    QString storeError; // the system's reason when --store could not write the rate
+    if (!rate.isEmpty() && run.parser.isSet(store)) {
+        IniBatch batch(ini);
+        batch.setQuiet(true); // told below
+        batch.write(QStringLiteral("RS232"), QStringLiteral("BAUD"), rate);
+        if (!batch.commit())
+            storeError = batch.error().isEmpty() ? QStringLiteral("not written") : batch.error();
+    }
+    const bool keep = !rate.isEmpty() && run.parser.isSet(store) && storeError.isEmpty();
     if (run.json())
         outJson(QJsonObject{{QStringLiteral("baud"), rate.isEmpty() ? QJsonValue()
                                                                     : QJsonValue(rate.toInt())},
-                            {QStringLiteral("stored"), keep}});
+                            {QStringLiteral("stored"), keep},
+                            {QStringLiteral("storeError"),
+                             storeError.isEmpty() ? QJsonValue() : QJsonValue(storeError)}});
     else if (!rate.isEmpty())
         out(rate);
+    if (!storeError.isEmpty())
+        return run.fail(kUsage, QStringLiteral("the board answers at %1 bd, but the rate cannot "
+                                               "be written into \"%2\" (%3). %4")
+                                    .arg(rate, ini, storeError,
+                                         writeAdvice(storeError, s.programDir)));
     if (rate.isEmpty())
         return run.fail(kRefused, !portError.isEmpty()
                                       ? portError

@@ -38,11 +38,11 @@ void usage(FILE* to) {
                to);
     for (const Subcommand& c : kSubcommands)
         std::fprintf(to, "  %-12s %s\n", c.name, c.summary);
-    std::fputs("\nCommon options, before or after the subcommand: --program-dir DIR, --port "
-               "PORT, --baud N,\n--timeout MS, --quiet, --json.\n\"tavoemctl SUBCOMMAND --help\" "
+    std::fputs("\nCommon options, before or after the subcommand: --program-dir DIR,\n--port "
+               "PORT, --baud N, --timeout MS, --quiet, --json.\n\"tavoemctl SUBCOMMAND --help\" "
                "describes one subcommand.\n"
-               "Exit status: 0 done, 1 the board refused or did not answer, 2 bad usage or a "
-               "file error,\n130 stopped with Ctrl-C.\n",
+               "Exit status: 0 done, 1 the board refused or did not answer, 2 bad usage or\na "
+               "file error, 130 stopped with Ctrl-C.\n",
                to);
 }
 
@@ -88,8 +88,15 @@ int main(int argc, char** argv) {
     }
     if (command)
         return command->run(args.mid(1));
+    QStringList names;
+    for (const Subcommand& c : kSubcommands)
+        names << QLatin1String(c.name);
+    const QString near = tav::ctl::nearestName(name, names);
     if (name.isEmpty())
         std::fputs("tavoemctl: a subcommand is needed.\n\n", stderr);
+    else if (!near.isEmpty())
+        std::fprintf(stderr, "tavoemctl: unknown subcommand \"%s\"; did you mean \"%s\"?\n\n",
+                     qPrintable(name), qPrintable(near));
     else
         std::fprintf(stderr, "tavoemctl: unknown subcommand \"%s\".\n\n", qPrintable(name));
     usage(stderr);

@@ -64,6 +64,7 @@ private slots:
         const QString out = dir_.filePath("reports");
         const QStringList json = ctl({"report", "--json", "--out-dir", out}, {0, 1, 2, 3}, &status);
         QCOMPARE(test::schemaFaults(json.join('\n').toUtf8(), "batch"), QString());
+        QVERIFY(json.contains("        \"result\": \"port not opened\",")); // the unplugged one
         QCOMPARE(status, 1);
         QDir d(out);
         QCOMPARE(d.entryList(QDir::Files),

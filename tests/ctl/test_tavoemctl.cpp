@@ -108,8 +108,8 @@ private slots:
         QTest::newRow("send") << QStringList{"send", "VER?"} << 0 << version;
         QTest::newRow("not acknowledged")
             << QStringList{"send", "--expect-ack", "VER?"} << 1 << "not acknowledged";
-        QTest::newRow("unknown subcommand") << QStringList{"bogus"} << 2 << "unknown";
-        QTest::newRow("unknown option") << QStringList{"read", "--bogus"} << 2 << "bogus";
+        QTest::newRow("unknown subcommand") << QStringList{"raed"} << 2 << "did you mean \"read\"?";
+        QTest::newRow("unknown option") << QStringList{"read", "--jsno"} << 2 << "mean --json?";
         QTest::newRow("missing operand") << QStringList{"crypt"} << 2 << "missing arguments";
         QTest::newRow("unexpected operand") << QStringList{"read", "VER"} << 2 << "\"VER\"";
         QTest::newRow("bad rate") << QStringList{"read", "--baud", "fast"} << 2 << "--baud";
@@ -120,9 +120,13 @@ private slots:
         QTest::newRow("no port")
             << QStringList{"send", "--port", "@/nothing", "VER?"} << 1 << "cannot open";
         QTest::newRow("help") << QStringList{"send", "--help"} << 0 << "--expect-ack";
+        QTest::newRow("help, operands")
+            << QStringList{"load-config", "-h"} << 0 << "Arguments:\n  FILE\n";
+        QTest::newRow("crypt, existing file")
+            << QStringList{"crypt", "--out", "@/good.hex", "@/plain.txt"} << 2 << "exists already";
         QTest::newRow("crypt, customer variant")
             << QStringList{"crypt", "--program-dir", "@/customer", "@/plain.txt"} << 2
-            << "internal variant";
+            << "README section \"Menus and windows\"";
         QTest::newRow("factory download, customer variant")
             << QStringList{"download", "--program-dir", "@/customer", "--factory", "@/good.hex"}
             << 2 << "internal variant";
@@ -152,6 +156,8 @@ private slots:
         const Result r = run(test::fetch<QStringList>("args"));
         QCOMPARE(r.status, status);
         QVERIFY2((status == 0 ? r.out : r.err).contains(out), qPrintable(r.out + r.err));
+        for (const QString& line : r.out.split('\n')) // help within 80 columns
+            QVERIFY2(line.size() <= 80, qPrintable(line));
         QVERIFY2(!r.err.contains("XDG_RUNTIME_DIR"), qPrintable(r.err)); // Qt's runtime warning
     }
 
@@ -243,7 +249,7 @@ private slots:
 
     // A board at another rate is found (2400 is never tried); only --store keeps the rate, also
     // one found at once at the rate given for the run. A scan killed between two rates leaves the
-    // stored rate alone.
+    // stored rate alone, as does a full disk (the rate printed, the reason said, status 2).
     void detectBaud_data() {
         // found: the board's rate, empty: at 2400 (status 1); baud: for the run; killed at 4800
         test::columns<bool, QString, QStringList, bool>({"store", "found", "baud", "killed"});
@@ -251,6 +257,7 @@ private slots:
         QTest::newRow("given and stored") << true << "38400" << QStringList{"--baud", "38400"} << false;
         QTest::newRow("none") << true << "" << QStringList{} << false;
         QTest::newRow("killed") << true << "" << QStringList{} << true;
+        QTest::newRow("full disk") << true << "38400" << QStringList{} << false;
     }
     void detectBaud() {
         QFETCH(bool, store);
@@ -262,18 +269,26 @@ private slots:
         if (killed) QVERIFY(EcrireIni(ini, "RS232", "BAUD", "115200")); // not tried by then
         const QStringList args{"detect-baud", "--timeout", "100", "--port", board.devicePath(),
                                store ? "--store" : "--quiet"};
+        const bool full = QTest::currentDataTag() == QByteArray("full disk");
+        fileLimit_ = full ? 1024 : 0; // the port's lock file fits, "General.ini" not
         const Result r = run(args + test::fetch<QStringList>("baud"),
                              killed ? "Scan for 4800" : "", SIGKILL);
-        QCOMPARE(r.status, killed ? -1 : found.isEmpty() ? 1 : 0);
+        fileLimit_ = 0;
+        QCOMPARE(r.status, killed ? -1 : full ? 2 : found.isEmpty() ? 1 : 0);
         QCOMPARE(r.out.trimmed(), found);
+        QVERIFY2(!full || r.err.contains("answers at 38400 bd, but the rate cannot be written"),
+                 qPrintable(r.err));
         QCOMPARE(LireIni(ini, "RS232", "BAUD"),
-                 killed ? "115200" : store && !found.isEmpty() ? found : before);
+                 killed ? "115200" : store && !found.isEmpty() && !full ? found : before);
         EcrireIni(ini, "RS232", "BAUD", before);
     }
 
     // The load stops at the line the board refuses and recalls the factory parameters.
     void loadConfig() {
         QCOMPARE(run({"crypt", "@/plain.txt"}).status, 0);
+        const Result again = run({"crypt", "--out", "@/cfg_vtl.txt", "--replace", "@/plain.txt"});
+        QVERIFY2(again.status == 0 && again.err.contains("cfg_vtl.txt\" was replaced"),
+                 qPrintable(again.err));
         const Result r = run({"load-config", "--json", "@/cfg_vtl.txt"});
         QCOMPARE(r.status, 1);
         QVERIFY2(holds(QJsonDocument::fromJson(r.out.toUtf8()).toVariant(),
@@ -284,6 +299,17 @@ private slots:
         QVERIFY(log.contains("RVP"));
         QVERIFY(!log.contains("ASS=2"));
         QCOMPARE(run({"load-config", "@/plain.txt"}).status, 2); // not scrambled: nothing sent
+        write("empty.txt", "\r\n");
+        const Result empty = run({"load-config", "@/empty.txt"});
+        QVERIFY(empty.status == 0 && empty.err.contains("held no command: nothing was sent"));
+        test::SimProcess silent; // never "refused"; the command and its line named
+        QVERIFY(silent.start({"--no-answer-rate", "1"}));
+        const Result none = run({"load-config", "--json", "--timeout", "20", "--port",
+                                 silent.devicePath(), "@/cfg_vtl.txt"});
+        QVERIFY2(none.status == 1 && none.err.contains("did not answer \"ASS=0\" (line 1") &&
+                     holds(QJsonDocument::fromJson(none.out.toUtf8()).toVariant(),
+                           QVariantMap{{"result", "no answer"}, {"unansweredCommand", "ASS=0"}}),
+                 qPrintable(none.out + none.err));
     }
 
     // Ctrl-C stops either download between two lines: neither the last line nor "UPL=2" goes.
@@ -295,7 +321,9 @@ private slots:
     void downloadInterrupted() {
         write("long.hex", QByteArray(":0100000000FF\r\n").repeated(100) + ":00000001FF\r\n");
         const qsizetype logged = test::fileBytes(simLog_).size();
-        QCOMPARE(run(test::fetch<QStringList>("args"), "download: 10%").status, 130);
+        const Result r = run(test::fetch<QStringList>("args"), "download: 10%");
+        QVERIFY2(r.status == 130 && r.err.contains("run the download again to its end"),
+                 qPrintable(r.err));
         const QByteArray log = test::fileBytes(simLog_).mid(logged);
         QVERIFY2(!log.contains(":00000001FF") && !log.contains("UPL=2"), log.constData());
     }

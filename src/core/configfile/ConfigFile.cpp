@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 
 #include <utility>
@@ -35,13 +36,20 @@ std::optional<QList<FileItem>> lire(AppState& s, const QString& path, const QStr
     return lireItems(*content);
 }
 
-bool ecrire(AppState& s, const char* name, const QByteArray& data, const QString& title) {
-    const ReplaceResult r = replaceFile(s.filePath(QString::fromLatin1(name)), data);
+// Writes `path`, or the file `name` of the program folder.
+bool ecrire(AppState& s, const char* name, const QByteArray& data, const QString& title,
+            const QString& path = {}) {
+    const QString file = path.isEmpty() ? s.filePath(QString::fromLatin1(name)) : path;
+    const ReplaceResult r = replaceFile(file, data);
+    const QString folder = path.isEmpty() ? s.programDir : QFileInfo(file).absolutePath();
     if (!r.ok)
-        s.prompts.message(QStringLiteral("%1 could not be written in the program folder (%2). %3")
-                              .arg(QString::fromLatin1(name), r.error,
-                                   writeAdvice(r.error, s.programDir)),
-                          title, PromptIcon::Critical);
+        s.prompts.message(
+            (path.isEmpty()
+                 ? QStringLiteral("%1 could not be written in the program folder (%2). %3")
+                 : QStringLiteral("\"%1\" could not be written (%2). %3"))
+                .arg(path.isEmpty() ? QString::fromLatin1(name) : QDir::toNativeSeparators(path),
+                     r.error, writeAdvice(r.error, folder)),
+            title, PromptIcon::Critical);
     return r.ok;
 }
 
@@ -55,7 +63,8 @@ struct LongPause {
 
 } // namespace
 
-bool CrypterFichier(AppState& s, const QString& plainPath, const QString& title) {
+bool CrypterFichier(AppState& s, const QString& plainPath, const QString& title,
+                    const QString& outPath) {
     const std::optional<QList<FileItem>> items = lire(s, plainPath, title);
     if (!items) return false;
     QByteArray out;
@@ -74,7 +83,7 @@ bool CrypterFichier(AppState& s, const QString& plainPath, const QString& title)
         }
         out += BrouillerTexte(item.text) + kFinLigne;
     }
-    if (!ecrire(s, kFichierCrypte, out, title)) return false;
+    if (!ecrire(s, kFichierCrypte, out, title, outPath)) return false;
     s.prompts.message(QStringLiteral("Crypt File OK."), title, PromptIcon::Information);
     return true;
 }
@@ -105,12 +114,16 @@ bool DecrypterFichier(AppState& s, const QString& title) {
 }
 
 bool ChargerFichierConfiguration(AppState& s, const QString& FichierConfiguration,
-                                 const QString& title) {
+                                 const QString& title, LoadReport* report) {
+    LoadReport ignored;
+    LoadReport& rep = report ? *report : ignored;
+    rep = {};
     const std::optional<QList<FileItem>> items = lire(s, FichierConfiguration, title);
     if (!items) return false;
     // Every command is checked before the first one goes out: a plain or foreign file would
     // otherwise be refused at its first line and the board reset to its factory parameters.
     QStringList commandes;
+    QList<int> lignes;
     for (const FileItem& item : *items) {
         const QByteArray c = BrouillerTexte(item.text);
         if (c.isEmpty()) continue;
@@ -125,29 +138,46 @@ bool ChargerFichierConfiguration(AppState& s, const QString& FichierConfiguratio
             return false;
         }
         commandes << QString::fromLatin1(c);
+        lignes << item.line;
     }
     if (!commandes.isEmpty() && !s.PortOEM.isOpen() && !OuvrirPort(s))
         return false; // the opening reported why; nothing was sent
 
     LongPause pause(s);
-    for (const QString& commande : std::as_const(commandes)) {
+    for (qsizetype i = 0; i < commandes.size(); ++i) {
+        const QString& commande = commandes.at(i);
+        ++rep.sent;
         const QString reponse = EnvoyerCommande(s, commande);
         if (reponse.contains(u'!')) continue;
+        rep.outcome = reponse.isEmpty() ? LoadReport::NoAnswer : LoadReport::Refused;
+        rep.command = commande;
         // The commands before this one are in the board: bring back its factory parameters.
         const bool rappel = EnvoyerCommande(s, QStringLiteral("RVP")).contains(u'!');
+        // The answer stands between the parentheses; the command it answered follows.
+        const QString quoi =
+            reponse.isEmpty()
+                ? QStringLiteral("\r\nThe board did not answer \"%1\" (line %2 of the file): "
+                                 "check the link, then load the file again.")
+                : QStringLiteral("\r\nThe board refused \"%1\" (line %2 of the file): correct "
+                                 "it in the plain file, crypt it again and load it.");
         s.prompts.message(
-            rappel ? QStringLiteral("Load Configuration File Failed, initial factory parameters "
-                                    "recalled. (") +
-                         reponse + QStringLiteral(" failed)")
-                   : QStringLiteral("Load Configuration File Failed. (") + reponse +
-                         QStringLiteral(" failed)\r\n\r\nThe board did not confirm the recall of "
-                                        "its factory parameters (RVP): check the link, then use "
-                                        "\"Reload TAV Parameters\"."),
+            (rappel ? QStringLiteral("Load Configuration File Failed, initial factory parameters "
+                                     "recalled. (") +
+                          reponse + QStringLiteral(" failed)")
+                    : QStringLiteral("Load Configuration File Failed. (") + reponse +
+                          QStringLiteral(" failed)\r\n\r\nThe board did not confirm the recall "
+                                         "of its factory parameters (RVP): check the link, then "
+                                         "use \"Reload TAV Parameters\".")) +
+                quoi.arg(commande).arg(lignes.at(i)),
             title, PromptIcon::Critical);
         return false;
     }
-    s.prompts.message(QStringLiteral("Load Configuration File successfull."), title,
-                      PromptIcon::Information);
+    rep.outcome = LoadReport::Loaded;
+    s.prompts.message(QStringLiteral("Load Configuration File successfull.") +
+                          (commandes.isEmpty() ? QStringLiteral("\r\nThe file held no command: "
+                                                                "nothing was sent to the board.")
+                                               : QString()),
+                      title, PromptIcon::Information);
     return true;
 }
 

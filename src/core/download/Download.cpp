@@ -26,8 +26,24 @@ bool acknowledged(const QString& answer) {
     return answer.contains(u'!');
 }
 
-QString lineFailed(int line) {
-    return QStringLiteral("Load hex file FAILED. (Line %1)").arg(line);
+// What a failed step got: an answer, no answer, or a port that went away.
+QString cause(AppState& s, const QString& step, const QString& answer) {
+    if (!s.PortOEM.isOpen())
+        return QStringLiteral("The serial port went away at %1 (adapter pulled?): plug it back "
+                              "and check the cable.").arg(step);
+    if (answer.isEmpty())
+        return QStringLiteral("The board did not answer %1: check the port and the cable.")
+            .arg(step);
+    return QStringLiteral("The board refused %1 with \"%2\".").arg(step, answer);
+}
+
+QString advice(bool factory) {
+    return QStringLiteral(" Then ") + downloadAgainAdvice(factory);
+}
+
+QString lineFailed(AppState& s, int line, const QString& answer, bool factory) {
+    return QStringLiteral("Load hex file FAILED. (Line %1)\n").arg(line) +
+           cause(s, QStringLiteral("line %1").arg(line), answer) + advice(factory);
 }
 
 QString loaded(const QString& head, int lines) {
@@ -35,6 +51,13 @@ QString loaded(const QString& head, int lines) {
 }
 
 } // namespace
+
+QString downloadAgainAdvice(bool factory) {
+    return factory ? QStringLiteral("run the download again to its end: the board holds only "
+                                    "part of the new image.")
+                   : QStringLiteral("run the download again to its end: the board waits for a "
+                                    "new image and runs no software until one is loaded whole.");
+}
 
 int pauseLigne(const QString& text) {
     return int(std::clamp<qint64>(leadingInteger(text), 0, kMaxPauseMs));
@@ -70,8 +93,9 @@ DownloadResult TelechargerUsine(AppState& s, const QStringList& lines, bool ackn
     for (const QString& line : lines) {
         call(hooks.sending, line);
         letEventsRun(s);
+        QString answer;
         if (acknowledge) {
-            const QString answer = EnvoyerCommande(s, line);
+            answer = EnvoyerCommande(s, line);
             failed = !acknowledged(answer);
             if (!failed) call(hooks.acknowledged, answer);
         } else {
@@ -80,7 +104,8 @@ DownloadResult TelechargerUsine(AppState& s, const QStringList& lines, bool ackn
             failed = !s.PortOEM.isOpen(); // the device went away: the line was not sent
         }
         if (failed) {
-            s.prompts.message(lineFailed(r.sent + 1), title, PromptIcon::Critical);
+            s.prompts.message(lineFailed(s, r.sent + 1, answer, true), title,
+                              PromptIcon::Critical);
             break;
         }
         pauseMs(s, hooks.pauseMs ? std::clamp(hooks.pauseMs(), 0, kMaxPauseMs) : 0);
@@ -109,11 +134,19 @@ DownloadResult TelechargerClient(AppState& s, const QStringList& lines,
     const auto fail = [&](const QString& text) {
         s.prompts.message(text, title, PromptIcon::Critical);
     };
+    // A refused UPL step: its text, then why and what to do.
+    const auto uplFailed = [&](const QString& text, const QString& step, const QString& answer) {
+        fail(text + u'\n' + cause(s, step, answer) + advice(false));
+    };
     DownloadResult r;
     bool failed = false;
     call(hooks.started, int(lines.size()));
-    if (!acknowledged(EnvoyerCommande(s, QStringLiteral("UPL=1")))) {
-        fail(QStringLiteral("In-Application Download . (UPL=1)"));
+    if (const QString upl1 = EnvoyerCommande(s, QStringLiteral("UPL=1")); !acknowledged(upl1)) {
+        // The board never entered the download: it runs its current software.
+        fail(QStringLiteral("In-Application Download . (UPL=1)\n") +
+             cause(s, QStringLiteral("UPL=1"), upl1) +
+             QStringLiteral(" Then run the download again; nothing was sent, the board runs "
+                            "its current software."));
         failed = true;
     } else {
         bool cancelled = false;
@@ -121,7 +154,7 @@ DownloadResult TelechargerClient(AppState& s, const QStringList& lines,
             call(hooks.sending, line);
             const QString answer = EnvoyerCommande(s, line);
             if (!acknowledged(answer)) {
-                fail(lineFailed(r.sent + 1));
+                fail(lineFailed(s, r.sent + 1, answer, false));
                 failed = true;
                 break;
             }
@@ -143,13 +176,16 @@ DownloadResult TelechargerClient(AppState& s, const QStringList& lines,
             return r;
         }
         // The board verifies (UPL=2) and starts (UPL=3) the new image, also after a failed line.
-        if (acknowledged(EnvoyerCommande(s, QStringLiteral("UPL=2")))) {
-            if (!acknowledged(EnvoyerCommande(s, QStringLiteral("UPL=3")))) {
-                fail(QStringLiteral("In-Application Download . (UPL=3)"));
+        if (const QString upl2 = EnvoyerCommande(s, QStringLiteral("UPL=2")); acknowledged(upl2)) {
+            if (const QString upl3 = EnvoyerCommande(s, QStringLiteral("UPL=3"));
+                !acknowledged(upl3)) {
+                uplFailed(QStringLiteral("In-Application Download . (UPL=3)"),
+                          QStringLiteral("UPL=3"), upl3);
                 failed = true;
             }
         } else {
-            fail(QStringLiteral("In-Application Download  FAILED. (UPL=2)"));
+            uplFailed(QStringLiteral("In-Application Download  FAILED. (UPL=2)"),
+                      QStringLiteral("UPL=2"), upl2);
             failed = true;
         }
     }

@@ -39,15 +39,21 @@ struct DownloadResult {
 std::optional<QStringList> preparerTelechargement(AppState& s, const QString& path, bool factory);
 
 // Factory sequence: each line unchanged, acknowledged through EnvoyerCommande, or written with
-// EcrireCommande without waiting. Ends with "SUCCESSED" or the failed line; a cancel between two
+// EcrireCommande without waiting. Ends with "SUCCESSED" or the failed line (with, on a second
+// line, the board's answer, its silence or the lost port, and what to do); a cancel between two
 // lines ends it at once.
 DownloadResult TelechargerUsine(AppState& s, const QStringList& lines, bool acknowledge,
                                 const DownloadHooks& hooks);
 
 // Customer sequence: "UPL=1", every line acknowledged, then "UPL=2" and "UPL=3" (also after a
-// failed line); a cancel between two lines sends neither. The pause between lines is
+// failed line); a cancel between two lines sends neither. Failure messages say why and what to do
+// on a second line. The pause between lines is
 // LOAD_HEX_FILE/TxtSleep of General.ini.
 DownloadResult TelechargerClient(AppState& s, const QStringList& lines, const DownloadHooks& hooks);
+
+// What brings back a board whose download stopped after its first line: the client sequence
+// leaves it waiting for an image, the factory one with part of one. Failure messages end with it.
+QString downloadAgainAdvice(bool factory);
 
 // A pause typed or stored as text: its leading number, whole, within 0 .. kMaxPauseMs.
 int pauseLigne(const QString& text);

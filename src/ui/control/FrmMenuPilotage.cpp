@@ -187,7 +187,11 @@ QString FrmMenuPilotage::exchange(const QString& command) {
 }
 
 std::optional<double> FrmMenuPilotage::readNumber(const QString& command) {
-    return numericAnswer(exchange(command));
+    const QString answer = exchange(command);
+    const std::optional<double> n = numericAnswer(answer);
+    if (!n && !answer.isEmpty() && !isNotAvailable(answer))
+        unreadable_ = QStringLiteral("%1 (\"%2\")").arg(command, answer);
+    return n;
 }
 
 bool FrmMenuPilotage::showSetPoint(int channel, const QString& answer) {
@@ -255,6 +259,16 @@ void FrmMenuPilotage::Form_Load() {
     OngletPilotage->setCurrentIndex(kTabApc);
     fitToContents(); // as large as the loaded texts ask
 
+    // A board that answers after the time-out is not a broken link: the failure text says so.
+    struct LateWatch {
+        AppState& s;
+        std::function<void(qint64)> before;
+        ~LateWatch() { s.lateAnswer = before; }
+    } watch{s_, s_.lateAnswer};
+    s_.lateAnswer = [this, &watch](qint64 ms) {
+        lateMs_ = std::max(lateMs_, ms);
+        if (watch.before) watch.before(ms);
+    };
     if (!OuvrirPort(s_)) {
         showLinkFailureLayout();
         return;
@@ -262,6 +276,7 @@ void FrmMenuPilotage::Form_Load() {
     const QString snuCommand = mnemonicOf(LabelSNU);
     const QString snu = snuCommand.isEmpty() ? QString() : exchange(snuCommand + u'?');
     if (snu.isEmpty()) {
+        drainOwedAnswers(s_); // a late answer still owed tells a slow board from a dead link
         showLinkFailureLayout();
         return;
     }
@@ -301,6 +316,20 @@ void FrmMenuPilotage::Form_Load() {
     }
 }
 
+QString FrmMenuPilotage::unreadableAnswersText() const {
+    if (lateMs_ > 0)
+        return QStringLiteral("The board answers, but %1 ms after a command, later than the "
+                              "time-out of %2 ms: its answers cannot be read. Raise the time-out "
+                              "(Parameters > Supervision) above %1 ms, then restart Control Panel "
+                              "Window.")
+            .arg(lateMs_)
+            .arg(s_.TempsTimeout);
+    return QStringLiteral("The board answers, but its answer to %1 cannot be read. Check the line "
+                          "rate (Tools > Automatic Baud Rate Detection), then restart Control "
+                          "Panel Window.")
+        .arg(unreadable_);
+}
+
 void FrmMenuPilotage::showLinkFailureLayout() {
     // Only the failure text and the exit button remain, and the window shrinks to them.
     linkFailed_ = true;
@@ -311,7 +340,8 @@ void FrmMenuPilotage::showLinkFailureLayout() {
     CheckEnregistrement->setEnabled(false);
     BoutonExit->show();
     BoutonExit->setEnabled(true);
-    Message->setText(kLinkFailedText);
+    Message->setText(lateMs_ > 0 || !unreadable_.isEmpty() ? unreadableAnswersText()
+                                                             : kLinkFailedText);
     messageRow_->show();
     fitToContents();
 }

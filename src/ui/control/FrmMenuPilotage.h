@@ -95,6 +95,8 @@ public:
     std::function<QDateTime()> currentTime = [] { return QDateTime::currentDateTime(); };
 
     static const QString kLinkFailedText;
+    // The failure text when the board answered but its answers could not be used.
+    QString unreadableAnswersText() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -139,6 +141,8 @@ private:
     PanelReadings* readings_ = nullptr;
     qint16 modeValeur_ = 0;
     bool linkFailed_ = false;
+    qint64 lateMs_ = 0;   // how late the board answered during the load, 0 when in time
+    QString unreadable_;  // a numeric read answered with something else ("PON? PON=x")
     bool loadAborted_ = false;
     bool unloaded_ = false;
     bool eyeSafetyLoaded_ = false;

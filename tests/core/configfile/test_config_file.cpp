@@ -84,14 +84,16 @@ private slots:
         QTest::newRow("second refused")
             << scrambled({"SOP=150", "SNU=AB", "OPM=150"}) << -1
             << QStringList{"SOP=150", "SNU=AB", "RVP"}
-            << "Load Configuration File Failed, initial factory parameters recalled. (SNU# failed)";
+            << "Load Configuration File Failed, initial factory parameters recalled. (SNU# failed)"
+               "\r\nThe board refused \"SNU=AB\" (line 2 of the file)";
         QTest::newRow("board goes silent")
             << scrambled({"SOP=150", "OPM=150"}) << 1 << QStringList{"SOP=150", "OPM=150", "RVP"}
             << "Load Configuration File Failed. ( failed)\r\n\r\nThe board did not confirm";
         QTest::newRow("blanks around the items")
             << " \t" + scrambled({"SOP=150"}).replace("\r", " \t\r") << -1
             << QStringList{"SOP=150"} << ok;
-        QTest::newRow("empty lines") << QByteArray("\r\n\r\n") << -1 << QStringList() << ok;
+        QTest::newRow("empty lines") << QByteArray("\r\n\r\n") << -1 << QStringList()
+                                     << ok + "\r\nThe file held no command: nothing was sent";
         QTest::newRow("plain file") << QByteArray("SOP=150\r\n") << -1 << QStringList()
                                     << "is not a scrambled configuration file: line 1";
     }

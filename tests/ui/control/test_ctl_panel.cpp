@@ -86,21 +86,29 @@ private slots:
 
     void linkFailureLayout_data() {
         columns<QString>({"failure"});
-        for (const char* f : {"port", "SNU?", "PON?", "IM2?"})
+        for (const char* f : {"port", "SNU?", "PON?", "IM2?", "late", "PON=abc"})
             QTest::newRow(f) << QString::fromLatin1(f);
     }
     void linkFailureLayout() {
         QFETCH(QString, failure);
         ControlRig rig;
         rig.storeEyeSafety("1");
+        // A board that answers too late, or with something else than a number, is told apart.
+        const bool answers = failure == "late" || failure == "PON=abc";
         if (failure == "port")
             rig.port.setOpenError("Permission denied");
+        else if (failure == "late")
+            rig.port.setAnswerDelay(1000);
+        else if (failure == "PON=abc")
+            rig.refuse("PON?", "PON=abc");
         else
             rig.refuse(failure.toLatin1(), {});
         auto w = rig.open();
         if (failure == "IM2?") w->TraiterTopPanneau(); // the first tick reads everything
         QVERIFY(w->linkFailed());
-        QCOMPARE(w->Message->text(), W::kLinkFailedText);
+        QCOMPARE(w->Message->text(), answers ? w->unreadableAnswersText() : W::kLinkFailedText);
+        QVERIFY(w->Message->text().contains(failure == "late" ? "ms after a command"
+                                                              : "PON? (\"abc\")") == answers);
         QVERIFY(!w->Message->isHidden() && w->OngletPilotage->isHidden());
         QVERIFY(w->BoutonStart->isHidden() && w->BoutonStop->isHidden() && !w->BoutonExit->isHidden());
         QCOMPARE(rig.prompts.shown.size(), failure == "port" ? 1 : 0); // only the port's error

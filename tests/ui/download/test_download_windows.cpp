@@ -51,9 +51,12 @@ private slots:
             << three << true << QList<bool>{} << "Load hex file SUCCESSED. (3Lines loaded)" << 3
             << 3 << 0;
         QTest::newRow("line 2 refused")
-            << bad << true << QList<bool>{true} << "Load hex file FAILED. (Line 2)" << 2 << 1 << 0;
-        QTest::newRow("link lost")
-            << three << false << QList<bool>{} << "Load hex file FAILED. (Line 2)" << 2 << 0 << 2;
+            << bad << true << QList<bool>{true}
+            << "Load hex file FAILED. (Line 2)\nThe board refused line 2 with \"ERR\". Then run"
+            << 2 << 1 << 0;
+        QTest::newRow("link lost") << three << false << QList<bool>{}
+                                   << "Load hex file FAILED. (Line 2)\nThe serial port went away"
+                                   << 2 << 0 << 2;
     }
     void factoryDownload() {
         QFETCH(QStringList, file);
@@ -72,7 +75,7 @@ private slots:
             return std::nullopt;
         };
         w.BoutonStart->click();
-        QTEST(f.lastMessage(), "message");
+        QVERIFY(f.lastMessage().startsWith(test::fetch<QString>("message")));
         QCOMPARE(w.ListToLoad->count(), toLoad);
         QTEST(w.ListFromBoard->count(), "fromBoard");
         QCOMPARE(f.sent(), file.mid(0, toLoad));
@@ -92,13 +95,14 @@ private slots:
             << QStringList{"In-Application Download stopped by customer."};
         QTest::newRow("line 4 unanswered")
             << "silent 4" << 4 << QStringList{"UPL=2"}
-            << QStringList{"Load hex file FAILED. (Line 4)",
-                           "In-Application Download  FAILED. (UPL=2)"};
+            << QStringList{"Load hex file FAILED. (Line 4)\nThe board did not answer line 4",
+                           "In-Application Download  FAILED. (UPL=2)\nThe board refused UPL=2"};
         QTest::newRow("line 4 unanswered, UPL=2 taken")
             << "silent 4 upl2" << 4 << both
             << QStringList{"Load hex file FAILED. (Line 4)", "In-Application Download . (UPL=3)"};
-        QTest::newRow("UPL=1 refused")
-            << "upl1" << 0 << QStringList{} << QStringList{"In-Application Download . (UPL=1)"};
+        QTest::newRow("UPL=1 refused") << "upl1" << 0 << QStringList{}
+                                       << QStringList{"In-Application Download . (UPL=1)\nThe "
+                                                      "board refused UPL=1 with \"ERR\". Then"};
     }
     void clientDownload() {
         QFETCH(QString, fault);
@@ -122,7 +126,16 @@ private slots:
         QFETCH(int, records);
         QCOMPARE(lines, QStringList{"UPL=1"} + kImage.mid(0, records) +
                             test::fetch<QStringList>("closing"));
-        QTEST(f.prompts.messageTexts(), "messages");
+        // The texts as given, each failure with its cause and what to do on a second line.
+        const QStringList want = test::fetch<QStringList>("messages");
+        qsizetype n = 0;
+        for (const auto& m : f.prompts.shown)
+            if (m.kind == "message")
+                QVERIFY2(n < want.size() && m.text.startsWith(want[n++]) &&
+                             m.text.contains("run the download again") ==
+                                 (m.icon == PromptIcon::Critical),
+                         qPrintable(m.text));
+        QCOMPARE(n, want.size());
         QCOMPARE(f.clock.sleeps.count(9), records - fault.startsWith("silent")); // acknowledged
         QCOMPARE(f.board.version(), records == 7 ? "V1.21" : "V1.20");
         QVERIFY(!unlocked);
