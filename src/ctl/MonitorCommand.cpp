@@ -192,6 +192,12 @@ int runMonitor(const QStringList& args) {
     std::signal(SIGTERM, SIG_DFL);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
+    if (const QString host = address.section(u':', 0, -2);
+        !host.startsWith(u"127.") && host.compare(u"localhost", Qt::CaseInsensitive) != 0)
+        run.note(QStringLiteral("tavoemctl monitor: the metrics at %1 are readable, without "
+                                "authentication, by whoever reaches this address; guard them as "
+                                "the README section \"Metrics beyond this machine\" shows")
+                     .arg(address));
     std::unique_ptr<prometheus::Exposer> exposer;
     try {
         // Enough workers, and a short time-out for a request that does not come, so that idle
@@ -219,11 +225,6 @@ int runMonitor(const QStringList& args) {
         w->start();
 
     const QString host = address.section(u':', 0, -2);
-    if (!host.startsWith(u"127.") && host.compare(u"localhost", Qt::CaseInsensitive) != 0)
-        run.note(QStringLiteral("tavoemctl monitor: the metrics at %1 are readable, without "
-                                "authentication, by whoever reaches this address; guard them as "
-                                "the README section \"Metrics beyond this machine\" shows")
-                     .arg(address));
     const std::vector<int> bound = exposer->GetListeningPorts();
     out(QStringLiteral("http://%1:%2/metrics").arg(host).arg(bound.empty() ? 0 : bound.front()));
     run.note(QStringLiteral("tavoemctl monitor: %1 port(s), a row every %2 s; SIGTERM or Ctrl-C "

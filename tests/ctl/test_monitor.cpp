@@ -1,7 +1,6 @@
 // tavoemctl monitor end to end: three simulated boards and the monitor's exposition read
 // directly (Prometheus, Alertmanager and the dashboard on it: monitor_alerting.py).
 #include "model/BoardModel.h"
-#include "support/Columns.h"
 #include "support/Files.h"
 #include "support/Pty.h"
 
@@ -112,26 +111,6 @@ private slots:
             QVERIFY(c.waitForConnected(5000));
         }
         QVERIFY(scrape().contains("# TYPE tav_board_up gauge")); // not after their 30 s time-out
-    }
-
-    // Bad addresses and ports are refused by name; an address beyond this machine is said.
-    void refusedAndSaid_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QString>("said");
-        QTest::newRow("port twice") << QStringList{"--port", "/b1", "--port", "/b1"} << "\"/b1\" is given twice";
-        QTest::newRow("port above 65535") << QStringList{"--port", "/b1", "--listen", "127.0.0.1:70000"} << "not \"127.0.0.1:70000\"";
-        QTest::newRow("beyond loopback") << QStringList{"--port", "/b1", "--listen", "0.0.0.0:0"} << "Metrics beyond this machine";
-    }
-    void refusedAndSaid() {
-        QProcess p;
-        p.start(qEnvironmentVariable("TAVOEMCTL_BIN"), QStringList{"monitor", "--program-dir", dir_.filePath("program")} +
-                                                           test::fetch<QStringList>("args"));
-        QTRY_VERIFY_WITH_TIMEOUT(p.state() == QProcess::NotRunning || p.canReadLine(), 30000); // refused, or serving
-        const bool runs = p.state() != QProcess::NotRunning;
-        if (runs) p.terminate(), p.waitForFinished(10000);
-        QVERIFY2(p.readAllStandardError().contains(test::fetch<QString>("said").toUtf8()), QTest::currentDataTag());
-        QCOMPARE(runs ? 2 : p.exitCode(), 2);
-        QCOMPARE(runs, QTest::currentDataTag() == QByteArray("beyond loopback"));
     }
 
     // A record that cannot start (its folder is a file) is tried again at each row, and resumes
