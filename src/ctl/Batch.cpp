@@ -5,7 +5,6 @@
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QSet>
 #include <QThread>
 
 #include <atomic>
@@ -35,8 +34,8 @@ int runOnPorts(Run& run, const BoardBody& body, bool keyed) {
         return body(run.link()).status;
     if (ports.isEmpty())
         return run.fail(kUsage, QStringLiteral("the ports file names no port"));
-    if (const QSet<QString> unique(ports.begin(), ports.end()); unique.size() != ports.size())
-        return run.fail(kUsage, QStringLiteral("a port is given twice; each board needs its own"));
+    if (!run.distinctPorts(ports))
+        return kUsage;
     bool ok = true;
     const qint64 jobs = run.number(run.jobsOption(), 1, 1024, ports.size(), &ok);
     if (!ok)

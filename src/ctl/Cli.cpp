@@ -4,11 +4,13 @@
 #include "core/link/Catalogue.h"
 #include "core/fleet/PortWorker.h"
 #include "core/link/Exchange.h"
+#include "core/link/SerialPort.h"
 #include "core/settings/Ini.h"
 #include "core/settings/ExchangeSettings.h"
 #include "core/settings/ProgramDir.h"
 #include "core/settings/SettingsCheck.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -150,6 +152,19 @@ bool Run::ports(QStringList* list) const {
         return false;
     }
     *list += portsFromText(QString::fromLocal8Bit(f.readAll()), QFileInfo(f).absolutePath());
+    return true;
+}
+
+bool Run::distinctPorts(const QStringList& ports) const {
+    // The same device under two spellings (relative and absolute) is the same port.
+    for (qsizetype i = 0; i < ports.size(); ++i)
+        for (qsizetype j = 0; j < i; ++j)
+            if (QDir::cleanPath(deviceForPortName(ports[j])) ==
+                QDir::cleanPath(deviceForPortName(ports[i]))) {
+                fail(kUsage, QStringLiteral("the port \"%1\" is given twice; each board needs "
+                                            "its own").arg(ports[i]));
+                return false;
+            }
     return true;
 }
 

@@ -111,6 +111,8 @@ public:
     // The ports of --port (repeated) and --ports-from; false, reported, when the file cannot be
     // read.
     bool ports(QStringList* list) const;
+    // False, reported with the port named, when a device is given twice.
+    bool distinctPorts(const QStringList& ports) const;
     bool portListGiven() const { return parser.isSet(portsFrom_); }
     const QCommandLineOption& jobsOption() const { return jobs_; }
     // A link of its own for `port`, with this run's settings (a batch run's thread builds it).

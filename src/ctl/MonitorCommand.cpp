@@ -168,10 +168,8 @@ int runMonitor(const QStringList& args) {
     if (ports.isEmpty())
         return run.fail(kUsage, QStringLiteral("no port to watch; give --port (repeated) or "
                                                "--ports-from FILE"));
-    for (qsizetype i = 0; i < ports.size(); ++i)
-        if (ports.indexOf(ports[i]) != i)
-            return run.fail(kUsage, QStringLiteral("the port \"%1\" is given twice; each board "
-                                                   "needs its own").arg(ports[i]));
+    if (!run.distinctPorts(ports))
+        return kUsage;
     const QString address = run.parser.value(listen);
     if (!QRegularExpression(QStringLiteral("^(\\[[0-9a-fA-F:.]+\\]|[^:\\[\\]]+):[0-9]{1,5}$"))
              .match(address)

@@ -150,8 +150,9 @@ private slots:
         for (const auto& [listen, said] : {std::pair{"127.0.0.1:70000", "not \"127.0.0.1:70000\""},
                                            {"192.0.2.1:9", "Metrics beyond this machine"}}) // said first
             QTest::newRow(said) << QStringList{"monitor", "--port", "/b1", "--listen", listen} << 2 << said;
-        QTest::newRow("monitor, a port twice") << QStringList{"monitor", "--port", "/b1", "--port", "/b1"} << 2
-                                               << "\"/b1\" is given twice";
+        for (const char* sub : {"monitor", "read"}) // one device under two spellings
+            QTest::addRow("%s, a port twice", sub) << QStringList{sub, "--port", "/b1", "--port", "//b1"} << 2
+                                                  << "\"//b1\" is given twice";
         QTest::newRow("good download, factory without acknowledgement")
             << QStringList{"download", "--no-ack", "@/good.hex"} << 0 << "";
     }
