@@ -4,6 +4,7 @@
 #include "core/link/Catalogue.h"
 #include "core/fleet/PortWorker.h"
 #include "core/link/Exchange.h"
+#include "core/link/PortAdvice.h"
 #include "core/link/SerialPort.h"
 #include "core/settings/Ini.h"
 #include "core/settings/ExchangeSettings.h"
@@ -319,6 +320,10 @@ bool Link::openPort() {
             serial = EnvoyerCommande(*state_, QStringLiteral("SNU?"));
         return true;
     }
+    portOutcome_ = o.result == PortOpening::BadSettings  ? outcome::kPortSettings
+                   : isPortBusyText(o.error)              ? outcome::kPortBusy
+                   : isPortRefusalText(o.error)           ? outcome::kPortForbidden
+                                                          : outcome::kPortMissing;
     if (o.result == PortOpening::BadSettings && !damaged.isEmpty())
         fail(kRefused, QStringLiteral("invalid port settings \"%1\": %2 is damaged (see above)")
                            .arg(o.settingsText, state_->generalIni()));

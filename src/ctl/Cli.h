@@ -34,6 +34,16 @@ public:
     QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
 };
 
+// The one wording of each board outcome, in every subcommand's results, batch summaries and JSON.
+namespace outcome {
+inline const QString kNoAnswer = QStringLiteral("no answer");
+inline const QString kRefused = QStringLiteral("refused");
+inline const QString kPortMissing = QStringLiteral("port missing");     // absent, or cannot open
+inline const QString kPortBusy = QStringLiteral("port busy");           // another program has it
+inline const QString kPortForbidden = QStringLiteral("port forbidden"); // no rights to it
+inline const QString kPortSettings = QStringLiteral("port settings");    // invalid line settings
+} // namespace outcome
+
 // The board on one port: its own exchange state, port and console messages. A run has one; a
 // batch run has one per port, each used by its own thread.
 class Link {
@@ -46,6 +56,7 @@ public:
     // serial number is asked once it is open (for the summary).
     bool openPort();
     QString portName() const { return portName_; } // as opened
+    QString portOutcome() const { return portOutcome_; } // why openPort() failed (outcome::)
     int fail(int status, const QString& text) const;
     void note(const QString& text) const;
     bool skippedEntries() const;
@@ -65,6 +76,7 @@ private:
     QString name_;
     bool batch_;
     QString portName_;
+    QString portOutcome_;
     ConsolePrompts prompts_;
     SystemClock clock_;
     QtSerialPort serial_;

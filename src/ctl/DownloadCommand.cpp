@@ -68,7 +68,7 @@ int runDownload(const QStringList& args) {
     InterruptGuard guard;
     return runOnPorts(run, [&](Link& l) -> BoardEnd {
         if (!l.openPort())
-            return {kRefused, QStringLiteral("port not opened")};
+            return {kRefused, l.portOutcome()};
         // One bar on the terminal: a batch shows none.
         Progress progress(l.quiet() || l.batch());
         DownloadHooks hooks;

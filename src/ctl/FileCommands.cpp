@@ -82,12 +82,12 @@ int runLoadConfig(const QStringList& args) {
     const bool json = run.json();
     return runOnPorts(run, [&](Link& l) -> BoardEnd {
         if (!l.openPort())
-            return {kRefused, QStringLiteral("port not opened")};
+            return {kRefused, l.portOutcome()};
         LoadReport rep;
         const bool loaded = ChargerFichierConfiguration(l.state(), file, kTitle, &rep);
         const QString result = loaded                                 ? QStringLiteral("loaded")
-                               : rep.outcome == LoadReport::Refused  ? QStringLiteral("refused")
-                               : rep.outcome == LoadReport::NoAnswer ? QStringLiteral("no answer")
+                               : rep.outcome == LoadReport::Refused  ? outcome::kRefused
+                               : rep.outcome == LoadReport::NoAnswer ? outcome::kNoAnswer
                                                                      : QStringLiteral("not sent");
         const auto named = [&rep](LoadReport::Outcome o) {
             return rep.outcome == o ? QJsonValue(rep.command) : QJsonValue();

@@ -40,7 +40,7 @@ int runSend(const QStringList& args) {
         const QString answer = EnvoyerCommande(s, command);
         QString fault;
         if (answer.isEmpty())
-            fault = QStringLiteral("no answer");
+            fault = outcome::kNoAnswer;
         else if (answer.contains(u'#'))
             fault = QStringLiteral("refused (%1)").arg(answer);
         else if (answer.contains(u'/'))
@@ -81,12 +81,12 @@ int runRead(const QStringList& args) {
         run,
         [skipped, json](Link& l) -> BoardEnd {
             if (!l.openPort())
-                return {kRefused, QStringLiteral("port not opened")};
+                return {kRefused, l.portOutcome()};
             const BoardReading r = lireCarte(l.state());
             if (!r.answered())
                 return {l.fail(kRefused, QStringLiteral("no answer from the board on %1")
                                              .arg(l.portName())),
-                        QStringLiteral("no answer")};
+                        outcome::kNoAnswer};
             if (r.serial.status == ReadStatus::Text)
                 l.serial = r.serial.answer;
             QJsonObject values;

@@ -25,8 +25,8 @@ int runReport(const QStringList& args) {
                            "the configuration window shows after Import (SOP no higher than the "
                            "nominal power, XXX for a value the board cannot give). Needs no "
                            "display. With --json, prints a summary: port, serial number, "
-                           "result (written, incomplete, no answer, port not opened, not "
-                           "written), seconds, file."));
+                           "result (written, incomplete, no answer, port missing, port busy, "
+                           "port forbidden, port settings, not written), seconds, file."));
     const QCommandLineOption pdf(QStringLiteral("pdf"),
                                  QStringLiteral("The PDF file to write; an existing one is "
                                                 "refused unless --replace is given."),
@@ -85,11 +85,11 @@ int runReport(const QStringList& args) {
             return BoardEnd{status, result};
         };
         if (!l.openPort())
-            return finish(kRefused, QStringLiteral("port not opened"),
+            return finish(kRefused, l.portOutcome(),
                           QStringLiteral("no report written"));
         r = lireCarte(l.state());
         if (!r.answered())
-            return finish(kRefused, QStringLiteral("no answer"),
+            return finish(kRefused, outcome::kNoAnswer,
                           QStringLiteral("no answer from the board on %1; no report written")
                               .arg(l.portName()));
         if (r.serial.status == ReadStatus::Text)

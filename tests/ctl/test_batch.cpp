@@ -1,4 +1,5 @@
 // tavoemctl batch runs: several simulated boards at once, one of them unplugged.
+#include "core/link/QtSerialPort.h"
 #include "support/Child.h"
 #include "support/Files.h"
 #include "support/Pty.h"
@@ -55,6 +56,9 @@ private slots:
                         .size() == 1);
         }
         QVERIFY(lines.filter(QRegularExpression("^" + dir_.filePath("board2") + "\t-\t")).size() == 1);
+        QtSerialPort holder; // another program holds board 3: its own outcome, not a missing port
+        QVERIFY(holder.open(dir_.filePath("board3"), {}, nullptr));
+        QVERIFY(ctl({"read", "--json"}, {0, 3}, &status).join('\n').contains("\"result\": \"port busy\""));
     }
 
     // Reports named after serial numbers; the second board of the same number gets "_2"; the
@@ -64,7 +68,7 @@ private slots:
         const QString out = dir_.filePath("reports");
         const QStringList json = ctl({"report", "--json", "--out-dir", out}, {0, 1, 2, 3}, &status);
         QCOMPARE(test::schemaFaults(json.join('\n').toUtf8(), "batch"), QString());
-        QVERIFY(json.contains("        \"result\": \"port not opened\",")); // the unplugged one
+        QVERIFY(json.contains("        \"result\": \"port missing\",")); // the unplugged one
         QCOMPARE(status, 1);
         QDir d(out);
         QCOMPARE(d.entryList(QDir::Files),

@@ -83,7 +83,11 @@ const QString kNoAccess = QStringLiteral("this user may not read and write ");
 } // namespace
 
 bool isPortRefusalText(const QString& reason) {
-    return reason.startsWith(kInUse) || reason.startsWith(kNoAccess);
+    return isPortBusyText(reason) || reason.startsWith(kNoAccess);
+}
+
+bool isPortBusyText(const QString& reason) {
+    return reason.startsWith(kInUse);
 }
 
 QString portRefusalText(const PortRefusal& r) {

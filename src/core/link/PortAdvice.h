@@ -22,6 +22,8 @@ struct PortRefusal {
 QString portRefusalText(const PortRefusal& r);
 // True for a reason made by portRefusalText: it carries its own advice.
 bool isPortRefusalText(const QString& reason);
+// True for the text of a port in use by another program (a refusal that is not about rights).
+bool isPortBusyText(const QString& reason);
 
 // Gathers the facts for a device path (the lock file of the program holding it, then the
 // processes that have it open).
