@@ -189,4 +189,11 @@ double outputPowerMaximum(double limit, std::optional<double> nominal) {
     return maximum;
 }
 
+std::optional<bool> laserState(const QString& answer) {
+    if (answer.isEmpty() || isNotAvailable(answer) ||
+        !std::ranges::all_of(answer, [](QChar c) { return c >= u' ' && c <= u'~'; }))
+        return std::nullopt;
+    return answer.compare(QStringLiteral("ON"), Qt::CaseInsensitive) == 0;
+}
+
 } // namespace tav

@@ -78,6 +78,11 @@ QString setPointCommand(const QString& mnemonic, const QString& text, int factor
 // A write or an action was accepted: the answer contains "!".
 bool writeAcknowledged(const QString& answer);
 
+// The laser state of an answer to "STS?": on for "ON" in any case, off for any other printable
+// text; none for "xxx", an answer with a character outside printable ASCII (garbled) or no
+// answer. The control panel shows none as off; the monitor leaves it out.
+std::optional<bool> laserState(const QString& answer);
+
 // ---- Modes and tabs -------------------------------------------------------------------------
 
 inline constexpr int kTabApc = 0, kTabAcc = 1, kTabAapc = 2, kTabAacc = 3, kTabThresholds = 4;

@@ -33,12 +33,6 @@ bool isBitWord(const QString& answer) {
            std::ranges::all_of(answer, [](QChar c) { return c == u'0' || c == u'1'; });
 }
 
-std::optional<bool> laserState(const QString& answer) {
-    if (answer.isEmpty() || isNotAvailable(answer) ||
-        !std::ranges::all_of(answer, [](QChar c) { return c >= u' ' && c <= u'~'; }))
-        return std::nullopt;
-    return answer.compare(QStringLiteral("ON"), Qt::CaseInsensitive) == 0;
-}
 
 void applyRow(BoardState& st, const QHash<QString, QString>& answers, int unanswered,
               qint64 startedMs, qint64 nowMs) {

@@ -51,10 +51,6 @@ struct BoardState {
 // An alarm or warning word: 2 to 8 characters "0" and "1". Nothing else gives bit states.
 bool isBitWord(const QString& answer);
 
-// The laser state of an answer to "STS?": on for "ON" in any case, as the control panel shows
-// it, off for any other printable text; none for "xxx", an answer with a character outside
-// printable ASCII (garbled) or no answer.
-std::optional<bool> laserState(const QString& answer);
 
 // Takes a row's answers (mnemonic -> value text; a read without answer is missing) into the
 // state: values scaled, alarm and warning words decoded as the control panel does; "xxx", a

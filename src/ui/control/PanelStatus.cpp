@@ -1,5 +1,6 @@
 #include "ui/control/PanelStatus.h"
 
+#include "core/control/PanelRules.h"
 #include "ui/control/Lamp.h"
 
 #include <QGridLayout>
@@ -64,7 +65,7 @@ PanelStatus::PanelStatus(PanelControls& c, QWidget* parent) : QWidget(parent), c
 }
 
 void PanelStatus::setStatus(const QString& answer) {
-    if (answer.compare(QStringLiteral("ON"), Qt::CaseInsensitive) == 0) {
+    if (laserState(answer).value_or(false)) {
         c_.LabelStatus[0]->setText(QStringLiteral("ON"));
         colour(c_.LabelStatus[0], PanelColours::kLightGreen, Qt::white);
     } else {
