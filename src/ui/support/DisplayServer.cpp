@@ -11,6 +11,8 @@ namespace tav {
 
 namespace {
 
+constexpr std::size_t kMaxHeld = 1024;
+
 bool isUserInput(QEvent::Type t) {
     switch (t) {
     case QEvent::MouseButtonPress:
@@ -57,7 +59,9 @@ bool DisplayServer::eventFilter(QObject* receiver, QEvent* event) {
         event->ignore(); // the window stays until the close is delivered
         held_.push_back({receiver, nullptr});
     } else if (isUserInput(event->type())) {
-        held_.push_back({receiver, std::unique_ptr<QEvent>(event->clone())});
+        // Bounded: the window system keeps real input itself; only sent input comes here.
+        if (held_.size() < kMaxHeld)
+            held_.push_back({receiver, std::unique_ptr<QEvent>(event->clone())});
     } else {
         return false;
     }
