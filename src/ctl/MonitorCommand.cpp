@@ -7,10 +7,13 @@
 
 #include <QRegularExpression>
 
-#include <prometheus/collectable.h>
-#include <prometheus/exposer.h>
-#include <prometheus/metric_family.h>
+#include "core/fleet/PortWatch.h"
+#include "ctl/MetricsServer.h"
 
+#include <prometheus/metric_family.h>
+#include <prometheus/text_serializer.h>
+
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <netdb.h>
@@ -22,17 +25,50 @@ namespace tav::ctl {
 
 namespace {
 
-// The boards' state, made into metric families at each scrape.
-class FleetCollectable final : public prometheus::Collectable {
+// The workers of the ports watched now; the scrapes read them while ports come and go.
+class Fleet {
 public:
-    explicit FleetCollectable(const std::vector<std::unique_ptr<PortWorker>>& workers)
-        : workers_(workers), captions_(defaultBitCaptions()) {}
-
-    std::vector<prometheus::MetricFamily> Collect() const override {
-        std::vector<BoardState> boards;
+    Fleet(WorkerSettings settings, std::function<void(const QString&)> note)
+        : settings_(std::move(settings)), note_(std::move(note)) {}
+    ~Fleet() {
+        std::lock_guard lock(mutex_);
         for (const auto& w : workers_)
-            boards.push_back(w->snapshot());
-        std::vector<prometheus::MetricFamily> out;
+            w->requestStop();
+        for (const auto& w : workers_)
+            w->wait();
+    }
+    void add(const QString& port) {
+        WorkerSettings w = settings_;
+        w.port = port;
+        w.note = note_;
+        auto worker = std::make_unique<PortWorker>(std::move(w));
+        worker->start();
+        std::lock_guard lock(mutex_);
+        workers_.push_back(std::move(worker));
+    }
+    // Its series leave the metrics at once; the worker ends within one exchange.
+    void remove(const QString& port) {
+        std::unique_ptr<PortWorker> gone;
+        {
+            std::lock_guard lock(mutex_);
+            const auto it = std::ranges::find_if(
+                workers_, [&](const auto& w) { return w->snapshot().port == port; });
+            if (it == workers_.end())
+                return;
+            gone = std::move(*it);
+            workers_.erase(it);
+        }
+        gone.reset();
+    }
+    // The exposition of every board's state now.
+    std::string exposition() const {
+        std::vector<BoardState> boards;
+        {
+            std::lock_guard lock(mutex_);
+            for (const auto& w : workers_)
+                boards.push_back(w->snapshot());
+        }
+        std::vector<prometheus::MetricFamily> families;
         for (const SampleFamily& f : fleetSamples(boards, captions_, clock_.now())) {
             prometheus::MetricFamily m{f.name.toStdString(), f.help.toStdString(),
                                        f.counter ? prometheus::MetricType::Counter
@@ -45,14 +81,17 @@ public:
                 (f.counter ? c.counter.value : c.gauge.value) = s.value;
                 m.metric.push_back(std::move(c));
             }
-            out.push_back(std::move(m));
+            families.push_back(std::move(m));
         }
-        return out;
+        return shortestValues(prometheus::TextSerializer().Serialize(families));
     }
 
 private:
-    const std::vector<std::unique_ptr<PortWorker>>& workers_;
-    BitCaptions captions_;
+    WorkerSettings settings_;
+    std::function<void(const QString&)> note_;
+    mutable std::mutex mutex_;
+    std::vector<std::unique_ptr<PortWorker>> workers_;
+    BitCaptions captions_ = defaultBitCaptions();
     SystemClock clock_;
 };
 
@@ -115,8 +154,8 @@ int runMonitor(const QStringList& args) {
     const bool help = args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"));
     Run run(QStringLiteral("monitor"), QString(),
             QStringLiteral(
-                "Polls every board given with --port (repeated) or --ports-from, each on its own "
-                "thread, and serves their state at http://LISTEN/metrics for Prometheus until "
+                "Polls every board given with --port (repeated), --ports-glob (repeated) or "
+                "--ports-from, each on its own thread, and serves their state at http://LISTEN/metrics for Prometheus until "
                 "SIGTERM or Ctrl-C (files and ports closed, status 0). Each board is asked \"SNU?\" "
                 "and \"VER?\" when it first answers and after every loss, then every --period "
                 "seconds the reads %2 (the supervision reads, the warning word, the laser "
@@ -154,20 +193,40 @@ int runMonitor(const QStringList& args) {
                                     QStringLiteral("Also write each board's rows in the record "
                                                    "format to DIR/<serial number><extension>."),
                                     QStringLiteral("dir"));
-    run.parser.addOptions({period, listen, record});
+    const QCommandLineOption glob(
+        QStringLiteral("ports-glob"),
+        QStringLiteral("Also watch the serial devices this shell pattern matches "
+                       "(/dev/serial/by-path/*, ttyUSB* for /dev/ttyUSB*), matched again every "
+                       "second: a new one is polled at once; one that goes is shown down, and "
+                       "its series leave the metrics after --forget seconds unless it comes "
+                       "back. A --ports-from line holding *, ? or [ is such a pattern too."),
+        QStringLiteral("pattern"));
+    const QCommandLineOption forget(
+        QStringLiteral("forget"),
+        QStringLiteral("Seconds a port gone from its pattern stays in the metrics, down (default "
+                       "600: long enough for an alert on tav_board_up to fire). A port given "
+                       "by name always stays."),
+        QStringLiteral("s"));
+    run.parser.addOptions({period, listen, record, glob, forget});
     run.setPortListOptions(false);
     if (const int st = run.parse(args); st >= 0)
         return st;
     bool ok = true;
     const qint64 periodS = run.number(period, 1, 86400, 5, &ok);
+    const qint64 forgetS = ok ? run.number(forget, 1, 86400 * 365, 600, &ok) : 0;
     if (!ok)
         return kUsage;
     QStringList ports;
     if (!run.ports(&ports))
         return kUsage;
-    if (ports.isEmpty())
-        return run.fail(kUsage, QStringLiteral("no port to watch; give --port (repeated) or "
-                                               "--ports-from FILE"));
+    QStringList patterns = run.parser.values(glob);
+    for (const QString& p : std::as_const(ports))
+        if (isPortPattern(p))
+            patterns << p;
+    ports.removeIf(isPortPattern);
+    if (ports.isEmpty() && patterns.isEmpty())
+        return run.fail(kUsage, QStringLiteral("no port to watch; give --port (repeated), "
+                                               "--ports-glob PATTERN or --ports-from FILE"));
     if (!run.distinctPorts(ports))
         return kUsage;
     const QString address = run.parser.value(listen);
@@ -179,13 +238,13 @@ int runMonitor(const QStringList& args) {
                                                "localhost:9464), not \"%1\"")
                                     .arg(address));
 
-    // SIGINT and SIGTERM wait for sigwait below: blocked before any thread starts, so that no
-    // thread of the exposer or of a board takes them.
+    // SIGINT and SIGTERM wait for sigtimedwait below: blocked before any thread starts, so that
+    // no thread of the web server or of a board takes them.
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
-    // An ignored signal never reaches sigwait (a shell starts background jobs ignoring SIGINT).
+    // An ignored signal never reaches sigtimedwait (a shell starts background jobs ignoring SIGINT).
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
@@ -196,46 +255,59 @@ int runMonitor(const QStringList& args) {
                                 "authentication, by whoever reaches this address; guard them as "
                                 "the README section \"Metrics beyond this machine\" shows")
                      .arg(address));
-    std::unique_ptr<prometheus::Exposer> exposer;
+    const AppState& s = run.state();
+    Fleet fleet(WorkerSettings{s.programDir, {}, s.baudOverride, s.TempsTimeout, int(periodS),
+                               run.parser.value(record), {}},
+                [&run](const QString& line) { run.fail(kRefused, line); });
+    std::unique_ptr<MetricsServer> server;
     try {
         // Enough workers, and a short time-out for a request that does not come, so that idle
         // or slow clients never hold the metrics from Prometheus.
-        exposer = std::make_unique<prometheus::Exposer>(std::vector<std::string>{
-            "listening_ports", address.toStdString(), "num_threads", "16", "request_timeout_ms",
-            "2000"});
+        server = std::make_unique<MetricsServer>(
+            std::vector<std::string>{"listening_ports", address.toStdString(), "num_threads",
+                                     "16", "request_timeout_ms", "2000"},
+            [&fleet] { return fleet.exposition(); });
     } catch (const std::exception&) {
         // The library's own text says nothing useful ("null context ..."): the system says why.
         return run.fail(kUsage, QStringLiteral("cannot serve the metrics at %1: %2; use --listen "
                                                "to choose another")
                                     .arg(address, bindFailure(address)));
     }
-    const AppState& s = run.state();
-    std::vector<std::unique_ptr<PortWorker>> workers;
-    for (const QString& p : ports) {
-        WorkerSettings w{s.programDir, p, s.baudOverride, s.TempsTimeout, int(periodS),
-                         run.parser.value(record),
-                         [&run](const QString& line) { run.fail(kRefused, line); }};
-        workers.push_back(std::make_unique<PortWorker>(std::move(w)));
-    }
-    const auto collectable = std::make_shared<FleetCollectable>(workers);
-    exposer->RegisterCollectable(collectable);
-    for (const auto& w : workers)
-        w->start();
+    for (const QString& p : std::as_const(ports))
+        fleet.add(p);
 
     const QString host = address.section(u':', 0, -2);
-    const std::vector<int> bound = exposer->GetListeningPorts();
+    const std::vector<int> bound = server->ports();
     out(QStringLiteral("http://%1:%2/metrics").arg(host).arg(bound.empty() ? 0 : bound.front()));
-    run.note(QStringLiteral("tavoemctl monitor: %1 port(s), a row every %2 s; SIGTERM or Ctrl-C "
-                            "stops")
+    run.note(QStringLiteral("tavoemctl monitor: %1 port(s)%3, a row every %2 s; SIGTERM or "
+                            "Ctrl-C stops")
                  .arg(ports.size())
-                 .arg(periodS));
-    int signal = 0;
-    sigwait(&stopSignals, &signal);
-    for (const auto& w : workers)
-        w->requestStop();
-    for (const auto& w : workers)
-        w->wait();
-    exposer.reset();
+                 .arg(periodS)
+                 .arg(patterns.isEmpty() ? QString()
+                                         : QStringLiteral(" and those of ") +
+                                               patterns.join(QStringLiteral(", "))));
+    // The patterns are matched again every second until a stop signal comes.
+    PortWatch watch(forgetS * 1000);
+    SystemClock clock;
+    for (;;) {
+        if (!patterns.isEmpty()) {
+            const PortWatch::Change c = watch.update(matchPorts(patterns, ports), clock.now());
+            for (const QString& p : c.forgotten) {
+                fleet.remove(p);
+                run.note(QStringLiteral("%1: gone for %2 s; its series leave the metrics")
+                             .arg(p)
+                             .arg(forgetS));
+            }
+            for (const QString& p : c.added) {
+                run.note(QStringLiteral("%1: found, polled from now on").arg(p));
+                fleet.add(p);
+            }
+        }
+        const timespec second{1, 0};
+        if (sigtimedwait(&stopSignals, nullptr, &second) > 0)
+            break;
+    }
+    server.reset();
     return kOk;
 }
 

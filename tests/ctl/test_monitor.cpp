@@ -35,12 +35,14 @@ class TestMonitor : public QObject {
                 return l.section(u' ', -1).toDouble();
         return qQNaN();
     }
-    // Scrapes until the board on `port` is `up`; how far `counter` went from `before` by then.
-    double until(const QString& port, bool up, const QStringList& before, const QString& counter) {
+    // Scrapes until the board on `port` is `up`; how far `counter` of `on` (default: that
+    // port) went from `before` by then.
+    double until(const QString& port, bool up, const QStringList& before, const QString& counter, QString on = {}) {
         QStringList now;
         for (QDeadlineTimer t(90000); !t.hasExpired() && value(now = scrape(), "tav_board_up", {port}) != up;)
             QTest::qWait(20);
-        return value(now, counter, {port}) - value(before, counter, {port});
+        on = on.isEmpty() ? port : on;
+        return value(now, counter, {on}) - value(before, counter, {on});
     }
 
 private slots:
@@ -53,7 +55,8 @@ private slots:
         }
         monitor_.start(qEnvironmentVariable("TAVOEMCTL_BIN"),
                        QStringList{"monitor", "--program-dir", dir_.filePath("program"),
-                                   "--period", "1", "--timeout", "100", "--listen", "127.0.0.1:0"} +
+                                   "--period", "1", "--timeout", "100", "--listen", "127.0.0.1:0",
+                                   "--ports-glob", dir_.filePath("plug*"), "--forget", "5"} +
                            ports + QStringList{"--port", dir_.filePath("missing")});
         QVERIFY(monitor_.waitForReadyRead(15000));
         metrics_ = QUrl(QString::fromLocal8Bit(monitor_.readLine()).trimmed());
@@ -103,6 +106,26 @@ private slots:
         QVERIFY2(timeouts <= 9 + 10, qPrintable(QString::number(timeouts)));
     }
 
+    // A board plugged under a watched pattern is up by the second row after it appears (rows of
+    // a board polled all along: 10 reads each), down by its own second row after it goes, and
+    // its series leave after --forget.
+    void portsComeAndGo() {
+        test::SimProcess sim;
+        const QString link = dir_.filePath("plug-a"), steady = dir_.filePath("board0");
+        QStringList before = scrape();
+        QVERIFY(sim.start({"--no-noise", "--serial", "PLUG-A", "--link", link}));
+        const double rows = until(link, true, before, "tav_exchanges_total", steady) / 10;
+        QVERIFY2(rows <= 3, qPrintable(QString::number(rows)));
+        QCOMPARE(value(scrape(), "tav_board_info", {"serial=\"PLUG-A\""}), 1.0);
+        before = scrape();
+        QCOMPARE(sim.command("unplug"), QStringLiteral("unplugged"));
+        QVERIFY(until(link, false, before, "tav_timeouts_total") <= 9 + 10);
+        QTRY_VERIFY_WITH_TIMEOUT(!scrape().join(u'\n').contains(link), 15000);
+        const QString said = monitor_.readAllStandardError();
+        QVERIFY2(said.contains(link + ": found") && said.contains(link + ": gone for 5 s"), qPrintable(said));
+        monitor_.setProperty("said", said); // for cleanStop
+    }
+
     // Idle clients never hold the metrics: four connections that send nothing, then a scrape.
     void idleClients() {
         QTcpSocket idle[4];
@@ -132,7 +155,7 @@ private slots:
 
     // SIGTERM stops the monitor cleanly. A port that cannot be opened was said once, with why.
     void cleanStop() {
-        const QString said = monitor_.readAllStandardError();
+        const QString said = monitor_.property("said").toString() + monitor_.readAllStandardError();
         QCOMPARE(said.count(dir_.filePath("missing") + ": The serial port"), 1);
         QVERIFY2(said.contains("No such file or directory"), qPrintable(said));
         ::kill(pid_t(monitor_.processId()), SIGTERM);

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 
 namespace tav {
 
@@ -154,6 +156,31 @@ std::vector<SampleFamily> fleetSamples(const std::vector<BoardState>& boards,
         f[alarm + 10].samples.push_back({byPort, double(b.lateAnswers)});
     }
     return f;
+}
+
+std::string shortestValues(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t at = 0; at < text.size();) {
+        const size_t end = std::min(text.find('\n', at), text.size());
+        const std::string_view line(text.data() + at, end - at);
+        const size_t space = line.rfind(' ');
+        double v = 0;
+        const char* first = line.data() + space + 1;
+        const char* last = line.data() + line.size();
+        char buf[32];
+        if (!line.starts_with('#') && space != std::string_view::npos &&
+            std::from_chars(first, last, v).ptr == last && std::isfinite(v)) {
+            out.append(line.substr(0, space + 1));
+            out.append(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
+        } else {
+            out.append(line);
+        }
+        if (end < text.size())
+            out.push_back('\n');
+        at = end + 1;
+    }
+    return out;
 }
 
 } // namespace tav

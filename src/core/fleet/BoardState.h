@@ -6,6 +6,7 @@
 
 #include <array>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace tav {
@@ -83,5 +84,9 @@ BitCaptions defaultBitCaptions();
 // The families of every board's state at monotonic time nowMs.
 std::vector<SampleFamily> fleetSamples(const std::vector<BoardState>& boards,
                                        const BitCaptions& captions, qint64 nowMs);
+
+// The exposition text with every sample's value in the shortest form that reads back the same
+// double (82.856, where a 16-digit writer gives 82.85599999999999); the rest unchanged.
+std::string shortestValues(const std::string& text);
 
 } // namespace tav

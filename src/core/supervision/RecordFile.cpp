@@ -4,9 +4,35 @@
 #include "core/io/WriteError.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <sys/stat.h>
+
 namespace tav {
+
+namespace {
+
+// Makes `dir` and its missing parents; the reason it cannot, or empty.
+QString makeFolder(const QString& dir) {
+    const QString path = QDir(dir).absolutePath();
+    for (qsizetype at = 1; at <= path.size(); ++at) {
+        if (at < path.size() && path[at] != u'/')
+            continue;
+        const QString part = path.left(at);
+        const QFileInfo info(part);
+        if (info.isDir())
+            continue;
+        if (info.exists())
+            return QStringLiteral("%1 is a file, not a folder").arg(QDir::toNativeSeparators(part));
+        if (::mkdir(QFile::encodeName(part).constData(), 0777) != 0 && errno != EEXIST)
+            return systemReason(errno);
+    }
+    return {};
+}
+
+} // namespace
 
 QString RecordFile::name() const {
     return file_.fileName().isEmpty() ? QStringLiteral("standard output")
@@ -22,9 +48,10 @@ bool RecordFile::create(const QString& dir, const QString& base, const QString& 
     close();
     error_.clear();
     advice_.clear();
-    if (!QDir().mkpath(dir) || !QFileInfo(dir).isDir()) {
-        error_ = QStringLiteral("The folder %1 cannot be created.").arg(QDir::toNativeSeparators(dir));
-        advice_ = writeAdvice(QString(), QFileInfo(dir).absolutePath());
+    if (const QString reason = makeFolder(dir); !reason.isEmpty()) {
+        error_ = QStringLiteral("The folder %1 cannot be created: %2.")
+                     .arg(QDir::toNativeSeparators(dir), reason);
+        advice_ = writeAdvice(reason, QFileInfo(dir).absolutePath());
         return false;
     }
     for (int n = 1; n < 100000; ++n) {

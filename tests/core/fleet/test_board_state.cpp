@@ -1,9 +1,11 @@
 // A board's row made into metric samples: scaling (the readings the simulated board leaves at 0
 // here; the others against it in test_monitor), absent values, alarm and warning bits.
 #include "core/fleet/BoardState.h"
+#include "core/fleet/PortWatch.h"
 #include "core/fleet/PortWorker.h"
 #include "support/Columns.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace tav;
@@ -75,6 +77,34 @@ private slots:
         QCOMPARE(got.has_value(), !qIsNaN(value));
         if (got)
             QCOMPARE(*got, value);
+    }
+
+    // Values in their shortest exact form; comments, labels and other words untouched.
+    void shortestExposition() {
+        QCOMPARE(shortestValues("# HELP a 0.08299999999999999\nx{p=\"a b\"} 82.85599999999999\ny 0.008999999999999999\n"
+                                "z 1\nw +Inf\n"),
+                 std::string("# HELP a 0.08299999999999999\nx{p=\"a b\"} 82.856\ny 0.009\nz 1\nw +Inf\n"));
+    }
+
+    // Patterns match character devices only, each device once and none given by name; a port
+    // gone is kept until it has been gone the time given, and one back in time stays.
+    void portWatch() {
+        QTemporaryDir d;
+        for (const char* l : {"a1", "a2", "a3"})
+            QVERIFY(QFile::link("/dev/null", d.filePath(l)));
+        QVERIFY(QFile::link(d.filePath("nowhere"), d.filePath("a4")) && QFile(d.filePath("a5")).open(QIODevice::WriteOnly));
+        QCOMPARE(matchPorts({d.filePath("a[2-5]"), d.filePath("a*")}), QStringList{d.filePath("a2")});
+        QCOMPARE(matchPorts({d.filePath("a*")}, {d.filePath("a3")}), QStringList{});
+        QVERIFY(isPortPattern("ttyUSB?") && !isPortPattern("/dev/ttyUSB0"));
+        PortWatch w(1000);
+        QCOMPARE(w.update({"p", "q"}, 0).added, QStringList({"p", "q"}));
+        for (const auto& [now, matches, forgotten] : {std::tuple{500, QStringList{}, QStringList{}},
+                                                       {900, {"q"}, {}}, {1499, {}, {}}, {1500, {}, {"p"}}, {2500, {}, {"q"}}}) {
+            const PortWatch::Change c = w.update(matches, now);
+            QVERIFY(c.added.isEmpty());
+            QCOMPARE(c.forgotten, forgotten);
+        }
+        QCOMPARE(w.update({"p"}, 3000).added, QStringList{"p"});
     }
 
     void portsFile() {

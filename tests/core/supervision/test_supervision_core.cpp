@@ -74,7 +74,10 @@ private slots:
         QVERIFY(test::writeBytes(tmp.filePath("blocked"), {}));
         RecordFile d;
         QVERIFY(!d.create(tmp.filePath("blocked/Supervision"), "X", ".xls"));
-        QVERIFY(d.error().contains("cannot be created"));
+        QVERIFY2(d.error().contains("cannot be created: " +
+                                    QDir::toNativeSeparators(tmp.filePath("blocked")) +
+                                    " is a file, not a folder."),
+                 qPrintable(d.error()));
         QVERIFY(!d.append("y"));
     }
 
