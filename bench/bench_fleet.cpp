@@ -1,9 +1,11 @@
-// A rack of 16 boards: tavoem-sim on pseudo-terminals pacing their answers at 19200 baud,
-// TempsPause2 = 2, watched by `tavoemctl monitor --period 1` for 60 s (argv[1]: another number
-// of seconds). /metrics is fetched four times a second over HTTP: each fetch is timed, and each
-// new row of a port (its exchange counter moved) gives that row's duration. The monitor's CPU
-// time and peak resident memory come from /proc. Then sim/demo-image.hex is downloaded (customer
-// sequence) to the 16 boards one after another, and to all of them by one batch run.
+// A rack of boards (argv[1], default 16): tavoem-sim on pseudo-terminals pacing their answers at
+// 19200 baud, TempsPause2 = 2, watched by `tavoemctl monitor --period 1` for 60 s (argv[2]:
+// another number of seconds). /metrics is fetched four times a second over HTTP: each fetch is
+// timed, and each new row of a port (its exchange counter moved) gives that row's duration. The
+// monitor's CPU time and peak resident memory come from /proc. Then bench/fleet_pyserial.py
+// polls the same boards as long, one thread each, for the comparison line. With 16 boards or
+// fewer, sim/demo-image.hex is then downloaded (customer sequence) to the boards one after
+// another, and to all of them by one batch run.
 #include "core/settings/Defaults.h"
 #include "core/settings/Ini.h"
 #include "core/translation/DefaultTexts.h"
@@ -25,7 +27,7 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
+#include <memory>
 #include <csignal>
 #include <cstdio>
 #include <vector>
@@ -34,7 +36,6 @@ using namespace tav;
 
 namespace {
 
-constexpr int kBoards = 16;
 constexpr int kBaud = 19200;
 
 // GET /metrics on 127.0.0.1:port; the body, or empty.
@@ -118,7 +119,8 @@ int runCtl(const QStringList& args, int ms = 120000) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const int seconds = argc > 1 ? std::max(5, std::atoi(argv[1])) : 60;
+    const int kBoards = argc > 1 ? std::clamp(std::atoi(argv[1]), 1, 256) : 16;
+    const int seconds = argc > 2 ? std::max(5, std::atoi(argv[2])) : 60;
     QTemporaryDir dir;
     const QString program = dir.filePath(QStringLiteral("program"));
     QDir().mkpath(program);
@@ -128,18 +130,20 @@ int main(int argc, char** argv) {
     EcrireIni(ini, "RS232", "BAUD", QString::number(kBaud));
     EcrireIni(ini, "RS232", "TempsPause2", QStringLiteral("2"));
 
-    std::array<test::SimProcess, kBoards> sims;
-    QStringList ports;
+    std::vector<std::unique_ptr<test::SimProcess>> sims;
+    QStringList ports, devices;
     for (int i = 0; i < kBoards; ++i) {
-        if (!sims[i].start({QStringLiteral("--no-noise"), QStringLiteral("--realtime"),
+        sims.push_back(std::make_unique<test::SimProcess>());
+        if (!sims[i]->start({QStringLiteral("--no-noise"), QStringLiteral("--realtime"),
                             QStringLiteral("--baud"), QString::number(kBaud),
                             QStringLiteral("--serial"),
                             QStringLiteral("FLEET-%1").arg(i + 1, 2, 10, QChar(u'0'))})) {
             std::fprintf(stderr, "tavoem-sim did not start: %s\n",
-                         qPrintable(sims[i].errorOutput()));
+                         qPrintable(sims[i]->errorOutput()));
             return 1;
         }
-        ports << QStringLiteral("--port") << sims[i].devicePath();
+        ports << QStringLiteral("--port") << sims[i]->devicePath();
+        devices << sims[i]->devicePath();
     }
 
     QProcess monitor;
@@ -189,8 +193,12 @@ int main(int argc, char** argv) {
     }
     const double cpuPct = (cpuSeconds(pid) - cpuBefore) / (double(wall.elapsed()) / 1000) * 100;
     const double rssMb = peakRssMb(pid);
+    QElapsedTimer stopping;
+    stopping.start();
     ::kill(pid_t(pid), SIGTERM);
-    monitor.waitForFinished(15000);
+    if (!monitor.waitForFinished(15000))
+        std::fprintf(stderr, "the monitor did not stop within 15 s of SIGTERM\n");
+    std::fprintf(stderr, "monitor stopped in %.2f s\n", double(stopping.elapsed()) / 1000);
 
     std::printf("fleet boards=%d period_s=1 pause2_ms=2 row_ms_p50=%.1f row_ms_p99=%.1f "
                 "cpu_pct=%.1f rss_mb=%.1f scrape_ms_p99=%.1f\n",
@@ -199,13 +207,37 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     std::fprintf(stderr, "%zu rows, %zu scrapes\n", rowMs.size(), scrapeMs.size());
 
+    // The same rows scripted with pyserial, one thread a board, for as long.
+    QProcess py;
+    py.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    py.start(QFile::exists(QStringLiteral("/usr/bin/python3")) ? QStringLiteral("/usr/bin/python3")
+                                                               : QStringLiteral("python3"),
+             QStringList{QStringLiteral(TAV_BENCH_DIR "/fleet_pyserial.py"), QStringLiteral("--baud"),
+                         QString::number(kBaud), QStringLiteral("--pause"), QStringLiteral("2"),
+                         QStringLiteral("--seconds"), QString::number(seconds)} +
+                 devices);
+    const QRegularExpression p99(QStringLiteral("row_ms_p99=([0-9.]+)"));
+    if (py.waitForFinished(qint64(seconds) * 1000 + 60000) && py.exitCode() == 0) {
+        const QString line = QString::fromLocal8Bit(py.readAllStandardOutput()).trimmed();
+        const double theirs = p99.match(line).captured(1).toDouble();
+        std::printf("%s ratio_p99=%.2f\n", qPrintable(line),
+                    theirs > 0 ? percentile(rowMs, 0.99) / theirs : 0.0);
+    } else {
+        std::fprintf(stderr, "pyserial comparison did not run\n");
+    }
+    std::fflush(stdout);
+    if (kBoards > 16) {
+        std::fprintf(stderr, "downloads: measured with 16 boards or fewer\n");
+        return 0;
+    }
+
     const QString image = QStringLiteral(TAV_BENCH_DIR "/../sim/demo-image.hex");
     const QStringList download{QStringLiteral("download"), QStringLiteral("--program-dir"), program,
                                QStringLiteral("--client"), QStringLiteral("--quiet"), image};
     QElapsedTimer t;
     t.start();
     for (int i = 0; i < kBoards; ++i)
-        if (runCtl(download + QStringList{QStringLiteral("--port"), sims[i].devicePath()}) != 0) {
+        if (runCtl(download + QStringList{QStringLiteral("--port"), sims[i]->devicePath()}) != 0) {
             std::fprintf(stderr, "download to board %d failed\n", i + 1);
             return 1;
         }

@@ -8,10 +8,9 @@
 #include <QRegularExpression>
 
 #include "core/fleet/PortWatch.h"
+#include "core/supervision/Recorder.h"
 #include "ctl/MetricsServer.h"
 
-#include <prometheus/metric_family.h>
-#include <prometheus/text_serializer.h>
 
 #include <algorithm>
 #include <csignal>
@@ -37,9 +36,10 @@ public:
         for (const auto& w : workers_)
             w->wait();
     }
-    void add(const QString& port) {
+    void add(const QString& port, int delayMs = 0) {
         WorkerSettings w = settings_;
         w.port = port;
+        w.firstRowDelayMs = delayMs;
         w.note = note_;
         auto worker = std::make_unique<PortWorker>(std::move(w));
         worker->start();
@@ -68,22 +68,7 @@ public:
             for (const auto& w : workers_)
                 boards.push_back(w->snapshot());
         }
-        std::vector<prometheus::MetricFamily> families;
-        for (const SampleFamily& f : fleetSamples(boards, captions_, clock_.now())) {
-            prometheus::MetricFamily m{f.name.toStdString(), f.help.toStdString(),
-                                       f.counter ? prometheus::MetricType::Counter
-                                                 : prometheus::MetricType::Gauge,
-                                       {}};
-            for (const Sample& s : f.samples) {
-                prometheus::ClientMetric c;
-                for (const auto& [name, value] : s.labels)
-                    c.label.push_back({name.toStdString(), value.toStdString()});
-                (f.counter ? c.counter.value : c.gauge.value) = s.value;
-                m.metric.push_back(std::move(c));
-            }
-            families.push_back(std::move(m));
-        }
-        return shortestValues(prometheus::TextSerializer().Serialize(families));
+        return tav::exposition(fleetSamples(boards, captions_, clock_.now()));
     }
 
 private:
@@ -190,9 +175,16 @@ int runMonitor(const QStringList& args) {
                        "authentication, to whoever reaches it: your explicit choice."),
         QStringLiteral("addr"), QStringLiteral("127.0.0.1:9464"));
     const QCommandLineOption record(QStringLiteral("record"),
-                                    QStringLiteral("Also write each board's rows in the record "
-                                                   "format to DIR/<serial number><extension>."),
+                                    QStringLiteral("Also write each board's rows to "
+                                                   "DIR/<serial number><extension> (.csv for csv "
+                                                   "and data; _2, _3... when taken)."),
                                     QStringLiteral("dir"));
+    const QCommandLineOption recordFormatOption(
+        QStringLiteral("record-format"),
+        QStringLiteral("window (default: the data supervision's lines), csv (the same as CSV) "
+                       "or data (CSV for data tools: named columns in the metrics' units, ISO "
+                       "8601 time stamps, one 0/1 column per alarm and warning bit)."),
+        QStringLiteral("format"), QStringLiteral("window"));
     const QCommandLineOption glob(
         QStringLiteral("ports-glob"),
         QStringLiteral("Also watch the serial devices this shell pattern matches "
@@ -207,7 +199,7 @@ int runMonitor(const QStringList& args) {
                        "600: long enough for an alert on tav_board_up to fire). A port given "
                        "by name always stays."),
         QStringLiteral("s"));
-    run.parser.addOptions({period, listen, record, glob, forget});
+    run.parser.addOptions({period, listen, record, recordFormatOption, glob, forget});
     run.setPortListOptions(false);
     if (const int st = run.parse(args); st >= 0)
         return st;
@@ -216,6 +208,12 @@ int runMonitor(const QStringList& args) {
     const qint64 forgetS = ok ? run.number(forget, 1, 86400 * 365, 600, &ok) : 0;
     if (!ok)
         return kUsage;
+    const std::optional<RecordFormat> recordFormat =
+        recordFormatNamed(run.parser.value(recordFormatOption));
+    if (!recordFormat)
+        return run.fail(kUsage, QStringLiteral("--record-format takes window, csv or data, not "
+                                               "\"%1\"")
+                                    .arg(run.parser.value(recordFormatOption)));
     QStringList ports;
     if (!run.ports(&ports))
         return kUsage;
@@ -256,9 +254,14 @@ int runMonitor(const QStringList& args) {
                                 "the README section \"Metrics beyond this machine\" shows")
                      .arg(address));
     const AppState& s = run.state();
-    Fleet fleet(WorkerSettings{s.programDir, {}, s.baudOverride, s.TempsTimeout, int(periodS),
-                               run.parser.value(record), {}},
-                [&run](const QString& line) { run.fail(kRefused, line); });
+    WorkerSettings settings;
+    settings.programDir = s.programDir;
+    settings.baudOverride = s.baudOverride;
+    settings.timeoutOverride = s.TempsTimeout;
+    settings.periodS = int(periodS);
+    settings.recordDir = run.parser.value(record);
+    settings.recordFormat = *recordFormat;
+    Fleet fleet(settings, [&run](const QString& line) { run.fail(kRefused, line); });
     std::unique_ptr<MetricsServer> server;
     try {
         // Enough workers, and a short time-out for a request that does not come, so that idle
@@ -273,8 +276,10 @@ int runMonitor(const QStringList& args) {
                                                "to choose another")
                                     .arg(address, bindFailure(address)));
     }
-    for (const QString& p : std::as_const(ports))
-        fleet.add(p);
+    // The ports given at the start take their rows spread over the period, not all at once:
+    // the station's load stays even, and a scrape never waits behind every board's row.
+    for (qsizetype i = 0; i < ports.size(); ++i)
+        fleet.add(ports[i], int(periodS * 1000 * i / ports.size()));
 
     const QString host = address.section(u':', 0, -2);
     const std::vector<int> bound = server->ports();

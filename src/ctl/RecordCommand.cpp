@@ -39,17 +39,20 @@ int runRecord(const QStringList& args) {
             QStringLiteral("Takes a supervision row every --period seconds (date, time, duration "
                            "in hours, then the supervision reads) and writes every --every-th "
                            "row in the record format of tavoem's data supervision (TAB-separated, "
-                           "CR LF; --csv for CSV), line by line, until --duration or --rows is "
+                           "CR LF; --format csv for CSV; --format data for CSV with named "
+                           "columns in the metrics' units, a full ISO 8601 time stamp on every "
+                           "row, the warning word and laser state read too, and one 0/1 column "
+                           "per alarm and warning bit), line by line, until --duration or --rows is "
                            "reached or Ctrl-C (the row under way is finished and written first; "
                            "a second Ctrl-C stops at once without it, status 130). The first "
                            "line is the header; the first written line of each day carries the "
-                           "date. A read without answer (or not sent: the port is gone) ends the "
+                           "date (window and csv). A read without answer (or not sent: the port is gone) ends the "
                            "row with empty cells, writes it if due and stops the run with status "
                            "1, naming the read and the time (\"link lost at hh:mm:ss\" when no "
                            "read of the row got an answer or the port went away); "
                            "with --yes its cell stays empty (a line on stderr unless --quiet; a "
                            "lost link is said once, then \"link back at hh:mm:ss\") and the run "
-                           "goes on. --json is not offered: use --csv."),
+                           "goes on. --json is not offered: use --format data."),
             Json::Refused);
     const QCommandLineOption period(QStringLiteral("period"),
                                     QStringLiteral("Seconds between rows (at least 1; required)."),
@@ -68,8 +71,14 @@ int runRecord(const QStringList& args) {
                                      QStringLiteral("File to create (an existing one is refused); "
                                                     "default: stdout."),
                                      QStringLiteral("file"));
-    const QCommandLineOption csv(QStringLiteral("csv"), QStringLiteral("RFC 4180 CSV."));
-    run.parser.addOptions({period, every, duration, rows, outFile, csv});
+    const QCommandLineOption csv(QStringLiteral("csv"), QStringLiteral("Same as --format csv."));
+    const QCommandLineOption format(
+        QStringLiteral("format"),
+        QStringLiteral("window (default: the data supervision's lines), csv (the same as RFC 4180 "
+                       "CSV) or data (CSV for data tools: named columns with units, ISO 8601 "
+                       "time stamps, one column per alarm and warning bit)."),
+        QStringLiteral("format"), QStringLiteral("window"));
+    run.parser.addOptions({period, every, duration, rows, outFile, csv, format});
     run.setYesOption();
     if (const int st = run.parse(args); st >= 0)
         return st;
@@ -97,6 +106,14 @@ int runRecord(const QStringList& args) {
         return run.fail(kUsage, QStringLiteral("--period is required (seconds between rows)"));
     if (lengthS && rowCount)
         return run.fail(kUsage, QStringLiteral("--duration and --rows exclude each other"));
+    const std::optional<RecordFormat> written = run.parser.isSet(csv) && !run.parser.isSet(format)
+                                                    ? RecordFormat::Csv
+                                                    : recordFormatNamed(run.parser.value(format));
+    if (!written || (run.parser.isSet(csv) && *written != RecordFormat::Csv))
+        return run.fail(kUsage, QStringLiteral("--format takes window, csv or data, not \"%1\"%2")
+                                    .arg(run.parser.value(format),
+                                         run.parser.isSet(csv) ? QStringLiteral(" with --csv")
+                                                               : QString()));
 
     AppState& s = run.state();
     ChargerLangueCourante(s);
@@ -104,9 +121,9 @@ int runRecord(const QStringList& args) {
     const RecorderSettings settings{
         int(*periodS), int(everyN.value_or(1)),
         run.prompts().yes ? MissingAnswer::LeaveEmpty : MissingAnswer::EndRow,
-        run.parser.isSet(csv) ? RecordFormat::Csv : RecordFormat::Tabs};
+        *written};
     if (!recorder.file().open(run.parser.value(outFile)) ||
-        !recorder.start(settings, supervisionHeader(s)))
+        !recorder.start(settings, recordHeader(s, *written)))
         return run.fail(kUsage, recorder.file().error() + u' ' + recorder.file().advice());
     if (!run.openPort())
         return kRefused;

@@ -158,27 +158,56 @@ std::vector<SampleFamily> fleetSamples(const std::vector<BoardState>& boards,
     return f;
 }
 
-std::string shortestValues(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t at = 0; at < text.size();) {
-        const size_t end = std::min(text.find('\n', at), text.size());
-        const std::string_view line(text.data() + at, end - at);
-        const size_t space = line.rfind(' ');
-        double v = 0;
-        const char* first = line.data() + space + 1;
-        const char* last = line.data() + line.size();
+namespace {
+
+// UTF-8 with backslash and line feed escaped, and the double quote in a label value.
+void appendEscaped(std::string& out, const QString& text, bool quote) {
+    for (const char c : text.toUtf8()) {
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '"' && quote)
+            out += "\\\"";
+        else
+            out += c;
+    }
+}
+
+void appendNumber(std::string& out, double v) {
+    if (std::isnan(v)) {
+        out += "NaN";
+    } else if (std::isinf(v)) {
+        out += v > 0 ? "+Inf" : "-Inf";
+    } else {
         char buf[32];
-        if (!line.starts_with('#') && space != std::string_view::npos &&
-            std::from_chars(first, last, v).ptr == last && std::isfinite(v)) {
-            out.append(line.substr(0, space + 1));
-            out.append(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
-        } else {
-            out.append(line);
+        out.append(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
+    }
+}
+
+} // namespace
+
+std::string exposition(const std::vector<SampleFamily>& families) {
+    std::string out;
+    out.reserve(4096);
+    for (const SampleFamily& f : families) {
+        const std::string name = f.name.toStdString();
+        out += "# HELP " + name + ' ';
+        appendEscaped(out, f.help, false);
+        out += "\n# TYPE " + name + (f.counter ? " counter\n" : " gauge\n");
+        for (const Sample& s : f.samples) {
+            out += name;
+            const char* sep = "{";
+            for (const auto& [label, value] : s.labels) {
+                out += sep + label.toStdString() + "=\"";
+                appendEscaped(out, value, true);
+                out += '"';
+                sep = ",";
+            }
+            out += s.labels.empty() ? " " : "} ";
+            appendNumber(out, s.value);
+            out += '\n';
         }
-        if (end < text.size())
-            out.push_back('\n');
-        at = end + 1;
     }
     return out;
 }

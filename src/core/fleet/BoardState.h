@@ -85,8 +85,9 @@ BitCaptions defaultBitCaptions();
 std::vector<SampleFamily> fleetSamples(const std::vector<BoardState>& boards,
                                        const BitCaptions& captions, qint64 nowMs);
 
-// The exposition text with every sample's value in the shortest form that reads back the same
-// double (82.856, where a 16-digit writer gives 82.85599999999999); the rest unchanged.
-std::string shortestValues(const std::string& text);
+// The families in the Prometheus text format (version 0.0.4): HELP and TYPE lines, label values
+// escaped, each value in the shortest form that reads back the same double (82.856, where a
+// 16-digit writer gives 82.85599999999999).
+std::string exposition(const std::vector<SampleFamily>& families);
 
 } // namespace tav

@@ -59,6 +59,14 @@ void PortWorker::start() {
     thread_->start();
 }
 
+void PortWorker::requestStop() {
+    {
+        std::lock_guard lock(stopMutex_);
+        stop_ = true;
+    }
+    stopAsked_.notify_all();
+}
+
 void PortWorker::wait() {
     if (!thread_)
         return;
@@ -88,11 +96,14 @@ void PortWorker::run() {
     s.baudOverride = settings_.baudOverride;
     if (settings_.timeoutOverride > 0)
         s.TempsTimeout = settings_.timeoutOverride;
-    qint64 next = clock.now();
+    qint64 next = clock.now() + settings_.firstRowDelayMs;
     while (!stop_) {
         const qint64 now = clock.now();
         if (now < next) {
-            clock.sleep(int(std::min<qint64>(50, next - now)));
+            // One wake-up a row, not one every few milliseconds: a rack has dozens of these.
+            std::unique_lock lock(stopMutex_);
+            stopAsked_.wait_for(lock, std::chrono::milliseconds(next - now),
+                                [this] { return stop_.load(); });
             continue;
         }
         next = now + qint64(settings_.periodS) * 1000;
@@ -151,14 +162,18 @@ bool PortWorker::identify(AppState& s) {
 void PortWorker::startRecord(AppState& s, const QString& serial, bool resuming) {
     record_ = std::make_unique<Record>(s);
     record_->serial = serial;
-    QString extension = LireIni(s.generalIni(), kSupervisionSection, QStringLiteral("TxtExtension"));
+    QString extension = settings_.recordFormat == RecordFormat::Tabs
+                            ? LireIni(s.generalIni(), kSupervisionSection,
+                                      QStringLiteral("TxtExtension"))
+                            : QStringLiteral(".csv");
     if (extension.isEmpty())
         extension = kDefaultRecordExtension;
     RecordFile& file = record_->recorder.file();
-    const RecorderSettings rs{settings_.periodS, 1, MissingAnswer::LeaveEmpty, RecordFormat::Tabs};
+    const RecorderSettings rs{settings_.periodS, 1, MissingAnswer::LeaveEmpty,
+                              settings_.recordFormat};
     if (file.create(settings_.recordDir, recordBaseName(serial, QDateTime::currentDateTime()),
                     extension) &&
-        record_->recorder.start(rs, supervisionHeader(s))) {
+        record_->recorder.start(rs, recordHeader(s, settings_.recordFormat))) {
         if (resuming && settings_.note)
             settings_.note(QStringLiteral("%1: recording resumes in %2").arg(settings_.port, file.path()));
         paused_.clear();
@@ -197,7 +212,7 @@ void PortWorker::takeRow(AppState& s) {
             return true;
         };
         hooks.stop = stop;
-        const RowOutcome out = r.takeRow(s.clock.now() / 1000, logTimeText(t), hooks);
+        const RowOutcome out = r.takeRow(s.clock.now() / 1000, logTimeText(t), hooks, t);
         unanswered += int(out.unanswered.size());
         if (out.writeFailed) {
             pauseRecord(r.file());
@@ -205,7 +220,7 @@ void PortWorker::takeRow(AppState& s) {
             r.finish();
             record_.reset();
         }
-        reads = reads.mid(supervisionMnemonics().size());
+        reads = reads.mid(recordReads(settings_.recordFormat).size()); // the rest of the row
     }
     if (!stop()) {
         const RowReads r = MesurerLigne(

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "core/fleet/BoardState.h"
+#include "core/supervision/Recorder.h"
 
 #include <QString>
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -22,7 +24,9 @@ struct WorkerSettings {
     qint32 baudOverride = 0;    // 0: the stored rate
     qint16 timeoutOverride = 0; // 0: the stored time-out
     int periodS = 5;
+    int firstRowDelayMs = 0; // spreads the rows of many ports over the period
     QString recordDir; // empty: no record files
+    RecordFormat recordFormat = RecordFormat::Tabs;
     // A line for the operator (a record file that cannot be written); called on the worker's
     // thread.
     std::function<void(const QString&)> note;
@@ -40,7 +44,7 @@ public:
 
     void start();
     // Asks the thread to stop; it ends within one exchange (files and port closed).
-    void requestStop() { stop_ = true; }
+    void requestStop();
     void wait();
     BoardState snapshot() const;
 
@@ -53,6 +57,8 @@ private:
     mutable std::mutex mutex_;
     BoardState state_;
     std::atomic<bool> stop_{false};
+    std::mutex stopMutex_;
+    std::condition_variable stopAsked_; // wakes the wait between rows
     bool lost_ = false; // lost once since the first answer: the next answer is a reconnection
     QString told_;      // why the port could not be opened or identified, as last said
     QString paused_;    // serial number of a record that could not be written, tried each row

@@ -3,6 +3,8 @@
 #include "core/AppState.h"
 #include "core/Clock.h"
 #include "core/control/MeasurementLog.h"
+#include "core/fleet/BoardState.h"
+#include "core/fleet/DataRecord.h"
 #include "core/text/Cp1252.h"
 #include "core/translation/Texts.h"
 
@@ -17,11 +19,30 @@ QString csvField(const QString& cell) {
     return u'"' + QString(cell).replace(u'"', QStringLiteral("\"\"")) + u'"';
 }
 
-QStringList emptyRow() {
-    return QStringList(kSupervisionColumns);
+// Date, time, duration and one cell a read.
+QStringList emptyRow(RecordFormat format) {
+    return QStringList(kFirstMeasuredColumn - 1 + recordReads(format).size());
 }
 
 } // namespace
+
+std::optional<RecordFormat> recordFormatNamed(const QString& name) {
+    if (name == QLatin1String("window"))
+        return RecordFormat::Tabs;
+    if (name == QLatin1String("csv"))
+        return RecordFormat::Csv;
+    if (name == QLatin1String("data"))
+        return RecordFormat::Data;
+    return std::nullopt;
+}
+
+QStringList recordReads(RecordFormat format) {
+    return format == RecordFormat::Data ? monitorReads() : supervisionMnemonics();
+}
+
+QStringList recordHeader(const AppState& s, RecordFormat format) {
+    return format == RecordFormat::Data ? dataHeader() : supervisionHeader(s);
+}
 
 QByteArray recordLine(const QStringList& cells, RecordFormat format) {
     if (format == RecordFormat::Tabs)
@@ -45,7 +66,7 @@ QStringList supervisionHeader(const AppState& s) {
 bool SupervisionRecorder::start(const RecorderSettings& settings, const QStringList& header) {
     settings_ = settings;
     schedule_.restart();
-    cells_ = emptyRow();
+    cells_ = emptyRow(settings_.format);
     date_.clear();
     recordedDate_.clear();
     row_ = 1;
@@ -76,12 +97,13 @@ void SupervisionRecorder::run(const RunLength& length, const RowHooks& hooks,
         noteDate(logDateText(t));
         if (!due(now))
             s_.clock.sleep(50);
-        else if (!taken(takeRow(now, logTimeText(t), hooks)))
+        else if (!taken(takeRow(now, logTimeText(t), hooks, t)))
             return;
     }
 }
 
-RowOutcome SupervisionRecorder::takeRow(qint64 nowS, const QString& time, const RowHooks& hooks) {
+RowOutcome SupervisionRecorder::takeRow(qint64 nowS, const QString& time, const RowHooks& hooks,
+                                        const QDateTime& stamp) {
     RowOutcome out;
     const double hours = schedule_.take(nowS, settings_.periodS, row_ == 1);
     cells_[1] = time;
@@ -91,8 +113,9 @@ RowOutcome SupervisionRecorder::takeRow(qint64 nowS, const QString& time, const 
     const auto stop = [&hooks] { return hooks.stop && hooks.stop(); };
     if (stop())
         return out; // asked while events ran: the run ends without this row
+    const QStringList mnemonics = reads();
     const RowReads reads = MesurerLigne(
-        s_, supervisionMnemonics(), settings_.missing,
+        s_, mnemonics, settings_.missing,
         [&](int i, const QString& answer) {
             cells_[kFirstMeasuredColumn - 1 + i] = answer;
             return !hooks.store || hooks.store(kFirstMeasuredColumn + i, answer);
@@ -110,7 +133,16 @@ RowOutcome SupervisionRecorder::takeRow(qint64 nowS, const QString& time, const 
         linkNote_.clear();
     }
     linkLost_ = out.linkLost;
-    if (row_ % settings_.every == 0) {
+    if (row_ % settings_.every == 0 && settings_.format == RecordFormat::Data) {
+        QHash<QString, QString> answers;
+        for (qsizetype i = 0; i < mnemonics.size(); ++i)
+            if (const QString& a = cells_[kFirstMeasuredColumn - 1 + i]; !a.isEmpty())
+                answers.insert(mnemonics[i], a);
+        out.writeFailed = !file_.append(recordLine(
+            dataCells(answers, stamp.isValid() ? stamp : QDateTime::currentDateTime()),
+            settings_.format));
+        out.endRun = out.endRun || out.writeFailed;
+    } else if (row_ % settings_.every == 0) {
         // The sheet dates only the first row of a day; a record of every N-th row gets the
         // date on its first line of each day, so that no line in it is undated.
         QStringList line = cells_;
@@ -121,7 +153,7 @@ RowOutcome SupervisionRecorder::takeRow(qint64 nowS, const QString& time, const 
         out.writeFailed = !file_.append(recordLine(line, settings_.format));
         out.endRun = out.endRun || out.writeFailed;
     }
-    cells_ = emptyRow();
+    cells_ = emptyRow(settings_.format);
     ++row_;
     return out;
 }

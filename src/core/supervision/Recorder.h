@@ -19,12 +19,21 @@ struct AppState;
 // the reads of a row, its cells and the record file's lines. No widget, no global: one per run
 // and per port.
 
-enum class RecordFormat { Tabs, Csv };
+// The window's lines (TAB-ended cells), the same as CSV, or data: CSV of named columns in the
+// metrics' units with a full time stamp on every row (core/fleet/DataRecord.h).
+enum class RecordFormat { Tabs, Csv, Data };
+// "window", "csv" or "data"; nothing for another name.
+std::optional<RecordFormat> recordFormatNamed(const QString& name);
 
 // One line of a record file: every cell followed by a TAB, CR LF; or RFC 4180 CSV, CR LF.
 QByteArray recordLine(const QStringList& cells, RecordFormat format);
 // Header row: "DATE", the Time and Duration captions of the current language, the mnemonics.
 QStringList supervisionHeader(const AppState& s);
+// The header of a record in `format`.
+QStringList recordHeader(const AppState& s, RecordFormat format);
+// The reads of a row in `format`: the supervision reads; as data also the warning word and
+// the laser state.
+QStringList recordReads(RecordFormat format);
 
 struct RecorderSettings {
     int periodS = 1;
@@ -81,7 +90,10 @@ public:
     // Takes the row due at `nowS` (elapsed seconds) with its time of day: time and duration,
     // the reads, then the record line when the row is an N-th one. The date of the day goes
     // on the first recorded line of each day, also when the row itself is undated.
-    RowOutcome takeRow(qint64 nowS, const QString& time, const RowHooks& hooks);
+    // As data, the row is stamped with `stamp` (default: now).
+    RowOutcome takeRow(qint64 nowS, const QString& time, const RowHooks& hooks,
+                       const QDateTime& stamp = {});
+    QStringList reads() const { return recordReads(settings_.format); }
     // A whole run after start(), on the state's clock counted from now: a row at once, then each
     // when due, until `length` is reached or `stop` says so between rows. Date and time of day
     // come from `wallClock`; `taken` gets each row and returns false to end the run.

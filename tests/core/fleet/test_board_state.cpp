@@ -79,11 +79,13 @@ private slots:
             QCOMPARE(*got, value);
     }
 
-    // Values in their shortest exact form; comments, labels and other words untouched.
-    void shortestExposition() {
-        QCOMPARE(shortestValues("# HELP a 0.08299999999999999\nx{p=\"a b\"} 82.85599999999999\ny 0.008999999999999999\n"
-                                "z 1\nw +Inf\n"),
-                 std::string("# HELP a 0.08299999999999999\nx{p=\"a b\"} 82.856\ny 0.009\nz 1\nw +Inf\n"));
+    // The text format: HELP and TYPE, label values escaped, values in their shortest exact form.
+    void expositionText() {
+        const std::vector<SampleFamily> f{{"a_total", "Help \\ of\nA.", true, {{{{"p", "x\"y\\z\n"}, {"q", "é"}}, 82.856}}},
+                                          {"b", "B.", false, {{{}, 0.009}, {{}, 1}, {{}, qInf()}}}};
+        QCOMPARE(QString::fromStdString(exposition(f)),
+                 "# HELP a_total Help \\\\ of\\nA.\n# TYPE a_total counter\na_total{p=\"x\\\"y\\\\z\\n\",q=\"é\"} 82.856\n"
+                 "# HELP b B.\n# TYPE b gauge\nb 0.009\nb 1\nb +Inf\n");
     }
 
     // Patterns match character devices only, each device once and none given by name; a port
