@@ -5,6 +5,8 @@ the real Alertmanager with the shipped example (group_wait 1 s, its webhook poin
 webhook receiver of our own. A pulled board must reach the receiver as TavBoardDown with its
 serial number; the laser-off board must raise no power alert; every query of the shipped
 dashboard must parse and return a series; a monitor given a port already taken must say why.
+The shipped nginx site (TLS, a login) stands in front of the monitor too, and the shipped
+"tavoem-tls" scrape job, uncommented, must scrape the boards through it.
 
 Usage: monitor_alerting.py PACKAGING_DIR, with TAVOEMCTL_BIN and TAVOEM_SIM_BIN set (ctest
 sets them). Every process it starts is stopped before it ends."""
@@ -129,6 +131,53 @@ def dashboard_queries(path, serial):
             yield f"panel \"{panel['title']}\" {target['refId']}", fill(target["expr"]), None
 
 
+def proxy(monitor, port):
+    """The shipped nginx site on `port` in front of the monitor, with a certificate made here
+    and the password "secret"; a request without the login must be refused."""
+    nginx = need("nginx", "nginx-light")
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1",
+                    "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1",
+                    "-keyout", f"{tmp}/station.key", "-out", f"{tmp}/station.pem"],
+                   check=True, capture_output=True)
+    hashed = subprocess.run(["openssl", "passwd", "-apr1", "secret"], check=True,
+                            capture_output=True, text=True).stdout.strip()
+    with open(f"{tmp}/htpasswd", "w") as f:
+        f.write(f"prometheus:{hashed}\n")
+    with open(f"{tmp}/password", "w") as f:
+        f.write("secret")
+    site = copy("nginx/tavoem-monitor.conf", [
+        (r"listen 9465 ssl;", f"listen 127.0.0.1:{port} ssl;", 1),
+        (r"(ssl_certificate) /etc/ssl/certs/tavoem-station.pem;", rf"\1 {tmp}/station.pem;", 1),
+        (r"(ssl_certificate_key) /\S+;", rf"\1 {tmp}/station.key;", 1),
+        (r"(auth_basic_user_file) /\S+;", rf"\1 {tmp}/htpasswd;", 1),
+        (r"proxy_pass http://127\.0\.0\.1:9464/", f"proxy_pass http://{monitor}/", 1)])
+    with open(f"{tmp}/nginx.conf", "w") as f:
+        # Its workers run as root when the test does (the scratch files are the test's own).
+        f.write(("user root;\n" if os.geteuid() == 0 else "") +
+                f"pid {tmp}/nginx.pid;\nerror_log {tmp}/nginx.log;\ndaemon off;\nevents {{}}\n"
+                f"http {{\n  access_log off;\n" +
+                "".join(f"  {t}_temp_path {tmp}/{t};\n" for t in
+                        ("client_body", "proxy", "fastcgi", "uwsgi", "scgi")) +
+                f"  include {site};\n}}\n")
+    start([nginx, "-p", tmp, "-c", f"{tmp}/nginx.conf"], "nginx-start.log")
+    refused = wait_for("the proxy's answer without the login", lambda: http_status(
+        f"https://127.0.0.1:{port}/metrics"), 15)
+    if refused != 401:
+        fail(f"the proxy answered {refused} without the login, not 401")
+
+
+def http_status(url):
+    import ssl
+    try:
+        with urllib.request.urlopen(url, timeout=5,
+                                    context=ssl._create_unverified_context()) as r:
+            return r.status
+    except urllib.error.HTTPError as e:
+        return e.code
+    except OSError:
+        return None
+
+
 def main():
     prometheus = need("prometheus", "prometheus")
     alertmanager = need(["prometheus-alertmanager", "alertmanager"], "prometheus-alertmanager")
@@ -156,7 +205,8 @@ def main():
 
     hook = ThreadingHTTPServer(("127.0.0.1", 0), Webhook)
     threading.Thread(target=hook.serve_forever, daemon=True).start()
-    am_port, prom_port = free_ports(2)
+    am_port, prom_port, tls_port = free_ports(3)
+    proxy(metrics.netloc, tls_port)
     copy("prometheus/tavoem-alerts.yml", [(r"^(\s*for:) \S+$", rf"\1 {FOR}", 2)])
     config = copy("prometheus/prometheus.yml", [
         (r"^(  (scrape|evaluation)_interval:) 15s$", r"\1 1s", 2),
@@ -164,7 +214,12 @@ def main():
         # The Alertmanager block as shipped, uncommented.
         (r"^# ((alerting:|  alertmanagers:|    - static_configs:|        - targets: )\S*.*)$",
          r"\1", 4),
-        (r"127\.0\.0\.1:9093", f"127.0.0.1:{am_port}", 1)])
+        (r"127\.0\.0\.1:9093", f"127.0.0.1:{am_port}", 1),
+        # The job through the TLS proxy, uncommented, towards the proxy started here.
+        (r"^  # ([- ] .*)$", r"  \1", 11),
+        (r"station-1:9465", f"127.0.0.1:{tls_port}", 1),
+        (r"/etc/prometheus/tavoem-stations-ca.pem", f"{tmp}/station.pem", 1),
+        (r"/etc/prometheus/tavoem-metrics.password", f"{tmp}/password", 1)])
     am_config = copy("alertmanager/alertmanager.yml", [
         (r"^(  group_wait:) 30s$", r"\1 1s", 1),
         (r"http://127\.0\.0\.1:5001/tavoem", f"http://127.0.0.1:{hook.server_port}/tavoem", 1)])
@@ -179,8 +234,11 @@ def main():
         f"webhook :{hook.server_port} started")
 
     wait_for("tav_laser_on 1 for the board switched on, 0 for the other",
-             lambda: by_serial(query(server, "tav_laser_on")) == {ON: 1, OFF: 0})
+             lambda: by_serial(query(server, 'tav_laser_on{job="tavoem"}')) == {ON: 1, OFF: 0})
     say("laser states scraped")
+    wait_for("both boards scraped through the TLS proxy with the login",
+             lambda: by_serial(query(server, 'tav_board_up{job="tavoem-tls"}')) == {ON: 1, OFF: 1})
+    say("scraped through the TLS proxy")
 
     # The dashboard: every query answers, once a few scrapes are in (rates need two).
     queries = list(dashboard_queries(os.path.join(PACKAGING, "grafana/tavoem-rack.json"), OFF))

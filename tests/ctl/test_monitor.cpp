@@ -137,20 +137,22 @@ private slots:
     }
 
     // A record that cannot start (its folder is a file) is tried again at each row, and resumes
-    // once it can, said both times.
+    // once it can, said both times; as data here.
     void recordingResumes() {
         test::SimProcess sim;
         const QString link = dir_.filePath("rec-board"), records = dir_.filePath("records");
         QVERIFY(sim.start({"--no-noise", "--link", link}) && test::writeBytes(records, "a file"));
         QProcess m;
         m.start(qEnvironmentVariable("TAVOEMCTL_BIN"), {"monitor", "--program-dir", dir_.filePath("program"), "--period",
-                "1", "--listen", "127.0.0.1:0", "--record", records, "--port", link});
+                "1", "--listen", "127.0.0.1:0", "--record", records, "--record-format", "data", "--port", link});
         QString said;
         QTRY_VERIFY_WITH_TIMEOUT((said += m.readAllStandardError()).contains("tried again at each row"), 30000);
         QVERIFY(QFile::remove(records));
         QTRY_VERIFY_WITH_TIMEOUT((said += m.readAllStandardError()).contains("recording resumes in " + records), 30000);
         m.terminate();
         QVERIFY(m.waitForFinished(15000) && QDir(records).entryList(QDir::Files).size() == 1);
+        const QString file = QDir(records).entryInfoList(QDir::Files).value(0).filePath();
+        QVERIFY2(file.endsWith(".csv") && test::fileBytes(file).startsWith("time,input_power_dbm,"), qPrintable(file));
     }
 
     // SIGTERM stops the monitor cleanly. A port that cannot be opened was said once, with why.

@@ -424,6 +424,26 @@ private slots:
                          "link lost at \\d\\d:\\d\\d:\\d\\d( \\(no answer to IPW\\?|\\n)")),
                      qPrintable(r.err));
     }
+
+    // --format data loads with Python's csv module: named columns in the metrics' units, a
+    // stamp with its offset on every row, one 0/1 column per alarm and warning bit.
+    void recordAsData() {
+        test::SimProcess board;
+        QVERIFY(board.start({"--no-noise", "--pin=-12.3", "--case=31"}));
+        const Result r = run({"record", "--rows", "2", "--period", "1", "--format", "data", "--port", board.devicePath()});
+        QCOMPARE(r.status, 0);
+        QProcess py;
+        py.start("python3", {"-c", "import csv,sys,datetime as d\n"
+                                   "rows=list(csv.DictReader(sys.stdin))\n"
+                                   "assert all(d.datetime.fromisoformat(r['time']).utcoffset() is not None for r in rows)\n"
+                                   "bits=[k for k in rows[0] if k.startswith(('alarm: ','warning: '))]\n"
+                                   "r=rows[-1]\n"
+                                   "print(len(rows),len(bits),r['input_power_dbm'],r['case_temperature_celsius'],r['laser_on'],"
+                                   "r['alarm: Loss of Input Power'] in ('0','1'),{r[b] for b in bits}<={'0','1'})"});
+        py.write(r.out.toUtf8()), py.closeWriteChannel();
+        QVERIFY(py.waitForFinished(60000));
+        QCOMPARE(QString(py.readAllStandardOutput() + py.readAllStandardError()).trimmed(), QString("2 11 -12.3 31 0 True True"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestTavoemctl)

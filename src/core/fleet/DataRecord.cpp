@@ -53,7 +53,7 @@ QString isoStamp(const QDateTime& t) {
     const int offset = t.offsetFromUtc() / 60;
     return t.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) +
            QStringLiteral("%1%2:%3")
-               .arg(offset < 0 ? u'-' : u'+')
+               .arg(QChar(offset < 0 ? u'-' : u'+'))
                .arg(qAbs(offset) / 60, 2, 10, QChar(u'0'))
                .arg(qAbs(offset) % 60, 2, 10, QChar(u'0'));
 }
