@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 
 namespace tav {
 
@@ -53,6 +54,15 @@ struct AppState {
     // instead of the stored RS232 PORT and BAUD; empty / 0: the stored settings. Never saved.
     QString portOverride;
     qint32 baudOverride = 0;
+
+    // How lines go out (by character and its gap, or whole with the half pauses), read once
+    // and kept by holdLineSending(); empty: read from the settings at every command.
+    struct LineSending {
+        bool byCharacter = false;
+        int gapMs = 0;
+        int halfMs = 0;
+    };
+    std::optional<LineSending> heldSending;
 
     // Exchange flags.
     bool FluxActif = false;

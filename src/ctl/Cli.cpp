@@ -2,6 +2,7 @@
 
 #include "core/config/ConfigRules.h"
 #include "core/link/Catalogue.h"
+#include "core/fleet/PortWatch.h"
 #include "core/fleet/PortWorker.h"
 #include "core/link/Exchange.h"
 #include "core/link/PortAdvice.h"
@@ -142,7 +143,7 @@ void Run::setPortListOptions(bool jobs) {
         parser.addOption(jobs_);
 }
 
-bool Run::ports(QStringList* list) const {
+bool Run::ports(QStringList* list, bool keepPatterns) const {
     *list = parser.values(port_);
     if (!parser.isSet(portsFrom_))
         return true;
@@ -152,7 +153,18 @@ bool Run::ports(QStringList* list) const {
                          .arg(f.fileName(), f.errorString()));
         return false;
     }
-    *list += portsFromText(QString::fromLocal8Bit(f.readAll()), QFileInfo(f).absolutePath());
+    for (const QString& p :
+         portsFromText(QString::fromLocal8Bit(f.readAll()), QFileInfo(f).absolutePath())) {
+        const QStringList found = keepPatterns || !isPortPattern(p) ? QStringList{p}
+                                                                    : matchPorts({p}, *list);
+        if (found.isEmpty()) {
+            fail(kUsage, QStringLiteral("the pattern \"%1\" of %2 matches no serial device; "
+                                        "check that the boards are plugged in")
+                             .arg(p, f.fileName()));
+            return false;
+        }
+        *list += found;
+    }
     return true;
 }
 

@@ -121,8 +121,10 @@ public:
     // Adds --ports-from FILE and, with `jobs`, --jobs N (before parse).
     void setPortListOptions(bool jobs);
     // The ports of --port (repeated) and --ports-from; false, reported, when the file cannot be
-    // read.
-    bool ports(QStringList* list) const;
+    // read or a pattern line (*, ? or [) matches no serial device. Pattern lines are expanded
+    // to the devices they match now, or kept as they are with `keepPatterns` (the monitor
+    // matches them again and again).
+    bool ports(QStringList* list, bool keepPatterns = false) const;
     // False, reported with the port named, when a device is given twice.
     bool distinctPorts(const QStringList& ports) const;
     bool portListGiven() const { return parser.isSet(portsFrom_); }

@@ -215,7 +215,7 @@ int runMonitor(const QStringList& args) {
                                                "\"%1\"")
                                     .arg(run.parser.value(recordFormatOption)));
     QStringList ports;
-    if (!run.ports(&ports))
+    if (!run.ports(&ports, true))
         return kUsage;
     QStringList patterns = run.parser.values(glob);
     for (const QString& p : std::as_const(ports))

@@ -56,6 +56,13 @@ private slots:
                         .size() == 1);
         }
         QVERIFY(lines.filter(QRegularExpression("^" + dir_.filePath("board2") + "\t-\t")).size() == 1);
+        // A pattern line of a ports file stands for the devices it matches now (board 2 is
+        // unplugged: no device behind its link); one that matches none is refused.
+        QVERIFY(test::writeBytes(dir_.filePath("ports.txt"), "./board[0-2]\n") && test::writeBytes(dir_.filePath("none.txt"), "none*\n"));
+        QCOMPARE(ctl({"read", "--ports-from", dir_.filePath("ports.txt")}, {}, &status).filter(QRegularExpression("\tBATCH-[01]\tread\t")).size(), 2);
+        QCOMPARE(status, 0);
+        ctl({"read", "--ports-from", dir_.filePath("none.txt")}, {}, &status);
+        QCOMPARE(status, 2);
         QtSerialPort holder; // another program holds board 3: its own outcome, not a missing port
         QVERIFY(holder.open(dir_.filePath("board3"), {}, nullptr));
         QVERIFY(ctl({"read", "--json"}, {0, 3}, &status).join('\n').contains("\"result\": \"port busy\""));

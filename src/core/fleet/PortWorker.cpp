@@ -83,6 +83,7 @@ BoardState PortWorker::snapshot() const {
 void PortWorker::run() {
     SystemClock clock;
     QtSerialPort port;
+    port.setWholeAnswers(true); // dozens of ports on one station
     SilentPrompts prompts;
     AppState s(settings_.programDir, port, clock, prompts);
     s.processEvents = nullptr;
@@ -91,6 +92,7 @@ void PortWorker::run() {
         ++state_.lateAnswers;
     };
     ChargerReglagesEchange(s);
+    holdLineSending(s); // read at start, as the time-out and repeats
     ChargerLangueCourante(s); // captions of the record's header
     s.portOverride = settings_.port;
     s.baudOverride = settings_.baudOverride;

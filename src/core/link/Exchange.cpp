@@ -56,11 +56,35 @@ bool sendsByCharacter(const AppState& s) {
     return byChar.compare(QLatin1String("1"), Qt::CaseInsensitive) == 0;
 }
 
+// How a line goes out: by character with a gap between them, or whole between half pauses.
+// Read once a command, or held (holdLineSending) while the long pause is not asked.
+using Sending = AppState::LineSending;
+
+Sending readSending(const AppState& s) {
+    Sending o;
+    o.byCharacter = sendsByCharacter(s);
+    if (o.byCharacter)
+        o.gapMs = settingMs(s.generalIni(), QStringLiteral("TxtSleepTwoChars"));
+    else
+        o.halfMs = halfPause(linePauseMs(s));
+    return o;
+}
+
+Sending sendingOf(const AppState& s) {
+    return s.heldSending && !s.PauseLongue ? *s.heldSending : readSending(s);
+}
+
+qint64 budgetMs(const AppState& s, const Sending& how, qsizetype bytes) {
+    const qint64 timeout = qMax<qint64>(0, s.TempsTimeout);
+    const qint64 sending = how.byCharacter ? bytes * qMax(0, how.gapMs) : 2 * qMax(0, how.halfMs);
+    return (qMax<qint64>(0, s.NbRepetitions) + 1) * (sending + 2 * timeout);
+}
+
 // Sends a line. A command's lines are owed their answers (budgetMs: its whole attempt budget);
 // before its first line goes out, the answers it could take for its own are awaited. False when
 // the port could not be opened.
-bool sendLine(AppState& s, const QString& line, int attempt, const QString* command,
-              qint64 budgetMs = 0) {
+bool sendLine(AppState& s, const Sending& how, const QString& line, int attempt,
+              const QString* command, qint64 budgetMs = 0) {
     if (!s.PortOEM.isOpen() && !OuvrirPort(s))
         return false;
 
@@ -79,8 +103,8 @@ bool sendLine(AppState& s, const QString& line, int attempt, const QString* comm
         if (last && attempt == 0)
             logFlow(s, FlowLog::Sent, line);
     };
-    if (sendsByCharacter(s)) {
-        const int gap = settingMs(s.generalIni(), QStringLiteral("TxtSleepTwoChars"));
+    if (how.byCharacter) {
+        const int gap = how.gapMs;
         if (command && attempt == 0)
             book.beginCommand(s, *command);
         for (qsizetype i = 0; i < bytes.size(); ++i) {
@@ -90,7 +114,7 @@ bool sendLine(AppState& s, const QString& line, int attempt, const QString* comm
         if (bytes.isEmpty())
             sendNow({}, true);
     } else {
-        const int half = halfPause(linePauseMs(s));
+        const int half = how.halfMs;
         pauseMs(s, half);
         if (command && attempt == 0)
             book.beginCommand(s, *command);
@@ -105,11 +129,13 @@ bool sendLine(AppState& s, const QString& line, int attempt, const QString* comm
 // Every attempt with its pauses (or its character-by-character sending) and both its time-outs:
 // the wait for the first character and the line's own.
 qint64 attemptBudgetMs(const AppState& s, qsizetype bytes) {
-    const qint64 timeout = qMax<qint64>(0, s.TempsTimeout);
-    const qint64 sending = sendsByCharacter(s)
-        ? bytes * qMax(0, settingMs(s.generalIni(), QStringLiteral("TxtSleepTwoChars")))
-        : 2 * qMax(0, halfPause(linePauseMs(s)));
-    return (qMax<qint64>(0, s.NbRepetitions) + 1) * (sending + 2 * timeout);
+    return budgetMs(s, sendingOf(s), bytes);
+}
+
+void holdLineSending(AppState& s) {
+    const bool slow = std::exchange(s.PauseLongue, false);
+    s.heldSending = readSending(s);
+    s.PauseLongue = slow;
 }
 
 namespace {
@@ -240,7 +266,7 @@ bool FermerPort(AppState& s) {
 }
 
 void EcrireCommande(AppState& s, const QString& line, int attempt) {
-    sendLine(s, line, attempt, nullptr);
+    sendLine(s, sendingOf(s), line, attempt, nullptr);
 }
 
 QString LireReponse(AppState& s) {
@@ -256,14 +282,15 @@ QString LireReponse(AppState& s) {
 QString EnvoyerCommande(AppState& s, const QString& command) {
     const bool raw = s.ReponseBrute;
     const QString line = command + u'\r';
-    const qint64 budget = attemptBudgetMs(s, toCp1252(line).size());
+    const Sending how = sendingOf(s);
+    const qint64 budget = budgetMs(s, how, toCp1252(line).size());
     Answer answer;
     // A negative repeat count still sends the command once.
     const int attempts = qMax<int>(0, s.NbRepetitions) + 1;
     for (int attempt = 0; attempt < attempts; ++attempt) {
         // The port could not be opened or its device went away: nothing more can be sent now,
         // and another attempt would only repeat the opening error.
-        if (!sendLine(s, line, attempt, &command, budget))
+        if (!sendLine(s, how, line, attempt, &command, budget))
             break;
         answer = readAnswer(s);
         if (!answer.text.isEmpty() || !s.PortOEM.isOpen())

@@ -49,6 +49,10 @@ void drainOwedAnswers(AppState& s);
 void ViderReception(AppState& s);
 // The whole time a command of `bytes` characters (CR included) may take over all its attempts.
 qint64 attemptBudgetMs(const AppState& s, qsizetype bytes);
+// Reads now how lines go out (by character or whole, the pauses) and keeps it for every later
+// command of `s`, as the time-out and repeats are kept: for a monitor polling hundreds of lines
+// a second, which reads its settings at start.
+void holdLineSending(AppState& s);
 
 // Caption of the serial-link window in the current language ("Serial Link" by default);
 // the title of the port-opening error.

@@ -147,6 +147,11 @@ bool QtSerialPort::waitForInput(int msecs) {
     if (port_.bytesAvailable() > 0)
         return true;
     QDeadlineTimer deadline(qMax(0, msecs));
+    if (wholeAnswers_ && msecs > 0) {
+        // "IPW=-123" and its CR at the line rate.
+        const qint64 answerMs = std::max<qint64>(1, qint64(9) * 10 * 1000 / baud_);
+        QThread::msleep(static_cast<unsigned long>(std::min<qint64>(msecs, answerMs)));
+    }
     for (;;) {
         port_.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
         if (port_.bytesAvailable() > 0) {

@@ -32,6 +32,10 @@ public:
     LineSettings lineSettings() const;
     // True when the port was closed because its device went away.
     bool deviceLost() const { return lost_; }
+    // A wait for input that finds none first sleeps the time a short answer takes at the line
+    // rate, then takes what came: one wake-up for an answer instead of one a piece. For a
+    // station polling dozens of ports, at the price of reading an answer up to that time late.
+    void setWholeAnswers(bool on) { wholeAnswers_ = on; }
 
 private:
     // Closes the port when the last error means the device is gone; true if so.
@@ -41,6 +45,7 @@ private:
     QSerialPort port_;
     qint32 baud_ = 19200;
     bool lost_ = false;
+    bool wholeAnswers_ = false;
 };
 
 } // namespace tav
