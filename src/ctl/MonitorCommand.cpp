@@ -140,7 +140,8 @@ int runMonitor(const QStringList& args) {
     Run run(QStringLiteral("monitor"), QString(),
             QStringLiteral(
                 "Polls every board given with --port (repeated), --ports-glob (repeated) or "
-                "--ports-from, each on its own thread, and serves their state at http://LISTEN/metrics for Prometheus until "
+                "--ports-from, each on its own thread with the line settings as they stand at "
+                "start, and serves their state at http://LISTEN/metrics for Prometheus until "
                 "SIGTERM or Ctrl-C (files and ports closed, status 0). Each board is asked \"SNU?\" "
                 "and \"VER?\" when it first answers and after every loss, then every --period "
                 "seconds the reads %2 (the supervision reads, the warning word, the laser "
