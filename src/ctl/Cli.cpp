@@ -411,4 +411,13 @@ void outJson(const QJsonValue& value) {
     std::fflush(stdout);
 }
 
+QCommandLineOption recordFormatOption(const QString& name) {
+    return {name,
+            QStringLiteral("window (default: the data supervision's lines), csv (the same as RFC "
+                           "4180 CSV) or data (CSV for data tools: named columns in the metrics' "
+                           "units, ISO 8601 time stamps, one 0/1 column per alarm and warning "
+                           "bit)."),
+            QStringLiteral("format"), QStringLiteral("window")};
+}
+
 } // namespace tav::ctl

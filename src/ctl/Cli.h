@@ -170,6 +170,8 @@ QString nearestName(const QString& typed, const QStringList& names);
 
 // Writes a line on stdout (flushed, for pipes).
 void out(const QString& line);
+// --NAME window|csv|data, the format of records (record --format, monitor --record-format).
+QCommandLineOption recordFormatOption(const QString& name);
 // Writes a JSON document on stdout.
 void outJson(const QJsonValue& value);
 

@@ -180,12 +180,8 @@ int runMonitor(const QStringList& args) {
                                                    "DIR/<serial number><extension> (.csv for csv "
                                                    "and data; _2, _3... when taken)."),
                                     QStringLiteral("dir"));
-    const QCommandLineOption recordFormatOption(
-        QStringLiteral("record-format"),
-        QStringLiteral("window (default: the data supervision's lines), csv (the same as CSV) "
-                       "or data (CSV for data tools: named columns in the metrics' units, ISO "
-                       "8601 time stamps, one 0/1 column per alarm and warning bit)."),
-        QStringLiteral("format"), QStringLiteral("window"));
+    const QCommandLineOption recordFormatOption = ctl::recordFormatOption(
+        QStringLiteral("record-format"));
     const QCommandLineOption glob(
         QStringLiteral("ports-glob"),
         QStringLiteral("Also watch the serial devices this shell pattern matches "

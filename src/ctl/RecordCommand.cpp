@@ -72,12 +72,7 @@ int runRecord(const QStringList& args) {
                                                     "default: stdout."),
                                      QStringLiteral("file"));
     const QCommandLineOption csv(QStringLiteral("csv"), QStringLiteral("Same as --format csv."));
-    const QCommandLineOption format(
-        QStringLiteral("format"),
-        QStringLiteral("window (default: the data supervision's lines), csv (the same as RFC 4180 "
-                       "CSV) or data (CSV for data tools: named columns with units, ISO 8601 "
-                       "time stamps, one column per alarm and warning bit)."),
-        QStringLiteral("format"), QStringLiteral("window"));
+    const QCommandLineOption format = recordFormatOption(QStringLiteral("format"));
     run.parser.addOptions({period, every, duration, rows, outFile, csv, format});
     run.setYesOption();
     if (const int st = run.parse(args); st >= 0)
