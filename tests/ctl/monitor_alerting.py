@@ -152,13 +152,15 @@ def proxy(monitor, port):
         (r"(auth_basic_user_file) /\S+;", rf"\1 {tmp}/htpasswd;", 1),
         (r"proxy_pass http://127\.0\.0\.1:9464/", f"proxy_pass http://{monitor}/", 1)])
     with open(f"{tmp}/nginx.conf", "w") as f:
-        # Its workers run as root when the test does (the scratch files are the test's own).
-        f.write(("user root;\n" if os.geteuid() == 0 else "") +
-                f"pid {tmp}/nginx.pid;\nerror_log {tmp}/nginx.log;\ndaemon off;\nevents {{}}\n"
+        f.write(f"pid {tmp}/nginx.pid;\nerror_log {tmp}/nginx.log;\ndaemon off;\nevents {{}}\n"
                 f"http {{\n  access_log off;\n" +
                 "".join(f"  {t}_temp_path {tmp}/{t};\n" for t in
                         ("client_body", "proxy", "fastcgi", "uwsgi", "scgi")) +
                 f"  include {site};\n}}\n")
+    # Started by root, nginx's workers run as nobody: the scratch folder and the login file
+    # must be readable by others (the key is read by the master alone).
+    os.chmod(tmp, 0o755)
+    os.chmod(f"{tmp}/htpasswd", 0o644)
     start([nginx, "-p", tmp, "-c", f"{tmp}/nginx.conf"], "nginx-start.log")
     refused = wait_for("the proxy's answer without the login", lambda: http_status(
         f"https://127.0.0.1:{port}/metrics"), 15)
